@@ -1,0 +1,306 @@
+#include "app/MainWindow.h"
+
+#include "app/WrapButton.h"
+#include "pictures/PictureBox.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace tolvanex {
+namespace {
+
+// Positions are given in twips; at 96 dots per inch a pixel is 15 twips (Qt scales for the screen).
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+QFont textBoxFont()
+{
+    QFont font = QFontDatabase::hasFamily("System") ? QFont("System") : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Bold);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+BoxText::BoxText(QPlainTextEdit* edit)
+    : m_edit(edit)
+{
+    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] { m_edited = true; });
+}
+
+std::string BoxText::text()
+{
+    if (m_edited) {
+        QString raw = m_edit->document()->toRawText();
+        raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+        raw.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+        m_text = raw.toStdString();
+        m_edited = false;
+    }
+    return m_text;
+}
+
+void BoxText::setText(const std::string& text)
+{
+    const QSignalBlocker blocker(m_edit);
+    m_text = text;
+    m_edited = false;
+    m_edit->setPlainText(fromUtf8(text));
+}
+
+void BoxText::append(const std::string& tail)
+{
+    text();
+    if (tail.empty())
+        return;
+    const QSignalBlocker blocker(m_edit);
+    m_text += tail;
+    QTextCursor cursor(m_edit->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(fromUtf8(tail));
+}
+
+MainWindow::MainWindow(const WindowServices& services, QWidget* parent)
+    : QWidget(parent)
+    , m_services(services)
+    , m_drill(services.core, *this)
+{
+    setObjectName("Form1");
+    setWindowTitle("Form1");
+    resize(10875 / 15, 8490 / 15);
+    buildControls();
+}
+
+void MainWindow::buildControls()
+{
+    struct Button {
+        const char* name;
+        const char* caption;
+        QRect place;
+        std::function<void()> click;
+    };
+    Drill& d = m_drill;
+    const Button buttons[] = {
+        {"cmdNextQuestion", "Next Question / Answer", twips(240, 0, 975, 735), [&d] { d.cmdNextQuestionClick(); }},
+        {"cmd_Make_Paragraph_question", "Make Paragraph", twips(1200, 240, 855, 495), nullptr},
+        {"cmd_display_note_file", "display notes", twips(3360, 360, 135, 195), [&d] { d.displayNotesClick(); }},
+        {"cmd_displayCumulativeText", "display SEND file", twips(4440, 240, 855, 495),
+         [&d] { d.displaySendFileClick(); }},
+        {"cmd_enter_response", "Enter Response", twips(5640, 240, 855, 495), [&d] { d.enterResponseClick(); }},
+        {"cmd_save_as_notes", "Save as Notes", twips(6480, 240, 855, 495), [&d] { d.saveAsNotesClick(); }},
+        {"cmd_Make_paragraph", "Make Paragraph", twips(7320, 240, 975, 495), nullptr},
+        {"cmd_clear_answer_box", "clear box", twips(8280, 240, 855, 495), [&d] { d.clearBoxClick(); }},
+        {"cmd_quit", "quit program", twips(10200, 0, 735, 495), [&d] { d.quitClick(); }},
+        {"cmd_next_picture", "next picture", twips(1200, 7560, 855, 495), [&d] { d.nextPictureClick(); }},
+        {"cmd_copy_picture", "copy picture", twips(1200, 8160, 855, 495), [this] { copyPicture(); }},
+        {"cmd_timerTrigger", "Trigger Timer", twips(2400, 7560, 735, 495), nullptr},
+        {"cmd_pend_exp", "pend exp", twips(8640, 7560, 495, 375), [this] { m_timer.start(); }},
+    };
+    for (const Button& spec : buttons) {
+        auto* button = new WrapButton(spec.caption, this);
+        button->setObjectName(spec.name);
+        button->setGeometry(spec.place);
+        if (spec.click)
+            connect(button, &QPushButton::clicked, this, [this, click = spec.click] { run(click); });
+    }
+
+    auto label = [this](const char* name, const char* caption, QRect place) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(name);
+        l->setGeometry(place);
+        l->setWordWrap(true);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
+    };
+    auto smallBox = [this](const char* name, QRect place) {
+        auto* box = new QLineEdit("1", this);
+        box->setObjectName(name);
+        box->setGeometry(place);
+        return box;
+    };
+    label("lbl_paragraph_goback", "# sentences previous", twips(2880, 360, 135, 135));
+    smallBox("txt_paragraph_goback", twips(3120, 240, 150, 285))->setAccessibleName("sentences previous");
+    label("lbl_only_if_prompted", "click only if prompted", twips(240, 7560, 855, 495));
+
+    auto bigBox = [this](const char* name, QRect place, const char* description) {
+        auto* box = new QPlainTextEdit(this);
+        box->setObjectName(name);
+        box->setGeometry(place);
+        box->setFont(textBoxFont());
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        box->setAccessibleName(description);
+        return box;
+    };
+    m_question = bigBox("txt_question", twips(240, 720, 5175, 3255), "question box");
+    m_answer = bigBox("txt_answer", twips(5640, 720, 5055, 3255), "answer box");
+    m_questionText = std::make_unique<BoxText>(m_question);
+    m_answerText = std::make_unique<BoxText>(m_answer);
+    m_answerText->setText(" ");
+
+    m_picture1 = new PictureBox(this);
+    m_picture1->setObjectName("Picture1");
+    m_picture1->setGeometry(twips(240, 4080, 5175, 3375));
+    m_picture1->setAccessibleName("picture box 1");
+    m_picture2 = new PictureBox(this);
+    m_picture2->setObjectName("Picture2");
+    m_picture2->setGeometry(twips(5640, 4080, 5055, 3375));
+    m_picture2->setAccessibleName("picture box 2");
+
+    auto* list = new QListWidget(this);
+    list->setObjectName("List1");
+    list->setGeometry(twips(3120, 7680, 1695, 840));
+    list->setAccessibleName("list");
+
+    const struct {
+        QRect label;
+        QRect box;
+    } parameters[] = {
+        {twips(5640, 7680, 900, 195), twips(6720, 7680, 300, 285)},
+        {twips(5640, 8160, 855, 195), twips(6720, 8160, 300, 285)},
+        {twips(7200, 7680, 1005, 195), twips(8205, 7680, 300, 285)},
+        {twips(7200, 8160, 900, 195), twips(8205, 8160, 300, 285)},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const QString caption = QString("Parameter %1").arg(i + 1);
+        QLabel* l = label("lbl_parameter", "", parameters[i].label);
+        l->setText(caption);
+        l->setProperty("index", i);
+        QLineEdit* box = smallBox("txt_parameter", parameters[i].box);
+        box->setProperty("index", i);
+        box->setAccessibleName(caption);
+    }
+
+    m_timer.setObjectName("tmr_pend_exp");
+    m_timer.setInterval(15);
+    connect(&m_timer, &QTimer::timeout, this, [this] { run([this] { pendExpTick(); }); });
+
+    // Keyboard order: the controls that take the focus, in their tab positions.
+    const char* order[] = {"txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
+                           "Picture2", "cmd_save_as_notes", "cmd_Make_paragraph", "cmd_Make_Paragraph_question",
+                           "txt_paragraph_goback", "cmd_timerTrigger", "List1"};
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* next) {
+        if (previous)
+            QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (const char* name : order)
+        chain(findChild<QWidget*>(name));
+    for (QLineEdit* box : findChildren<QLineEdit*>("txt_parameter"))
+        chain(box);
+    for (const char* name : {"cmd_displayCumulativeText", "cmd_display_note_file", "cmd_quit", "cmd_pend_exp",
+                             "cmd_next_picture", "cmd_copy_picture", "cmd_clear_answer_box"})
+        chain(findChild<QWidget*>(name));
+    m_picture1->setFocusPolicy(Qt::TabFocus);
+    m_picture2->setFocusPolicy(Qt::TabFocus);
+}
+
+bool MainWindow::load()
+{
+    run([this] { m_drill.load(); });
+    return !m_ended;
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        m_question->setFocus();
+    }
+}
+
+void MainWindow::run(const std::function<void()>& handler)
+{
+    if (m_ended)
+        return;
+    try {
+        handler();
+    } catch (const ProgramEnded&) {
+        endProgram();
+    }
+}
+
+void MainWindow::endProgram()
+{
+    m_ended = true;
+    m_timer.stop();
+    hide();
+    m_services.exit.exitProgram();
+}
+
+void MainWindow::pendExpTick()
+{
+    tolvanex::pendExpTick(m_services.beeper, m_services.core.random, *m_picture1);
+}
+
+void MainWindow::copyPicture()
+{
+    const QImage picture = m_picture1->picture();
+    // The first box never has a picture of its own: with nothing to copy, the clipboard and the
+    // second box stay as they are.
+    if (picture.isNull())
+        return;
+    if (!m_services.clipboard.putPicture(picture)) {
+        m_services.core.messages.showMessage("The picture could not be copied: the clipboard cannot be used.");
+        return;
+    }
+    const std::optional<QImage> copied = m_services.clipboard.getPicture();
+    if (!copied) {
+        m_services.core.messages.showMessage("The picture could not be read back from the clipboard.");
+        return;
+    }
+    m_picture2->setPicture(*copied);
+}
+
+std::string MainWindow::questionText()
+{
+    return m_questionText->text();
+}
+
+void MainWindow::setQuestionText(const std::string& text)
+{
+    m_questionText->setText(text);
+}
+
+void MainWindow::appendToQuestion(const std::string& tail)
+{
+    m_questionText->append(tail);
+}
+
+std::string MainWindow::answerText()
+{
+    return m_answerText->text();
+}
+
+void MainWindow::setAnswerText(const std::string& text)
+{
+    m_answerText->setText(text);
+}
+
+void MainWindow::setPictureScale(double width, double height)
+{
+    m_picture1->setScale(width, height);
+    m_picture2->setScale(width, height);
+}
+
+} // namespace tolvanex

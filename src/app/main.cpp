@@ -1,0 +1,24 @@
+#include "app/MainWindow.h"
+#include "platform/RealServices.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("tolvanex");
+    using namespace tolvanex;
+    QtPrompter prompter;
+    QtMessageService messages;
+    SystemClock clock;
+    SplitMixRandom random;
+    LocalFileSystem files(LocalFileSystem::userHomeFolder());
+    QtBeeper beeper;
+    QtClipboard clipboard;
+    QtProgramExit exit;
+    MainWindow window({{prompter, messages, clock, random, files}, beeper, clipboard, exit});
+    if (!window.load())
+        return 0;
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+namespace tolvanex {
+
+// Where one bank line stands in the table of stored parts.
+struct StoredLine {
+    std::size_t firstPart;
+    std::size_t partCount;
+};
+
+// Course content as built into the program: bank lines in order, each stored in one or more parts.
+struct BankContent {
+    std::span<const char* const> parts;
+    std::span<const StoredLine> lines;
+};
+
+const BankContent& builtInContent();
+
+} // namespace tolvanex

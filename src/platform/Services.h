@@ -1,0 +1,93 @@
+#pragma once
+
+// The outside world as the core of the program sees it. Each service is a small interface passed
+// in by reference; the real implementations live beside this file, tests bring their own.
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tolvanex {
+
+// Modal input prompt: shows the prompt text with one empty edit field. The typed text on OK or
+// Enter; nothing on Cancel (callers that treat Cancel as an empty reply use value_or("")).
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    virtual std::optional<std::string> ask(const std::string& prompt) = 0;
+};
+
+// Modal message box with an OK button.
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    virtual void showMessage(const std::string& text) = 0;
+};
+
+struct LocalTime {
+    int year = 2000;
+    int month = 1;
+    int day = 1;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalTime now() = 0;
+};
+
+std::string dateText(const LocalTime& t); // mm-dd-yyyy
+std::string timeText(const LocalTime& t); // hh:mm:ss, 24-hour clock
+double secondsSinceMidnight(const LocalTime& t);
+
+// The program's one random generator: uniform single-precision values in [0, 1), never 1.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void seed(double value) = 0;
+    virtual float next() = 0;
+};
+
+// A file operation that failed: which file, and the system's reason in words.
+class FileError : public std::runtime_error {
+public:
+    FileError(std::string path, std::string reason);
+    const std::string& path() const { return m_path; }
+    const std::string& reason() const { return m_reason; }
+
+private:
+    std::string m_path;
+    std::string m_reason;
+};
+
+// A file opened for appending (created when missing). Bytes written go to its end; commit()
+// puts them on stable storage and closes the file. Every failure throws FileError.
+class AppendFile {
+public:
+    virtual ~AppendFile() = default;
+    virtual void write(std::string_view bytes) = 0;
+    virtual void commit() = 0;
+};
+
+// Paths are texts as the program forms them, Windows style ("c:\tolvanex\notes_A.txt").
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual void createFolder(const std::string& path) = 0;
+    virtual std::unique_ptr<AppendFile> openForAppend(const std::string& path) = 0;
+    virtual std::string readAll(const std::string& path) = 0;
+};
+
+class Beeper {
+public:
+    virtual ~Beeper() = default;
+    virtual void beep() = 0;
+};
+
+} // namespace tolvanex

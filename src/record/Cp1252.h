@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tolvanex {
+
+// The output files are Windows-1252. A character that code page cannot hold is written as
+// "[U+XXXX]" (its Unicode code point in hex), so nothing a student types is lost or turned into "?".
+std::string encodeCp1252(std::string_view utf8);
+
+// File bytes back to text. Every byte maps to one character; the five bytes the code page leaves
+// unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control characters of the same value, so
+// decoding and encoding again reproduce the bytes exactly.
+std::string decodeCp1252(std::string_view bytes);
+
+// The one character whose Windows-1252 code is the given byte value, as UTF-8.
+std::string cp1252Char(unsigned char code);
+
+} // namespace tolvanex
