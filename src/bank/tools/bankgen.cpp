@@ -12,8 +12,8 @@
 namespace {
 
 constexpr std::size_t kMaxLineLength = 3066;
-constexpr std::size_t kPartLength = 900;
-constexpr std::size_t kPieceLength = 300;
+constexpr std::size_t kPartLength = 250;
+constexpr std::size_t kPieceLength = 100;
 
 struct Failure {
     std::string message;

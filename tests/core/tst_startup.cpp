@@ -1,0 +1,313 @@
+// Start-up: the prompts, file names, assignment numbers, positioning and the heading block.
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvanex {
+namespace {
+
+using testing::DrillHarness;
+using testing::fileBytes;
+using testing::fileExists;
+
+const std::string kNamePrompt = "Your full name:  ";
+const std::string kFolderQuestion =
+    "Enter 1 if you want to change the folder to which your files will be written.  The current default folder is "
+    "c:\\tolvanex.  If you wish to use this folder, just hit the Enter key";
+const std::string kPathPrompt =
+    "You have chosen to change the folder to which your files will be written on your hard drive from the default "
+    "c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the Enter key to retain the "
+    "default path.";
+const std::string kAssignmentPrompt = "Assignment Number:  ";
+
+// Code number 19 and a filler line of 19 characters of code 118.
+void scriptPlainFiller(DrillHarness& h)
+{
+    h.random.scripted.push_back(0.0f);
+    for (int pass = 0; pass < 19; ++pass) {
+        h.random.scripted.push_back(0.5f);
+        h.random.scripted.push_back(0.0f);
+    }
+}
+
+std::string heading(const std::string& assignment, const std::string& header, const std::string& date)
+{
+    return std::string(19, 'v') + "\r\nassignment #" + assignment + "\r\n" + header + "\r\nPhysics I\r\n" + date
+        + "\r\n";
+}
+
+TEST(StartUp, AsksTheThreePromptsWithTheirExactTexts)
+{
+    DrillHarness h;
+    h.prompter.reply("Student One");
+    h.prompter.reply("1");
+    h.prompter.reply("");
+    h.prompter.reply("5");
+    ASSERT_NO_THROW(h.drill.load());
+    EXPECT_EQ(h.prompter.asked, (std::vector<std::string>{kNamePrompt, kFolderQuestion, kPathPrompt, kAssignmentPrompt}));
+    EXPECT_EQ(h.prompter.unexpected, 0);
+    const DrillState& s = h.drill.state();
+    EXPECT_EQ(s.courseTitle, "Physics I");
+    EXPECT_EQ(s.outputFolder, "c:\\tolvanex");
+    EXPECT_EQ(s.assignmentNumber, "005");
+    EXPECT_EQ(s.nextAssignmentNumber, "006");
+    EXPECT_EQ(s.responsePrompt.find("Enter, as appropriate, an answer"), 0u);
+    EXPECT_NE(s.responsePrompt.find("just an OK.\r\n\r\nAlways critique your solutions"), std::string::npos);
+    EXPECT_EQ(s.responsePrompt.substr(s.responsePrompt.size() - 19), "series of problems.");
+    EXPECT_EQ(h.view.scaleWidth, 1000);
+    EXPECT_EQ(h.view.scaleHeight, 1000);
+    ASSERT_EQ(h.random.seeds.size(), 1u);
+    EXPECT_EQ(h.random.seeds[0], 14 * 3600 + 5 * 60 + 9);
+}
+
+TEST(StartUp, OnlyAPlainOneOffersThePathPrompt)
+{
+    for (const char* reply : {" 1", "1 ", "one", "11", ""}) {
+        DrillHarness h;
+        h.prompter.reply("A");
+        h.prompter.reply(reply);
+        h.prompter.reply("2");
+        ASSERT_NO_THROW(h.drill.load());
+        EXPECT_EQ(h.prompter.asked.size(), 3u) << '"' << reply << '"';
+        EXPECT_EQ(h.prompter.unexpected, 0);
+    }
+}
+
+TEST(StartUp, FileNamesFromFolderNameAndDate)
+{
+    DrillHarness h;
+    h.clock.set(2026, 1, 7, 9, 0, 0);
+    ASSERT_TRUE(h.start("Student One", "2"));
+    const DrillState& s = h.drill.state();
+    EXPECT_EQ(s.masterFile, "c:\\tolvanex\\masterFile_Student_One.txt");
+    EXPECT_EQ(s.sendFile, "c:\\tolvanex\\send_0107Student_One.txt");
+    EXPECT_EQ(s.notesFile, "c:\\tolvanex\\notes_Student_One.txt");
+    EXPECT_TRUE(fileExists(h.folder() / "send_0107Student_One.txt"));
+    EXPECT_FALSE(fileExists(h.notes()));
+}
+
+TEST(StartUp, NamesKeepEverythingButBlanks)
+{
+    DrillHarness h;
+    ASSERT_TRUE(h.start("a  b\tc.d", "3"));
+    EXPECT_EQ(h.drill.state().notesFile, "c:\\tolvanex\\notes_a__b\tc.d.txt");
+    DrillHarness empty;
+    empty.clock.set(2030, 12, 31, 0, 0, 1);
+    ASSERT_TRUE(empty.start("", "3"));
+    EXPECT_EQ(empty.drill.state().masterFile, "c:\\tolvanex\\masterFile_.txt");
+    EXPECT_EQ(empty.drill.state().sendFile, "c:\\tolvanex\\send_1231.txt");
+    EXPECT_EQ(empty.drill.state().notesFile, "c:\\tolvanex\\notes_.txt");
+}
+
+TEST(StartUp, AFolderTypedWithATrailingBackslashIsUsedAsTyped)
+{
+    DrillHarness h;
+    h.prompter.reply("Student One");
+    h.prompter.reply("1");
+    h.prompter.reply("d:\\work\\");
+    h.prompter.reply("5");
+    h.prompter.cancel(); // the second chance after drive d: turns out to be missing
+    EXPECT_TRUE(h.ends([&] { h.drill.load(); }));
+    EXPECT_EQ(h.drill.state().notesFile, "d:\\work\\\\notes_Student_One.txt");
+    EXPECT_EQ(h.drill.state().masterFile, "d:\\work\\\\masterFile_Student_One.txt");
+}
+
+TEST(StartUp, CodeNumberIsNineteenToTwentyEight)
+{
+    const std::pair<float, float> draws[] = {{0.0f, 19}, {0.5f, 24}, {0.95f, 28}, {0.99999994f, 28}};
+    for (const auto& [r, expected] : draws) {
+        DrillHarness h;
+        h.random.scripted.push_back(r);
+        ASSERT_TRUE(h.start("A", "2"));
+        EXPECT_EQ(h.drill.state().codeNumber, expected) << r;
+    }
+    int seen[30] = {};
+    for (int second = 0; second < 300; ++second) {
+        DrillHarness h;
+        h.clock.set(2026, 3, 4, 10, second / 60, second % 60);
+        ASSERT_TRUE(h.start("A", "2"));
+        const auto code = static_cast<int>(h.drill.state().codeNumber);
+        ASSERT_GE(code, 19);
+        ASSERT_LE(code, 28);
+        ++seen[code];
+    }
+    for (int code = 19; code <= 28; ++code)
+        EXPECT_GT(seen[code], 0) << code;
+}
+
+TEST(Positioning, HeadingBlockInBothFilesByteForByte)
+{
+    DrillHarness h;
+    scriptPlainFiller(h);
+    ASSERT_TRUE(h.start("Student One", "5"));
+    const std::string header = "005.  Uniformly Accelerated Motion";
+    EXPECT_EQ(h.drill.state().lineCursor, 201);
+    EXPECT_EQ(fileBytes(h.master()), heading("005", header, "01-07-2026"));
+    EXPECT_EQ(fileBytes(h.send()), heading("005", header, "01-07-2026"));
+    EXPECT_FALSE(fileExists(h.notes()));
+}
+
+TEST(Positioning, TheSameFillerLineHeadsBothFiles)
+{
+    DrillHarness h;
+    ASSERT_TRUE(h.start("A", "7"));
+    const std::string master = fileBytes(h.master());
+    const std::string send = fileBytes(h.send());
+    EXPECT_EQ(master, send);
+    const std::string filler = master.substr(0, master.find("\r\n"));
+    EXPECT_GE(filler.size(), 19u);
+    EXPECT_LE(filler.size(), 56u);
+    EXPECT_GE(static_cast<unsigned char>(filler.back()), 118);
+}
+
+TEST(Positioning, HeadersWithLineBreaksOrATrailingBlankAreWrittenAsStored)
+{
+    DrillHarness h;
+    scriptPlainFiller(h);
+    ASSERT_TRUE(h.start("A", "10"));
+    EXPECT_EQ(h.drill.state().lineCursor, 362);
+    EXPECT_EQ(fileBytes(h.master()),
+        heading("010", "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.", "01-07-2026"));
+    DrillHarness four;
+    scriptPlainFiller(four);
+    ASSERT_TRUE(four.start("B", "4"));
+    EXPECT_EQ(fileBytes(four.send()), heading("004", "004.  Acceleration ", "01-07-2026"));
+    DrillHarness last;
+    scriptPlainFiller(last);
+    ASSERT_TRUE(last.start("C", "018"));
+    EXPECT_EQ(last.drill.state().lineCursor, 581);
+    EXPECT_EQ(fileBytes(last.master()), heading("018", "018.", "01-07-2026"));
+}
+
+TEST(Positioning, RunsAccumulateAndTheSendFileFollowsTheDay)
+{
+    DrillHarness first;
+    scriptPlainFiller(first);
+    ASSERT_TRUE(first.start("Student One", "5"));
+    // A second run in the same home folder, on the same day and then on the next day.
+    testing::DrillHarness* runs[2];
+    DrillHarness second;
+    DrillHarness third;
+    runs[0] = &second;
+    runs[1] = &third;
+    for (DrillHarness* run : runs) {
+        std::filesystem::remove_all(run->home);
+        std::filesystem::create_directories(run->home);
+        std::filesystem::copy(first.home, run->home, std::filesystem::copy_options::recursive);
+        scriptPlainFiller(*run);
+    }
+    ASSERT_TRUE(second.start("Student One", "5"));
+    const std::string block = heading("005", "005.  Uniformly Accelerated Motion", "01-07-2026");
+    EXPECT_EQ(fileBytes(second.master()), block + block);
+    EXPECT_EQ(fileBytes(second.send()), block + block);
+    third.clock.set(2026, 1, 8, 8, 0, 0);
+    ASSERT_TRUE(third.start("Student One", "5"));
+    const std::string nextDay = heading("005", "005.  Uniformly Accelerated Motion", "01-08-2026");
+    EXPECT_EQ(fileBytes(third.master()), block + nextDay);
+    EXPECT_EQ(fileBytes(third.folder() / "send_0108Student_One.txt"), nextDay);
+    EXPECT_EQ(fileBytes(third.folder() / "send_0107Student_One.txt"), block);
+}
+
+TEST(Positioning, TheYearIsNotPartOfTheSendFileName)
+{
+    DrillHarness h;
+    h.clock.set(2027, 1, 7, 9, 0, 0);
+    ASSERT_TRUE(h.start("Student One", "2"));
+    EXPECT_EQ(h.drill.state().sendFile, "c:\\tolvanex\\send_0107Student_One.txt");
+}
+
+TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
+{
+    for (const char* reply : {"019", "", "000", "0005", "7b", " 5"}) {
+        DrillHarness h;
+        h.prompter.reply("A");
+        h.prompter.reply("");
+        h.prompter.reply(reply);
+        h.prompter.reply("3");
+        ASSERT_NO_THROW(h.drill.load()) << reply;
+        ASSERT_EQ(h.messages.shown.size(), 1u) << reply;
+        EXPECT_NE(h.messages.shown[0].find("001 to 018"), std::string::npos);
+        EXPECT_EQ(h.prompter.asked.back(), kAssignmentPrompt);
+        EXPECT_EQ(h.drill.state().assignmentNumber, "003");
+        EXPECT_EQ(h.drill.state().nextAssignmentNumber, "004");
+        EXPECT_EQ(h.drill.state().lineCursor, 101);
+    }
+}
+
+TEST(Positioning, CancelOnTheSecondAskingEndsWithNothingWritten)
+{
+    DrillHarness h;
+    h.prompter.reply("A");
+    h.prompter.reply("");
+    h.prompter.reply("019");
+    h.prompter.cancel();
+    EXPECT_TRUE(h.ends([&] { h.drill.load(); }));
+    EXPECT_TRUE(std::filesystem::is_empty(h.folder()));
+}
+
+TEST(Positioning, AMissingFolderGetsAMessageAndASecondChance)
+{
+    DrillHarness h;
+    h.prompter.reply("A");
+    h.prompter.reply("1");
+    h.prompter.reply("c:\\no such folder");
+    h.prompter.reply("5");
+    h.prompter.reply("c:\\tolvanex\\");
+    ASSERT_NO_THROW(h.drill.load());
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].find("c:\\no such folder\\masterFile_A.txt"), std::string::npos);
+    EXPECT_NE(h.messages.shown[0].find("No such file or directory"), std::string::npos);
+    EXPECT_EQ(h.prompter.asked.back(), kPathPrompt);
+    EXPECT_FALSE(fileExists(h.home / "no such folder"));
+    EXPECT_NE(fileBytes(h.folder() / "masterFile_A.txt").find("assignment #005"), std::string::npos);
+}
+
+TEST(Positioning, AFailedSendFileWritesNothingAndCancelEnds)
+{
+    DrillHarness h;
+    h.files.failOpenContaining = "send_";
+    h.prompter.reply("A");
+    h.prompter.reply("");
+    h.prompter.reply("5");
+    h.prompter.cancel();
+    EXPECT_TRUE(h.ends([&] { h.drill.load(); }));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].find("Permission denied"), std::string::npos);
+    EXPECT_EQ(fileBytes(h.master()), "");
+}
+
+TEST(Positioning, ANameWithASeparatorNeverWritesOutsideTheFolder)
+{
+    for (const char* name : {"..\\evil", "a/b"}) {
+        DrillHarness h;
+        h.prompter.reply(name);
+        h.prompter.reply("");
+        h.prompter.reply("5");
+        h.prompter.reply("Fixed Name");
+        ASSERT_NO_THROW(h.drill.load());
+        ASSERT_EQ(h.messages.shown.size(), 1u);
+        EXPECT_NE(h.messages.shown[0].find("cannot contain"), std::string::npos);
+        EXPECT_EQ(h.prompter.asked.back(), kNamePrompt);
+        EXPECT_EQ(h.drill.state().namePart, "Fixed_Name");
+        EXPECT_TRUE(fileExists(h.folder() / "masterFile_Fixed_Name.txt"));
+        std::size_t entries = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::recursive_directory_iterator(h.home))
+            ++entries;
+        EXPECT_EQ(entries, 3u); // the folder and its two files
+    }
+}
+
+TEST(Paths, WindowsPathsMapOntoTheHomeFolder)
+{
+    EXPECT_EQ(nativePath("c:\\tolvanex\\a.txt", "/h"), "/h/tolvanex/a.txt");
+    EXPECT_EQ(nativePath("C:\\x\\\\y.txt", "/h"), "/h/x//y.txt");
+    EXPECT_EQ(nativePath("\\top\\f.txt", "/h"), "/h/top/f.txt");
+    EXPECT_EQ(nativePath("c:rel", "/h"), "/h/rel");
+    EXPECT_EQ(nativePath("/tmp/x\\y", "/h"), "/tmp/x/y");
+    EXPECT_EQ(nativePath("sub\\f", "/h"), "sub/f");
+    EXPECT_THROW(nativePath("d:\\work\\f.txt", "/h"), FileError);
+    EXPECT_THROW(nativePath("\\\\server\\share", "/h"), FileError);
+}
+
+} // namespace
+} // namespace tolvanex

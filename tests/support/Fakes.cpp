@@ -1,0 +1,187 @@
+#include "support/Fakes.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace tolvanex::testing {
+
+std::optional<std::string> ScriptedPrompter::ask(const std::string& prompt)
+{
+    asked.push_back(prompt);
+    if (replies.empty()) {
+        ++unexpected;
+        return std::nullopt;
+    }
+    auto reply = replies.front();
+    replies.pop_front();
+    return reply;
+}
+
+LocalTime FixedClock::now()
+{
+    ++readings;
+    const LocalTime reading = time;
+    if (secondPerReading) {
+        if (++time.second == 60) {
+            time.second = 0;
+            if (++time.minute == 60) {
+                time.minute = 0;
+                ++time.hour;
+            }
+        }
+    }
+    return reading;
+}
+
+void FixedClock::set(int year, int month, int day, int hour, int minute, int second)
+{
+    time = LocalTime{year, month, day, hour, minute, second, 0};
+}
+
+float CountingRandom::next()
+{
+    ++draws;
+    if (!scripted.empty()) {
+        const float value = scripted.front();
+        scripted.pop_front();
+        return value;
+    }
+    return real.next();
+}
+
+namespace {
+
+class BudgetedFile : public AppendFile {
+public:
+    BudgetedFile(std::unique_ptr<AppendFile> inner, TestFileSystem& owner, std::string path)
+        : m_inner(std::move(inner))
+        , m_owner(owner)
+        , m_path(std::move(path))
+    {
+    }
+    void write(std::string_view bytes) override
+    {
+        if (m_owner.writeBudget >= 0 && static_cast<long>(bytes.size()) > m_owner.writeBudget) {
+            const auto allowed = static_cast<std::size_t>(m_owner.writeBudget);
+            m_inner->write(bytes.substr(0, allowed));
+            m_owner.writeBudget = 0;
+            throw FileError(m_path, "No space left on device");
+        }
+        if (m_owner.writeBudget >= 0)
+            m_owner.writeBudget -= static_cast<long>(bytes.size());
+        m_inner->write(bytes);
+    }
+    void commit() override
+    {
+        ++m_owner.commits;
+        m_inner->commit();
+    }
+
+private:
+    std::unique_ptr<AppendFile> m_inner;
+    TestFileSystem& m_owner;
+    std::string m_path;
+};
+
+} // namespace
+
+TestFileSystem::TestFileSystem(std::filesystem::path home)
+    : real(home.string())
+{
+}
+
+void TestFileSystem::createFolder(const std::string& path)
+{
+    real.createFolder(path);
+}
+
+std::unique_ptr<AppendFile> TestFileSystem::openForAppend(const std::string& path)
+{
+    if (!failOpenContaining.empty() && path.find(failOpenContaining) != std::string::npos)
+        throw FileError(path, failReason);
+    return std::make_unique<BudgetedFile>(real.openForAppend(path), *this, path);
+}
+
+std::string TestFileSystem::readAll(const std::string& path)
+{
+    if (!failOpenContaining.empty() && path.find(failOpenContaining) != std::string::npos)
+        throw FileError(path, failReason);
+    return real.readAll(path);
+}
+
+std::string fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+bool fileExists(const std::filesystem::path& path)
+{
+    return std::filesystem::exists(path);
+}
+
+namespace {
+
+std::filesystem::path freshHome()
+{
+    std::random_device device;
+    const auto path = std::filesystem::temp_directory_path()
+        / ("tolvanex-test-" + std::to_string(device()) + "-" + std::to_string(device()));
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+} // namespace
+
+DrillHarness::DrillHarness()
+    : home(freshHome())
+    , files(home)
+    , drill(Services{prompter, messages, clock, random, files}, view)
+{
+}
+
+DrillHarness::~DrillHarness()
+{
+    std::error_code ignored;
+    std::filesystem::permissions(folder(), std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(home, ignored);
+}
+
+bool DrillHarness::start(const std::string& name, const std::string& assignment)
+{
+    prompter.reply(name);
+    prompter.reply("");
+    prompter.reply(assignment);
+    return !ends([this] { drill.load(); });
+}
+
+bool DrillHarness::ends(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const ProgramEnded&) {
+        return true;
+    }
+    return false;
+}
+
+std::filesystem::path DrillHarness::master() const
+{
+    return folder() / ("masterFile_" + drill.state().namePart + ".txt");
+}
+
+std::filesystem::path DrillHarness::send() const
+{
+    const std::string date = dateText(clock.time);
+    return folder() / ("send_" + date.substr(0, 2) + date.substr(3, 2) + drill.state().namePart + ".txt");
+}
+
+std::filesystem::path DrillHarness::notes() const
+{
+    return folder() / ("notes_" + drill.state().namePart + ".txt");
+}
+
+} // namespace tolvanex::testing

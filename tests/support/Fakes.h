@@ -1,0 +1,133 @@
+#pragma once
+
+// Scripted stand-ins for the program's services, and a drill harness over a temporary folder.
+
+#include "app/Drill.h"
+#include "platform/RealServices.h"
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolvanex::testing {
+
+// Replays replies in order; a prompt with no reply left gets Cancel and is noted as unexpected.
+class ScriptedPrompter : public Prompter {
+public:
+    std::optional<std::string> ask(const std::string& prompt) override;
+    void reply(std::string text) { replies.push_back(std::move(text)); }
+    void cancel() { replies.push_back(std::nullopt); }
+
+    std::deque<std::optional<std::string>> replies;
+    std::vector<std::string> asked;
+    int unexpected = 0;
+};
+
+class RecordingMessages : public MessageService {
+public:
+    void showMessage(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
+
+// A clock that stands still unless the test moves it; optionally one second passes per reading.
+class FixedClock : public Clock {
+public:
+    LocalTime now() override;
+    void set(int year, int month, int day, int hour, int minute, int second);
+
+    LocalTime time{2026, 1, 7, 14, 5, 9, 0};
+    bool secondPerReading = false;
+    int readings = 0;
+};
+
+// The real generator, counting its draws; or, when values are given, those values in turn.
+class CountingRandom : public RandomSource {
+public:
+    void seed(double value) override
+    {
+        seeds.push_back(value);
+        real.seed(value);
+    }
+    float next() override;
+
+    SplitMixRandom real;
+    std::deque<float> scripted;
+    std::vector<double> seeds;
+    int draws = 0;
+};
+
+// The real file system below a temporary "home" folder that stands for drive c:, with faults
+// that a test can switch on.
+class TestFileSystem : public FileSystem {
+public:
+    explicit TestFileSystem(std::filesystem::path home);
+    void createFolder(const std::string& path) override;
+    std::unique_ptr<AppendFile> openForAppend(const std::string& path) override;
+    std::string readAll(const std::string& path) override;
+
+    // A path whose text contains this fails to open with the reason given.
+    std::string failOpenContaining;
+    std::string failReason = "Permission denied";
+    // After this many more bytes, writes fail as on a full disk (negative: never).
+    long writeBudget = -1;
+    int commits = 0;
+
+    LocalFileSystem real;
+};
+
+class FakeView : public DrillView {
+public:
+    std::string questionText() override { return question; }
+    void setQuestionText(const std::string& text) override { question = text; }
+    void appendToQuestion(const std::string& tail) override { question += tail; }
+    std::string answerText() override { return answer; }
+    void setAnswerText(const std::string& text) override { answer = text; }
+    void setPictureScale(double width, double height) override
+    {
+        scaleWidth = width;
+        scaleHeight = height;
+    }
+
+    std::string question;
+    std::string answer = " ";
+    double scaleWidth = 0;
+    double scaleHeight = 0;
+};
+
+// Reads a file's bytes; empty when it does not exist.
+std::string fileBytes(const std::filesystem::path& path);
+bool fileExists(const std::filesystem::path& path);
+
+// A drill with scripted services over a fresh temporary home folder (removed afterwards).
+class DrillHarness {
+public:
+    DrillHarness();
+    ~DrillHarness();
+
+    // Answers the start-up prompts (name, folder question, assignment number) and loads.
+    // Returns false when the program ended during start-up.
+    bool start(const std::string& name, const std::string& assignment);
+
+    // Runs a handler; true when it ended the program.
+    bool ends(const std::function<void()>& handler);
+
+    // Native paths of the run's files in the default folder.
+    std::filesystem::path folder() const { return home / "tolvanex"; }
+    std::filesystem::path master() const;
+    std::filesystem::path send() const;
+    std::filesystem::path notes() const;
+
+    std::filesystem::path home;
+    ScriptedPrompter prompter;
+    RecordingMessages messages;
+    FixedClock clock;
+    CountingRandom random;
+    TestFileSystem files;
+    FakeView view;
+    Drill drill;
+};
+
+} // namespace tolvanex::testing
