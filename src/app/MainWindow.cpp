@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -212,6 +213,23 @@ void MainWindow::buildControls()
         chain(findChild<QWidget*>(name));
     m_picture1->setFocusPolicy(Qt::TabFocus);
     m_picture2->setFocusPolicy(Qt::TabFocus);
+
+    // Keys no one types in an answer by accident: never a bare letter or digit.
+    const struct {
+        const char* button;
+        QKeySequence keys;
+    } shortcuts[] = {
+        {"cmdNextQuestion", QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+        {"cmd_enter_response", QKeySequence(Qt::CTRL | Qt::Key_Return)},
+        {"cmd_enter_response", QKeySequence(Qt::CTRL | Qt::Key_Enter)},
+        {"cmd_save_as_notes", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+    };
+    for (const auto& shortcut : shortcuts) {
+        auto* button = findChild<QPushButton*>(shortcut.button);
+        auto* key = new QShortcut(shortcut.keys, this);
+        connect(key, &QShortcut::activated, button, &QPushButton::click);
+        button->setToolTip(button->text() + " (" + shortcut.keys.toString(QKeySequence::NativeText) + ")");
+    }
 }
 
 bool MainWindow::load()

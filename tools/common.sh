@@ -1,0 +1,26 @@
+# Shared by tools/run and tools/test: installs the Debian packages the build needs when they are
+# missing, then configures and builds in ./build.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev
+          xvfb xauth xdotool x11-utils python3 dpkg-dev file)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+    fi
+}
+
+build() {
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build build
+}
