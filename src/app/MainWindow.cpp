@@ -112,7 +112,12 @@ void MainWindow::buildControls()
         {"cmd_next_picture", "next picture", twips(1200, 7560, 855, 495), [&d] { d.nextPictureClick(); }},
         {"cmd_copy_picture", "copy picture", twips(1200, 8160, 855, 495), [this] { copyPicture(); }},
         {"cmd_timerTrigger", "Trigger Timer", twips(2400, 7560, 735, 495), nullptr},
-        {"cmd_pend_exp", "pend exp", twips(8640, 7560, 495, 375), [this] { m_timer.start(); }},
+        {"cmd_pend_exp", "pend exp", twips(8640, 7560, 495, 375),
+         [this] {
+             // Once running the timer keeps its rhythm: a further click neither restarts it nor adds one.
+             if (!m_timer.isActive())
+                 m_timer.start();
+         }},
     };
     for (const Button& spec : buttons) {
         auto* button = new WrapButton(spec.caption, this);
@@ -190,6 +195,7 @@ void MainWindow::buildControls()
         box->setAccessibleName(caption);
     }
 
+    m_timer.setParent(this);
     m_timer.setObjectName("tmr_pend_exp");
     m_timer.setInterval(15);
     connect(&m_timer, &QTimer::timeout, this, [this] { run([this] { pendExpTick(); }); });
@@ -255,6 +261,9 @@ void MainWindow::run(const std::function<void()>& handler)
         handler();
     } catch (const ProgramEnded&) {
         endProgram();
+    } catch (const std::exception& error) {
+        // Nothing may escape into the event loop; the student is told and can go on.
+        m_services.core.messages.showMessage(std::string("Something went wrong: ") + error.what());
     }
 }
 
@@ -273,21 +282,7 @@ void MainWindow::pendExpTick()
 
 void MainWindow::copyPicture()
 {
-    const QImage picture = m_picture1->picture();
-    // The first box never has a picture of its own: with nothing to copy, the clipboard and the
-    // second box stay as they are.
-    if (picture.isNull())
-        return;
-    if (!m_services.clipboard.putPicture(picture)) {
-        m_services.core.messages.showMessage("The picture could not be copied: the clipboard cannot be used.");
-        return;
-    }
-    const std::optional<QImage> copied = m_services.clipboard.getPicture();
-    if (!copied) {
-        m_services.core.messages.showMessage("The picture could not be read back from the clipboard.");
-        return;
-    }
-    m_picture2->setPicture(*copied);
+    tolvanex::copyPicture(*m_picture1, *m_picture2, m_services.clipboard, m_services.core.messages);
 }
 
 std::string MainWindow::questionText()

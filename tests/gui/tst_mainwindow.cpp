@@ -57,6 +57,12 @@ struct Window {
         EXPECT_NE(found, nullptr) << "no control named " << name;
         return found;
     }
+    bool showActive()
+    {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        return QTest::qWaitForWindowActive(&window);
+    }
     std::filesystem::path folder(const char* file) const { return h.folder() / file; }
     void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
 
@@ -205,9 +211,7 @@ TEST(MainWindow, LoadsThenShowsWithTheFocusInTheQuestionBox)
     Window w;
     ASSERT_TRUE(w.start("5"));
     EXPECT_EQ(w.h.prompter.asked.size(), 3u);
-    w.window.show();
-    QApplication::setActiveWindow(&w.window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+    ASSERT_TRUE(w.showActive());
     EXPECT_EQ(QApplication::focusWidget(), w.child("txt_question"));
     EXPECT_NE(fileBytes(w.folder("masterFile_Student_One.txt")).find("assignment #005"), std::string::npos);
 }
@@ -269,9 +273,7 @@ TEST(MainWindow, ShortcutsPageAndFileWithoutTouchingCaptions)
 {
     Window w;
     ASSERT_TRUE(w.start("5"));
-    w.window.show();
-    QApplication::setActiveWindow(&w.window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+    ASSERT_TRUE(w.showActive());
     auto* answer = w.child<QPlainTextEdit>("txt_answer");
     answer->setFocus();
     QTest::keyClick(answer, Qt::Key_PageDown, Qt::ControlModifier);
@@ -292,9 +294,7 @@ TEST(MainWindow, ButtonsWorkFromTheKeyboard)
 {
     Window w;
     ASSERT_TRUE(w.start("5"));
-    w.window.show();
-    QApplication::setActiveWindow(&w.window);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+    ASSERT_TRUE(w.showActive());
     auto* next = w.child<QPushButton>("cmdNextQuestion");
     next->setFocus();
     QTest::keyClick(next, Qt::Key_Space);
