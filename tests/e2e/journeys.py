@@ -1,0 +1,743 @@
+#!/usr/bin/env python3
+"""End-to-end journeys through the built program: each one starts its own X server and the
+program with a fresh home folder, drives it from outside with the keyboard and the mouse, and
+checks the window, the dialogs and the files written, byte for byte.
+
+    journeys.py --program build/tolvanex --content src/bank/content --output DIR JOURNEY
+
+Each journey leaves its screenshots (PNG) and the program's output in DIR/JOURNEY.
+"""
+
+import argparse
+import datetime
+import os
+import re
+import shutil
+import sys
+import tempfile
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import DriveError, Program, XServer, missing_tools, wait_until  # noqa: E402
+
+# The client area and the controls, in pixels (x, y, width, height).
+CLIENT = (725, 566)
+CONTROLS = {
+    "cmdNextQuestion": (16, 0, 65, 49),
+    "cmd_display_note_file": (224, 24, 9, 13),
+    "cmd_displayCumulativeText": (296, 16, 57, 33),
+    "cmd_enter_response": (376, 16, 57, 33),
+    "cmd_save_as_notes": (432, 16, 57, 33),
+    "cmd_clear_answer_box": (552, 16, 57, 33),
+    "cmd_quit": (680, 0, 49, 33),
+    "txt_question": (16, 48, 345, 217),
+    "txt_answer": (376, 48, 337, 217),
+    "Picture1": (16, 272, 345, 225),
+}
+FRAMED = [name for name in CONTROLS if name != "Picture1"]
+
+OPEN = b"......!!!!!!!!..................................."
+CLOSE = b"." * 49
+PAD = CLOSE + b" " * 7
+BLANKS = b" " * 36
+CRLF = b"\r\n"
+
+PROMPTS = {
+    "name": "Your full name:  ",
+    "folder": "Enter 1 if you want to change the folder to which your files will be written.  The current "
+              "default folder is c:\\tolvanex.  If you wish to use this folder, just hit the Enter key",
+    "path": "You have chosen to change the folder to which your files will be written on your hard drive from "
+            "the default c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the "
+            "Enter key to retain the default path.",
+    "assignment": "Assignment Number:  ",
+    "confidence": "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have "
+                  "no confidence in your answer, 1 means you have some confidence, 2 means you are pretty "
+                  "confident and 3 means you are certain of your answer:",
+    "critique": "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique was "
+                "necessary on this question but was not given, 1 indicates that self-critique was necessary but "
+                "the given self-critique was not adequate, 2 indicates that self-critique was necessary and was "
+                "mostly adequate, and 3 indicates that either self-critique was not necessary or that after "
+                "reading the solution everything was completely obvious so you skipped the self-critique.",
+}
+RESPONSE_PROMPT = (
+    "Enter, as appropriate, an answer to the question, a critique of your answer in response to a given answer, "
+    "your insights regarding the situation at this point, notes to yourself, or just an OK.\n\nAlways critique "
+    "your solutions by describing any insights you had or errors you makde, and by explaining how you can make use "
+    "of the insight or how you now know how to avoid certain errors.  Also pose for the instructor any question or "
+    "questions that you have related to the problem or series of problems.")
+
+
+# --- The course content, read the way the bank is built from it -----------------------------
+
+def bank_lines(path):
+    lines = []
+    with open(path, encoding="ascii") as f:
+        for raw in f.read().splitlines():
+            if not raw or raw.startswith("#"):
+                continue
+            if raw.startswith("> "):
+                lines.append(raw[2:])
+            elif raw.startswith(". "):
+                lines[-1] += "\r\n" + raw[2:]
+            elif raw == ".":
+                lines[-1] += "\r\n"
+            elif raw == "-":
+                lines.append("")
+            else:
+                raise ValueError("%s: unexpected line %r" % (path, raw))
+    return lines
+
+
+def non_empty(lines):
+    return [line for line in lines if line]
+
+
+# --- Files ----------------------------------------------------------------------------------
+
+def read_bytes(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except (FileNotFoundError, IsADirectoryError, NotADirectoryError):
+        return None
+
+
+def filed(text):
+    """A text from a box as the files hold it: CR LF line breaks, Windows-1252, and a character
+    beyond it as [U+XXXX]."""
+    out = b""
+    for c in re.sub("\r?\n", "\r\n", text):
+        try:
+            out += c.encode("cp1252")
+        except UnicodeEncodeError:
+            out += b"[U+%04X]" % ord(c)
+    return out
+
+
+def cp1252_text(data):
+    """The program's reading of its own files: Windows-1252, unassigned bytes as themselves."""
+    return "".join(bytes([b]).decode("cp1252", errors="ignore") or chr(b) for b in data)
+
+
+def file_lines(text):
+    """Lines as the program reads them back: a line ends at CR or CR LF."""
+    lines = re.split("\r\n|\r", text)
+    if lines and lines[-1] == "":
+        lines.pop()
+    return lines
+
+
+class Pattern:
+    """A stretch of a file checked by pattern rather than byte for byte."""
+
+    def __init__(self, label, regex, check=None):
+        self.label, self.regex, self.check = label, re.compile(regex), check
+
+
+def match_file(data, parts, what):
+    """Checks that the bytes are exactly the parts in order (bytes, or Patterns); returns the
+    texts the patterns matched."""
+    if data is None:
+        raise DriveError("%s is missing" % what)
+    at = 0
+    found = []
+    for part in parts:
+        if isinstance(part, bytes):
+            if data[at:at + len(part)] != part:
+                got = data[at:at + len(part)]
+                first = next((i for i, (a, b) in enumerate(zip(part, got)) if a != b), min(len(part), len(got)))
+                raise DriveError("%s differs at byte %d:\n  expected ...%r\n  found    ...%r"
+                                 % (what, at + first, part[max(first - 40, 0):first + 40],
+                                    data[at + max(first - 40, 0):at + first + 40]))
+            at += len(part)
+        else:
+            m = part.regex.match(data, at)
+            if not m:
+                raise DriveError("%s: no %s at byte %d: %r" % (what, part.label, at, data[at:at + 60]))
+            if part.check:
+                part.check(m.group(0))
+            found.append(m.group(0))
+            at = m.end()
+    if at != len(data):
+        raise DriveError("%s has %d more bytes than expected: %r" % (what, len(data) - at, data[at:at + 120]))
+    return found
+
+
+class Clock:
+    """Times and dates written during a journey must fall within the journey."""
+
+    def __init__(self):
+        self.start = datetime.datetime.now() - datetime.timedelta(seconds=1)
+
+    def check_time(self, raw):
+        now = datetime.datetime.now() + datetime.timedelta(seconds=1)
+        first, last, value = self.start.strftime("%H:%M:%S"), now.strftime("%H:%M:%S"), raw.decode()
+        within = first <= value <= last if self.start.date() == now.date() else value >= first or value <= last
+        if not within:
+            raise DriveError("time %s is not within the journey (%s to %s)" % (value, first, last))
+
+    def check_date(self, raw):
+        days = {self.start.strftime("%m-%d-%Y"), datetime.datetime.now().strftime("%m-%d-%Y")}
+        if raw.decode() not in days:
+            raise DriveError("date %s is not today (%s)" % (raw.decode(), " or ".join(sorted(days))))
+
+    def time(self):
+        return Pattern("time hh:mm:ss", rb"\d\d:\d\d:\d\d", self.check_time)
+
+    def date(self):
+        return Pattern("date mm-dd-yyyy", rb"\d\d-\d\d-\d\d\d\d", self.check_date)
+
+    def send_name(self, name_part):
+        return "send_%s%s.txt" % (datetime.datetime.now().strftime("%m%d"), name_part)
+
+
+# A filler line: 19 to 28 passes, each an optional character of code 66 to 116 and then one of
+# code 118 to 255.
+FILLER = rb"(?:[\x42-\x74]?[\x76-\xff]){19,28}"
+
+
+# --- One journey ----------------------------------------------------------------------------
+
+class Journey:
+    def __init__(self, args, name):
+        self.name = name
+        self.args = args
+        self.out = os.path.join(args.output, name)
+        shutil.rmtree(self.out, ignore_errors=True)
+        os.makedirs(self.out)
+        self.root = tempfile.mkdtemp(prefix="tolvanex-e2e-")
+        self.home = os.path.join(self.root, "home")
+        os.makedirs(self.home)
+        self.folder = os.path.join(self.home, "tolvanex")
+        self.clock = Clock()
+        self.x = XServer(self.out)
+        self.program = None
+        self.window = None
+        self.shots = 0
+
+    def start(self, copyable_texts=True):
+        self.program = Program(self.x, self.args.program, self.home, self.out, self.root,
+                               copyable_texts=copyable_texts)
+        return self.program
+
+    def start_up(self, name, assignment, folder_reply="", path=None):
+        p = self.program
+        p.answer_prompt(PROMPTS["name"], name)
+        p.answer_prompt(PROMPTS["folder"], folder_reply)
+        if path is not None:
+            p.answer_prompt(PROMPTS["path"], path)
+        p.answer_prompt(PROMPTS["assignment"], assignment)
+
+    def main_window(self):
+        self.window = self.program.main_window()
+        geometry = self.x.geometry(self.window)
+        if geometry[2:] != CLIENT:
+            raise DriveError("the main window's client area is %dx%d, not %dx%d" % (geometry[2:] + CLIENT))
+        return self.window
+
+    # The main window's controls. With no window manager in the X server the test gives the
+    # keyboard focus back to the main window once a dialog has gone, as a window manager would.
+    def take_focus(self):
+        if self.x.focused() != self.window:
+            self.x.focus(self.window)
+
+    def click(self, control):
+        self.take_focus()
+        x, y, w, h = CONTROLS[control]
+        self.x.click(self.window, x + w // 2, y + h // 2)
+
+    def keys(self, *keys):
+        self.take_focus()
+        self.x.key(*keys)
+
+    def box_text(self, box):
+        """What a text box holds (it must hold something): a click into it, Ctrl+A, Ctrl+C."""
+        self.click(box)
+        held = self.x.copy_with("ctrl+a", "ctrl+c")
+        self.x.key("ctrl+Home")  # the selection off again
+        return held
+
+    def type_answer(self, text, paste=False):
+        """Types into the answer box, over what it holds, and checks the box holds just that.
+        Characters beyond the keyboard's are pasted: xdotool would type them by changing the
+        keyboard map on the fly, which races with the program reading the map."""
+        self.click("txt_answer")
+        self.x.key("ctrl+a")
+        if paste:
+            self.x.set_clipboard(text)
+            wait_until(lambda: self.x.clipboard() == text, 5, "the clipboard to hold the text")
+            self.x.key("ctrl+v")
+        else:
+            for number, line in enumerate(text.split("\n")):
+                if number:
+                    self.x.key("Return")
+                self.x.type(line)
+        held = self.x.copy_with("ctrl+a", "ctrl+c")
+        if held != text:
+            raise DriveError("the answer box holds %r after typing %r" % (held, text))
+        self.x.key("ctrl+End")
+
+    def expect_box(self, box, expected):
+        held = self.box_text(box)
+        if held != expected:
+            raise DriveError("%s holds\n  %r\nnot\n  %r" % (box, held[:400], expected[:400]))
+
+    def expect_empty_boxes(self):
+        """Both text boxes come to show no text: inside their frames, left of the scroll bar,
+        nothing but white, apart from at most a text cursor (one column). The boxes are emptied
+        after the files are written, and drawn after that, so the picture is taken until then."""
+        def inked_columns():
+            picture = self.x.capture(self.window)
+            found = {}
+            for box in ("txt_question", "txt_answer"):
+                x0, y0, w, h = CONTROLS[box]
+                inked = set()
+                for y in range(y0 + 2, y0 + h - 2):
+                    row = picture.rows[y]
+                    for x in range(x0 + 2, x0 + w - 20):
+                        if row[3 * x:3 * x + 3] != b"\xff\xff\xff":
+                            inked.add(x)
+                found[box] = len(inked)
+            return found
+        try:
+            wait_until(lambda: all(n <= 1 for n in inked_columns().values()), 10, "both boxes to be empty", 0.2)
+        except DriveError:
+            self.screenshot("not-empty")
+            raise DriveError("the boxes are not empty: ink in %s columns" % inked_columns())
+
+    def screenshot(self, label, window=None):
+        self.shots += 1
+        path = os.path.join(self.out, "%s-%d-%s.png" % (self.name, self.shots, label))
+        self.x.capture(window or self.window).save_png(path)
+        return path
+
+    def message(self, label, *parts):
+        """Waits for a message box, keeps a picture of it, checks that its text mentions each of
+        the parts, and presses Return (OK)."""
+        window = self.program.next_dialog()
+        self.screenshot(label, window)
+        text = self.program.dialog_text(window)
+        for part in parts:
+            if part not in text:
+                raise DriveError("the message does not mention %r: %r" % (part, text))
+        self.x.key("Return")
+        return text
+
+    def no_dialog_open(self):
+        open_now = self.x.visible_windows("tolvanex")
+        if open_now:
+            raise DriveError("a dialog is open that should not be: %s" % open_now)
+
+    def quit(self):
+        self.click("cmd_quit")
+        status = self.program.wait_exit()
+        if status != 0:
+            raise DriveError("the program ended with status %d" % status)
+
+    # Files.
+    def path(self, filename):
+        return os.path.join(self.folder, filename)
+
+    def wait_file(self, filename, condition, what):
+        return wait_until(lambda: (lambda d: d if d is not None and condition(d) else None)(
+            read_bytes(self.path(filename))), 10, what)
+
+    def heading(self, assignment, header):
+        return [Pattern("filler line", FILLER), CRLF + b"assignment #" + assignment.encode() + CRLF
+                + header.encode() + CRLF + b"Physics I" + CRLF, self.clock.date(), CRLF]
+
+    def response(self, number, shown, text, rating, master):
+        """A filed response as the master file (master=True) or the send file has it."""
+        parts = [OPEN + CRLF + BLANKS, self.clock.time(), CRLF]
+        if master:
+            parts.append(CRLF + CRLF + b"`questionNumber " + number.encode() + b" " + CRLF)
+        parts.append(filed(shown) + CRLF + OPEN + CRLF + b"RESPONSE -->  " + CRLF
+                     + filed(text) + CRLF + rating.encode() + CRLF + CLOSE + CRLF)
+        return parts
+
+    def note(self, shown, text, master):
+        parts = [OPEN + CRLF + BLANKS, self.clock.time(), CRLF + BLANKS, self.clock.date(), self.clock.time(),
+                 CRLF + filed(shown) + CRLF + OPEN + CRLF + b"NOTES -------> " + filed(text) + CRLF]
+        parts.append(CLOSE + CRLF if master else PAD)
+        return parts
+
+    def close(self, failed):
+        if failed and self.window is not None and self.program is not None and self.program.running():
+            try:
+                self.screenshot("failure")
+            except Exception:  # the picture is a help, not part of the verdict
+                pass
+        if self.program is not None:
+            self.program.kill()
+        self.x.stop()
+        if failed:
+            if self.program is not None:
+                sys.stderr.write("--- program output ---\n%s\n" % self.program.output())
+            shutil.copytree(self.home, os.path.join(self.out, "home"), symlinks=True, dirs_exist_ok=True)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+# --- The journeys ---------------------------------------------------------------------------
+
+def content(args, number):
+    return bank_lines(os.path.join(args.content, "a%03d.txt" % number))
+
+
+def assignment_five(args):
+    lines = non_empty(content(args, 5))
+    header = lines[0]
+    question = lines[1]
+    answer = lines[2][2:]
+    assert question.startswith("`q001.") and lines[2].startswith("`a"), "assignment 005 begins otherwise"
+    return header, question, answer
+
+
+# Entered in the mouse journey: a critique of two lines, typed, and a note with characters from
+# Windows-1252 beyond ASCII and one from outside it, pasted.
+CRITIQUE = "I used vf for the whole interval.\nNext time: vAve first."
+NOTE = "remember vAve = \u00bd(v0 + vf); caf\u00e9 \u0394v"
+
+
+def journey_mouse(j):
+    """Assignment 5 with the mouse: a response with its confidence, the given answer with a
+    critique, a note, both file viewers, quit."""
+    header, question, answer = assignment_five(j.args)
+    j.start()
+    j.start_up("Ann Lee", "5")
+    j.main_window()
+    master, send, notes = "masterFile_Ann_Lee.txt", j.clock.send_name("Ann_Lee"), "notes_Ann_Lee.txt"
+    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    heading = j.heading("005", header)
+    filler = match_file(read_bytes(j.path(master)), heading, master)[0]
+    if match_file(read_bytes(j.path(send)), heading, send)[0] != filler:
+        raise DriveError("the master and send files begin with different filler lines")
+    j.expect_box("txt_answer", " ")
+    j.screenshot("start")
+
+    j.click("cmdNextQuestion")
+    j.expect_box("txt_question", question)
+    j.type_answer("About 7 m/s")
+    j.click("cmd_enter_response")
+    j.program.answer_prompt(PROMPTS["confidence"], "2")
+    j.wait_file(send, lambda d: d.endswith(b"confidence assessment:  2\r\n" + CLOSE + CRLF), "the response")
+    j.expect_empty_boxes()
+
+    j.click("cmdNextQuestion")
+    j.expect_box("txt_question", answer.replace("\r\n", "\n"))
+    j.type_answer(CRITIQUE)
+    j.click("cmd_enter_response")
+    j.program.answer_prompt(PROMPTS["critique"], "3")
+    j.wait_file(send, lambda d: d.endswith(b"self critique assessment: 3\r\n" + CLOSE + CRLF), "the critique")
+    j.expect_empty_boxes()
+
+    j.type_answer(NOTE, paste=True)
+    j.click("cmd_save_as_notes")
+    j.wait_file(notes, lambda d: d.endswith(PAD), "the note")
+    j.wait_file(send, lambda d: d.endswith(PAD), "the note in the send file")
+    j.expect_empty_boxes()
+
+    # "display notes" puts the notes file, its lines run together, after the last entry.
+    j.click("cmd_display_note_file")
+    shown_notes = "NOTES -------> " + NOTE + "".join(file_lines(cp1252_text(read_bytes(j.path(notes)))))
+    j.expect_box("txt_question", shown_notes)
+    # "display SEND file" adds the send file, each line on a line of its own.
+    j.click("cmd_displayCumulativeText")
+    send_lines = file_lines(cp1252_text(read_bytes(j.path(send))))
+    held = j.box_text("txt_question")
+    expected = shown_notes + "\n" + "\n".join(send_lines)
+    # The clipboard gives no-break spaces (a filler line may hold some) as plain blanks.
+    if held != expected.replace("\u00a0", " "):
+        raise DriveError("after display SEND file the question box holds\n  %r\nnot\n  %r" % (held, expected))
+    j.screenshot("files-shown")
+    j.quit()
+
+    r1 = ("50001", question, "About 7 m/s", "confidence assessment:  2")
+    r2 = ("50001", answer, CRITIQUE, "self critique assessment: 3")
+    for filename, is_master in ((master, True), (send, False)):
+        parts = list(heading) + j.response(*r1, is_master) + j.response(*r2, is_master)
+        parts += j.note(answer, NOTE, is_master)
+        match_file(read_bytes(j.path(filename)), parts, filename)
+    match_file(read_bytes(j.path(notes)), j.note(answer, NOTE, False), notes)
+    expect_folder(j, {master, send, notes})
+
+
+def journey_keyboard(j):
+    """An unknown assignment first, then assignment 5 with the keyboard shortcuts."""
+    header, question, answer = assignment_five(j.args)
+    j.start()
+    p = j.program
+    p.answer_prompt(PROMPTS["name"], "Cy Diaz")
+    p.answer_prompt(PROMPTS["folder"], "")
+    p.answer_prompt(PROMPTS["assignment"], "019")
+    j.message("no-assignment-019", '"019"', "001 to 018")
+    p.answer_prompt(PROMPTS["assignment"], "5")
+    j.main_window()
+    master, send, notes = "masterFile_Cy_Diaz.txt", j.clock.send_name("Cy_Diaz"), "notes_Cy_Diaz.txt"
+    heading = j.heading("005", header)
+    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+
+    j.keys("ctrl+Next")
+    j.expect_box("txt_question", question)
+    j.type_answer("21 m in 3 s")
+    j.keys("ctrl+Return")
+    p.answer_prompt(PROMPTS["confidence"], "1")
+    j.wait_file(send, lambda d: d.endswith(CLOSE + CRLF), "the response")
+    j.expect_empty_boxes()
+    j.click("txt_answer")
+    j.keys("ctrl+Next")
+    j.expect_box("txt_question", answer.replace("\r\n", "\n"))
+    j.type_answer("units check")
+    j.keys("ctrl+shift+s")
+    j.wait_file(notes, lambda d: d.endswith(PAD), "the note")
+    j.expect_empty_boxes()
+    j.screenshot("after-note")
+    j.quit()
+
+    for filename, is_master in ((master, True), (send, False)):
+        parts = list(heading) + j.response("50001", question, "21 m in 3 s", "confidence assessment:  1", is_master)
+        parts += j.note(answer, "units check", is_master)
+        match_file(read_bytes(j.path(filename)), parts, filename)
+    match_file(read_bytes(j.path(notes)), j.note(answer, "units check", False), notes)
+    expect_folder(j, {master, send, notes})
+
+
+def journey_notices(j):
+    """Assignment 001: three notices, and the routine line after them ends the program."""
+    lines = non_empty(content(j.args, 1))
+    header, notices, routine = lines[0], lines[1:4], lines[4]
+    assert routine.lower().startswith("`routine"), "assignment 001 has three notices, then its routine"
+    j.start()
+    j.start_up("Bo Chen", "001")
+    j.main_window()
+    master, send = "masterFile_Bo_Chen.txt", j.clock.send_name("Bo_Chen")
+    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    shown = ""
+    for count, notice in enumerate(notices, 1):
+        j.click("cmdNextQuestion")
+        shown += notice
+        j.expect_box("txt_question", shown)
+        # The first click leaves the answer box as it was; from the second on it offers the
+        # response prompt.
+        j.expect_box("txt_answer", " " if count == 1 else RESPONSE_PROMPT)
+    j.screenshot("third-notice")
+    j.click("cmdNextQuestion")
+    status = j.program.wait_exit()
+    if status != 0:
+        raise DriveError("the program ended with status %d" % status)
+    heading = j.heading("001", header)
+    for filename in (master, send):
+        match_file(read_bytes(j.path(filename)), heading, filename)
+    expect_folder(j, {master, send})
+
+
+def journey_missing_folder(j):
+    """A folder that does not exist: the message names the file and the reason, the path is
+    asked for again, and Enter alone keeps the default folder."""
+    header, _, _ = assignment_five(j.args)
+    j.start()
+    p = j.program
+    p.answer_prompt(PROMPTS["name"], "Di Evans")
+    p.answer_prompt(PROMPTS["folder"], "1")
+    p.answer_prompt(PROMPTS["path"], "c:\\nothere")
+    p.answer_prompt(PROMPTS["assignment"], "5")
+    j.message("no-such-folder", "c:\\nothere\\masterFile_Di_Evans.txt", "No such file or directory")
+    p.answer_prompt(PROMPTS["path"], "")
+    j.main_window()
+    master, send = "masterFile_Di_Evans.txt", j.clock.send_name("Di_Evans")
+    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    j.screenshot("started")
+    j.quit()
+    heading = j.heading("005", header)
+    for filename in (master, send):
+        match_file(read_bytes(j.path(filename)), heading, filename)
+    expect_folder(j, {master, send})
+    if sorted(os.listdir(j.home)) != ["tolvanex"]:
+        raise DriveError("the home folder holds %s" % sorted(os.listdir(j.home)))
+
+
+def journey_unwritable(j):
+    """Filing while the files cannot be written: a message, the words stay in the answer box,
+    nothing is half-written; once the files can be written again the same words are filed."""
+    header, question, _ = assignment_five(j.args)
+    j.start()
+    j.start_up("Eve Fox", "5")
+    j.main_window()
+    p = j.program
+    master, send = "masterFile_Eve_Fox.txt", j.clock.send_name("Eve_Fox")
+    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    j.click("cmdNextQuestion")
+    j.expect_box("txt_question", question)
+    words = "my precious answer"
+    j.type_answer(words)
+    heading_bytes = {name: read_bytes(j.path(name)) for name in (master, send)}
+
+    # The folder replaced by a file: even the superuser cannot open a file inside it.
+    away = j.folder + ".away"
+    os.rename(j.folder, away)
+    with open(j.folder, "w") as f:
+        f.write("in the way\n")
+    j.click("cmd_enter_response")
+    j.message("folder-is-a-file", "could not be saved", "c:\\tolvanex\\masterFile_Eve_Fox.txt", "Not a directory")
+    j.expect_box("txt_answer", words)
+    j.expect_box("txt_question", question)
+    j.no_dialog_open()  # no rating is asked for a response that was not filed
+    j.screenshot("kept-after-failure")
+    os.remove(j.folder)
+    os.rename(away, j.folder)
+
+    # The send file replaced by a folder: the master file opens, but nothing may go into it.
+    os.rename(j.path(send), j.path(send) + ".away")
+    os.mkdir(j.path(send))
+    j.click("cmd_enter_response")
+    j.message("send-file-is-a-folder", "c:\\tolvanex\\" + send, "Is a directory")
+    j.expect_box("txt_answer", words)
+    os.rmdir(j.path(send))
+    os.rename(j.path(send) + ".away", j.path(send))
+    for name, data in heading_bytes.items():
+        if read_bytes(j.path(name)) != data:
+            raise DriveError("%s changed although the response could not be filed" % name)
+
+    # Filed at last, from what the box kept.
+    j.click("cmd_enter_response")
+    p.answer_prompt(PROMPTS["confidence"], "2")
+    j.wait_file(send, lambda d: d.endswith(CLOSE + CRLF), "the response")
+    j.expect_empty_boxes()
+    j.quit()
+    heading = j.heading("005", header)
+    for filename, is_master in ((master, True), (send, False)):
+        parts = list(heading) + j.response("50001", question, words, "confidence assessment:  2", is_master)
+        match_file(read_bytes(j.path(filename)), parts, filename)
+    expect_folder(j, {master, send})
+
+
+def journey_layout(j):
+    """The window as drawn: every control's frame (or, for the picture box, its white area) lies
+    exactly on the rectangle given for it, and one pixel off in any direction it would not."""
+    j.start(copyable_texts=False)  # the program's own look, no style sheet
+    p = j.program
+    for reply in ("Lay Out", "", "5"):
+        p.next_dialog()
+        j.x.type(reply)
+        j.x.key("Return")
+    j.main_window()
+    j.wait_file(j.clock.send_name("Lay_Out"), lambda d: d.endswith(CRLF), "the heading block")
+    j.x.xdotool("mousemove", "--sync", "--window", str(j.window), "700", "540")  # no hover highlight
+
+    def layout_faults():
+        picture = j.x.capture(j.window)
+        sx, sy = picture.width / CLIENT[0], picture.height / CLIENT[1]
+        faults = []
+        for name, (x, y, w, h) in CONTROLS.items():
+            rect = (round(x * sx), round(y * sy), round(w * sx), round(h * sy))
+            framed = name in FRAMED
+            faults += edge_faults(picture, name, rect, framed)
+            for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+                moved = (rect[0] + dx, rect[1] + dy, rect[2], rect[3])
+                if not edge_faults(picture, name, moved, framed):
+                    faults.append("%s: the edges are found one pixel off too (%+d, %+d)" % (name, dx, dy))
+        return faults
+    # The window may still be drawing its controls when it first shows.
+    try:
+        wait_until(lambda: not layout_faults(), 10, "the controls to be drawn", 0.3)
+    except DriveError:
+        pass  # the faults of the last picture are reported below
+    path = j.screenshot("window")
+    faults = layout_faults()
+    if faults:
+        raise DriveError("controls not where they belong (see %s):\n  %s" % (path, "\n  ".join(faults)))
+    j.quit()
+
+
+def luminance(rgb):
+    return (299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2]) // 1000
+
+
+def edge_faults(picture, name, rect, framed):
+    """Each edge of the rectangle inside the window, sampled along its middle half. A framed
+    control (button, text box) has a dark frame pixel on the edge line with a light pixel on at
+    least one side (captions may run into the frame from inside, neighbours touch it from
+    outside); the picture box is white on its edge line and not white just outside it."""
+    x, y, w, h = rect
+    edges = {  # the edge line, the lines inside and outside it, the span along it
+        "left": ("x", x, x + 1, x - 1, y, y + h),
+        "right": ("x", x + w - 1, x + w - 2, x + w, y, y + h),
+        "top": ("y", y, y + 1, y - 1, x, x + w),
+        "bottom": ("y", y + h - 1, y + h - 2, y + h, x, x + w),
+    }
+    width, height = picture.width, picture.height
+    faults = []
+    for edge, (axis, line, inner, outer, begin, end) in edges.items():
+        across, along = (width, height) if axis == "x" else (height, width)
+        if not 0 <= line < across:
+            continue  # beyond the window's edge
+        quarter = (end - begin) // 4
+        samples = [s for s in range(begin + quarter, max(end - quarter, begin + quarter + 1)) if 0 <= s < along]
+
+        def at(pos, s):
+            if not 0 <= pos < across:
+                return None
+            return picture.pixel(pos, s) if axis == "x" else picture.pixel(s, pos)
+        good = 0
+        for s in samples:
+            on, inside, outside = at(line, s), at(inner, s), at(outer, s)
+            if framed:
+                light = [side for side in (inside, outside) if side is not None and luminance(side) >= 0xDC]
+                good += luminance(on) < 0xD0 and bool(light)
+            else:
+                good += on == (255, 255, 255) and outside != (255, 255, 255)
+        if not samples or good * 10 < len(samples) * 9:
+            faults.append("%s: %s edge not at %s=%d (%d of %d samples)" % (name, edge, axis, line, good, len(samples)))
+    return faults
+
+
+def expect_folder(j, names):
+    held = set(os.listdir(j.folder))
+    if held != names:
+        raise DriveError("the folder holds %s, not %s" % (sorted(held), sorted(names)))
+
+
+JOURNEYS = {
+    "mouse": journey_mouse,
+    "keyboard": journey_keyboard,
+    "notices": journey_notices,
+    "missing_folder": journey_missing_folder,
+    "unwritable": journey_unwritable,
+    "layout": journey_layout,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--program", required=True, help="the built tolvanex executable")
+    parser.add_argument("--content", required=True, help="the course content folder (src/bank/content)")
+    parser.add_argument("--output", required=True, help="where screenshots and logs go")
+    parser.add_argument("journeys", nargs="*", default=list(JOURNEYS), help=", ".join(JOURNEYS))
+    args = parser.parse_args()
+    args.program, args.content = os.path.abspath(args.program), os.path.abspath(args.content)
+    missing = missing_tools()
+    if missing:
+        print("missing tools: %s (tools/common.sh installs them)" % ", ".join(missing), file=sys.stderr)
+        return 1
+    failures = 0
+    for name in args.journeys:
+        began = time.monotonic()
+        failed = True
+        j = None
+        try:
+            j = Journey(args, name)
+            JOURNEYS[name](j)
+            failed = False
+        except Exception:
+            traceback.print_exc()
+        finally:
+            if j is not None:
+                j.close(failed)
+        print("%s %s in %.1f s (screenshots in %s)" % (name, "FAILED" if failed else "passed",
+                                                        time.monotonic() - began, os.path.join(args.output, name)))
+        failures += failed
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,272 @@
+"""Driving the built program in an X server of its own, the way a person would: windows found by
+their titles, keys typed and buttons clicked with xdotool, texts read back through the clipboard,
+pictures of the window taken with ImageMagick's import.
+
+Standard library only; the outside tools come from Debian (xvfb, xdotool, xclip, imagemagick).
+"""
+
+import os
+import re
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+import zlib
+
+TOOLS = ("Xvfb", "xdotool", "xclip", "import")
+
+# Makes the texts of the prompts and message boxes selectable with the mouse, so a test can copy
+# them (Qt's standard -stylesheet option); nothing else is styled.
+COPYABLE_TEXTS = """
+QMessageBox { messagebox-text-interaction-flags: 1; }
+QLabel#prompt { qproperty-textInteractionFlags: TextSelectableByMouse; }
+"""
+
+
+class DriveError(AssertionError):
+    pass
+
+
+def missing_tools():
+    return [tool for tool in TOOLS if shutil.which(tool) is None]
+
+
+def wait_until(condition, timeout, what, interval=0.05):
+    """Polls condition() until it returns something true; that value is returned."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise DriveError("timed out after %.0f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+class XServer:
+    """An Xvfb server on a display number it picks itself (free even when tests run side by side)."""
+
+    def __init__(self, logdir, width=1280, height=1024):
+        self.log = open(os.path.join(logdir, "xvfb.log"), "wb")
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
+             "-dpi", "96", "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 15
+        while not number.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            ready, _, _ = select.select([read_end], [], [], max(left, 0))
+            if not ready:
+                self.stop()
+                raise DriveError("Xvfb did not start (see xvfb.log)")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                self.stop()
+                raise DriveError("Xvfb ended at start (see xvfb.log)")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        self.env = dict(os.environ, DISPLAY=self.display)
+        self.env.pop("XAUTHORITY", None)
+
+    def run(self, *args, timeout=10, check=True, stdin=None):
+        done = subprocess.run(list(args), env=self.env, input=stdin, stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, timeout=timeout)
+        if check and done.returncode != 0:
+            raise DriveError("%s failed (%d): %s" % (" ".join(args), done.returncode,
+                                                    done.stderr.decode(errors="replace").strip()))
+        return done
+
+    def xdotool(self, *args, timeout=10):
+        return self.run("xdotool", *args, timeout=timeout).stdout.decode().strip()
+
+    def visible_windows(self, title):
+        """Ids of the mapped windows whose whole title is the given text."""
+        done = self.run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % re.escape(title),
+                        check=False)
+        return [int(line) for line in done.stdout.decode().split()]
+
+    def wait_window(self, title, timeout=15):
+        """The first window with this title, waited for with xdotool's own --sync."""
+        out = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name",
+                       "^%s$" % re.escape(title), timeout=timeout).stdout.decode().split()
+        return int(out[0])
+
+    def wait_new_window(self, title, seen, timeout=15):
+        """A window with this title that is not among those already seen (the program makes a new
+        window for each dialog)."""
+        def fresh():
+            new = [w for w in self.visible_windows(title) if w not in seen]
+            return new[0] if len(new) == 1 else None
+        window = wait_until(fresh, timeout, "a new window titled %r" % title)
+        seen.add(window)
+        return window
+
+    def geometry(self, window):
+        out = self.xdotool("getwindowgeometry", "--shell", str(window))
+        values = dict(line.split("=", 1) for line in out.splitlines())
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def focused(self):
+        return int(self.xdotool("getwindowfocus", "-f"))
+
+    def focus(self, window):
+        self.xdotool("windowfocus", "--sync", str(window))
+
+    def click(self, window, x, y):
+        """A left click at (x, y) of the window's client area."""
+        self.xdotool("mousemove", "--sync", "--window", str(window), str(x), str(y), "click", "1")
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", "20", *keys)
+
+    def type(self, text):
+        if text:
+            self.xdotool("type", "--delay", "8", "--", text, timeout=30)
+
+    # The clipboard, through xclip.
+    def set_clipboard(self, text):
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=text.encode(), env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10, check=True)
+
+    def clipboard(self):
+        done = self.run("xclip", "-o", "-selection", "clipboard", check=False)
+        return done.stdout.decode("utf-8", errors="replace") if done.returncode == 0 else None
+
+    def copy_with(self, *keys, timeout=5):
+        """Presses the keys (e.g. ctrl+a ctrl+c) and returns what they put on the clipboard."""
+        sentinel = "<nothing copied %d>" % time.monotonic_ns()
+        self.set_clipboard(sentinel)
+        wait_until(lambda: self.clipboard() == sentinel, timeout, "the clipboard to hold a marker")
+        self.key(*keys)
+        return wait_until(lambda: (lambda c: c if c not in (None, sentinel) else None)(self.clipboard()),
+                          timeout, "%s to copy something" % " ".join(keys))
+
+    def capture(self, window):
+        """The window's pixels: (width, height, rows of RGB bytes)."""
+        data = self.run("import", "-silent", "-window", str(window), "-depth", "8", "ppm:-", timeout=20).stdout
+        return parse_ppm(data)
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+
+def parse_ppm(data):
+    match = re.match(rb"P6\s+(?:#[^\n]*\n\s*)*(\d+)\s+(\d+)\s+(\d+)\s", data)
+    if not match or match.group(3) != b"255":
+        raise DriveError("import gave no 8-bit PPM picture")
+    width, height = int(match.group(1)), int(match.group(2))
+    pixels = data[match.end():match.end() + width * height * 3]
+    if len(pixels) != width * height * 3:
+        raise DriveError("the PPM picture is cut short")
+    rows = [pixels[y * width * 3:(y + 1) * width * 3] for y in range(height)]
+    return Picture(width, height, rows)
+
+
+class Picture:
+    def __init__(self, width, height, rows):
+        self.width, self.height, self.rows = width, height, rows
+
+    def pixel(self, x, y):
+        row = self.rows[y]
+        return row[3 * x], row[3 * x + 1], row[3 * x + 2]
+
+    def save_png(self, path):
+        def chunk(kind, body):
+            return (struct.pack(">I", len(body)) + kind + body
+                    + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+        raw = b"".join(b"\x00" + row for row in self.rows)
+        with open(path, "wb") as out:
+            out.write(b"\x89PNG\r\n\x1a\n")
+            out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)))
+            out.write(chunk(b"IDAT", zlib.compress(raw, 9)))
+            out.write(chunk(b"IEND", b""))
+
+
+class Program:
+    """The program under test, started in the X server with a home folder of its own."""
+
+    def __init__(self, xserver, executable, home, logdir, scratch, name="program", copyable_texts=False):
+        self.x = xserver
+        self.home = home
+        runtime = tempfile.mkdtemp(prefix="xdg-", dir=scratch)
+        os.chmod(runtime, 0o700)
+        env = {k: v for k, v in xserver.env.items() if not k.startswith("QT_")}
+        env.update(HOME=home, XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8",
+                   LANG="C.UTF-8")
+        args = [executable]
+        if copyable_texts:
+            sheet = os.path.join(runtime, "copyable.qss")
+            with open(sheet, "w") as out:
+                out.write(COPYABLE_TEXTS)
+            args += ["-stylesheet", sheet]
+        self.log_path = os.path.join(logdir, name + ".log")
+        self.log = open(self.log_path, "wb")
+        self.proc = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=self.log,
+                                     stderr=self.log, cwd=home, start_new_session=True)
+        self.seen = set()
+
+    def wait_exit(self, timeout=15):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise DriveError("the program did not end within %d s" % timeout)
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def kill(self):
+        if self.proc.poll() is None:
+            os.killpg(self.proc.pid, signal.SIGKILL)
+            self.proc.wait()
+        self.log.close()
+
+    def output(self):
+        with open(self.log_path, "rb") as f:
+            return f.read().decode(errors="replace")
+
+    # Dialogs: every prompt and message box is titled "tolvanex"; each one is a new window.
+    def next_dialog(self, timeout=15):
+        window = self.x.wait_new_window("tolvanex", self.seen, timeout)
+        wait_until(lambda: self.x.focused() == window, 5, "the dialog to take the keyboard focus")
+        return window
+
+    def dialog_text(self, window):
+        """The text a prompt or message box shows: a click into it (the text is at the top, in the
+        middle for either kind), then Ctrl+A and Ctrl+C."""
+        _, _, width, _ = self.x.geometry(window)
+        self.x.click(window, width // 2, 18)
+        return self.x.copy_with("ctrl+a", "ctrl+c").replace("\r\n", "\n")
+
+    def answer_prompt(self, expected, reply, timeout=15):
+        """Waits for a prompt, checks its text, types the reply into the field, checks what the
+        field holds and presses Return."""
+        window = self.next_dialog(timeout)
+        text = self.dialog_text(window)
+        if text != expected:
+            raise DriveError("expected the prompt %r, got %r" % (expected, text))
+        self.x.key("Tab")  # from the text back to the field
+        if reply:
+            self.x.type(reply)
+            typed = self.x.copy_with("ctrl+a", "ctrl+c")
+            if typed != reply:
+                raise DriveError("the prompt's field holds %r, not %r" % (typed, reply))
+        self.x.key("Return")
+
+    def main_window(self, timeout=15):
+        window = self.x.wait_window("Form1", timeout)
+        self.x.focus(window)
+        return window
