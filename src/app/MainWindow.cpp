@@ -46,20 +46,32 @@ BoxText::BoxText(QPlainTextEdit* edit)
     QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] { m_edited = true; });
 }
 
+void BoxText::takeTypedText()
+{
+    if (!m_edited)
+        return;
+    QString raw = m_edit->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    raw.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    m_text = raw.toStdString();
+    m_edited = false;
+}
+
 std::string BoxText::text()
 {
-    if (m_edited) {
-        QString raw = m_edit->document()->toRawText();
-        raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-        raw.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-        m_text = raw.toStdString();
-        m_edited = false;
-    }
+    takeTypedText();
     return m_text;
 }
 
 void BoxText::setText(const std::string& text)
 {
+    if (!m_edited && text == m_text) {
+        // The box shows this very text already (the drill puts the response prompt back after every
+        // question): laying it out again would change nothing but the caret and the scrolling.
+        m_edit->moveCursor(QTextCursor::Start);
+        m_edit->verticalScrollBar()->setValue(0);
+        return;
+    }
     const QSignalBlocker blocker(m_edit);
     m_text = text;
     m_edited = false;
@@ -68,14 +80,19 @@ void BoxText::setText(const std::string& text)
 
 void BoxText::append(const std::string& tail)
 {
-    text();
+    takeTypedText();
     if (tail.empty())
         return;
     const QSignalBlocker blocker(m_edit);
     m_text += tail;
+    // Inside an edit block the cursor does not work out its horizontal position; outside one, moving
+    // to the end and inserting would each lay out the last paragraph in full, which for a long one
+    // costs as much as showing it. The paragraph is laid out once, when the block ends.
     QTextCursor cursor(m_edit->document());
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(fromUtf8(tail));
+    cursor.endEditBlock();
 }
 
 MainWindow::MainWindow(const WindowServices& services, QWidget* parent)
@@ -119,12 +136,12 @@ void MainWindow::buildControls()
                  m_timer.start();
          }},
     };
-    for (const Button& spec : buttons) {
-        auto* button = new WrapButton(spec.caption, this);
-        button->setObjectName(spec.name);
-        button->setGeometry(spec.place);
-        if (spec.click)
-            connect(button, &QPushButton::clicked, this, [this, click = spec.click] { run(click); });
+    for (const Button& entry : buttons) {
+        auto* button = new WrapButton(entry.caption, this);
+        button->setObjectName(entry.name);
+        button->setGeometry(entry.place);
+        if (entry.click)
+            connect(button, &QPushButton::clicked, this, [this, click = entry.click] { run(click); });
     }
 
     auto label = [this](const char* name, const char* caption, QRect place) {
@@ -145,11 +162,15 @@ void MainWindow::buildControls()
     smallBox("txt_paragraph_goback", twips(3120, 240, 150, 285))->setAccessibleName("sentences previous");
     label("lbl_only_if_prompted", "click only if prompted", twips(240, 7560, 855, 495));
 
-    auto bigBox = [this](const char* name, QRect place, const char* description) {
+    // The font is looked up once for both boxes. Plain text needs no OpenType shaping (scripts that
+    // do are still shaped): without it a long paragraph is laid out in well under half the time.
+    QFont boxFont = textBoxFont();
+    boxFont.setStyleStrategy(QFont::PreferNoShaping);
+    auto bigBox = [this, &boxFont](const char* name, QRect place, const char* description) {
         auto* box = new QPlainTextEdit(this);
         box->setObjectName(name);
         box->setGeometry(place);
-        box->setFont(textBoxFont());
+        box->setFont(boxFont);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         box->setLineWrapMode(QPlainTextEdit::WidgetWidth);

@@ -24,6 +24,9 @@ public:
     void append(const std::string& tail);
 
 private:
+    // After the student has typed, the kept text is taken from the widget again.
+    void takeTypedText();
+
     QPlainTextEdit* m_edit;
     std::string m_text;
     bool m_edited = false;

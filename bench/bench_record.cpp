@@ -1,0 +1,83 @@
+// "Enter Response" with a confidence reply, the record put on stable storage, against writing the
+// same bytes to the same two files with plain open, write, fsync and close.
+#include "BenchWindow.h"
+
+#include <QApplication>
+#include <QPushButton>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+using namespace tolvanex;
+using namespace tolvanex::bench;
+
+namespace {
+
+constexpr int kRuns = 21;
+
+std::string readBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void appendAndSync(const std::filesystem::path& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || ::fsync(fd) != 0
+        || ::close(fd) != 0) {
+        std::perror(path.c_str());
+        std::exit(2);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TempHome home;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("tolvanex");
+
+    std::string masterBytes;
+    std::string sendBytes;
+    std::filesystem::path master;
+    std::filesystem::path send;
+    auto ours = [&] {
+        BenchWindow w;
+        if (!w.start("2"))
+            std::exit(2);
+        const DrillState& state = w.window.drill().state();
+        master = nativePath(state.masterFile, home.path.string());
+        send = nativePath(state.sendFile, home.path.string());
+        // Up to the first question, with a typed answer.
+        while (state.currentKind != "question")
+            w.child<QPushButton>("cmdNextQuestion")->click();
+        w.window.setAnswerText("v = 3 m/s\r\nThe period is 1.57 s because 31.4 s / 20 = 1.57 s.");
+        w.prompter.replies = { "2" };
+        const std::size_t masterBefore = std::filesystem::file_size(master);
+        const std::size_t sendBefore = std::filesystem::file_size(send);
+        QPushButton* enter = w.child<QPushButton>("cmd_enter_response");
+        const double ms = timeMs([&] { enter->click(); });
+        masterBytes = readBytes(master).substr(masterBefore);
+        sendBytes = readBytes(send).substr(sendBefore);
+        if (masterBytes.find("confidence assessment:  2\r\n") == std::string::npos || w.messages.shown > 0) {
+            std::fprintf(stderr, "bench: the response was not recorded\n");
+            std::exit(2);
+        }
+        return ms;
+    };
+    ours(); // warm-up; also gives the bytes for the baseline
+    auto baseline = [&] {
+        return timeMs([&] {
+            appendAndSync(master, masterBytes);
+            appendAndSync(send, sendBytes);
+        });
+    };
+    const Medians m = measurePair(kRuns, baseline, ours);
+    const bool met = printRatio("B5", "Enter Response, record on stable storage", m, 1.5);
+    return met ? 0 : 1;
+}

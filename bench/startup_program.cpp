@@ -1,0 +1,19 @@
+// The program's start-up as the benchmark times it: the main window over scripted prompts and the
+// real file system (drive c: is HOME), loaded at assignment 2, shown, and ended after its first
+// paint. Exits with 3 when the start-up failed.
+#include "BenchWindow.h"
+#include "FirstPaint.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("tolvanex");
+    tolvanex::bench::BenchWindow w;
+    if (!w.start("2") || w.messages.shown > 0)
+        return 3;
+    tolvanex::bench::QuitAfterFirstPaint quitter(&w.window);
+    w.window.show();
+    return QApplication::exec();
+}
