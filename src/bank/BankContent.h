@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 namespace tolvanex {
 
@@ -13,7 +14,7 @@ struct StoredLine {
 
 // Course content as built into the program: bank lines in order, each stored in one or more parts.
 struct BankContent {
-    std::span<const char* const> parts;
+    std::span<const std::string_view> parts;
     std::span<const StoredLine> lines;
 };
 

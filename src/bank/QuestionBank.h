@@ -31,6 +31,7 @@ public:
     const std::string& line(long index) const;
     void store(long index, std::string_view text);
     void append(long index, std::string_view text);
+    void reserve(long index, std::size_t capacity);
 
 private:
     std::vector<std::string> m_lines;

@@ -41,7 +41,7 @@ TEST(QuestionBank, EveryAccessOutsideTheArrayRaises)
 
 TEST(Loader, JoinsPartsAtTheSameIndexEvenInsideAMarker)
 {
-    const char* const parts[] = {"first", "A{", "}B", " and more", "third"};
+    const std::string_view parts[] = {"first", "A{", "}B", " and more", "third"};
     const StoredLine lines[] = {{0, 1}, {1, 3}, {4, 1}};
     QuestionBank bank;
     long cursor = 0;
@@ -55,7 +55,7 @@ TEST(Loader, JoinsPartsAtTheSameIndexEvenInsideAMarker)
 
 TEST(Loader, StartsAfterTheCursorAndRefusesToRunPastTheBank)
 {
-    const char* const parts[] = {"a", "b"};
+    const std::string_view parts[] = {"a", "b"};
     const StoredLine lines[] = {{0, 1}, {1, 1}};
     QuestionBank bank;
     long cursor = 4999;
