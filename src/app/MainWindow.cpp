@@ -24,7 +24,10 @@ QRect twips(int left, int top, int width, int height)
 
 QFont textBoxFont()
 {
-    QFont font = QFontDatabase::hasFamily("System") ? QFont("System") : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // "System" where the system has it, the platform's general face otherwise: the family list is
+    // resolved when the font is first used, without listing every font on the system up front.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setFamilies({QStringLiteral("System"), font.family()});
     font.setPointSizeF(9.75);
     font.setWeight(QFont::Bold);
     font.setItalic(false);
