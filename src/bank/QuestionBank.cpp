@@ -34,11 +34,26 @@ void QuestionBank::append(long index, std::string_view text)
     m_lines[static_cast<std::size_t>(index)].append(text);
 }
 
-void QuestionBank::reserve(long index, std::size_t capacity)
+void QuestionBank::storeParts(long index, std::span<const std::string_view> parts)
 {
     if (!validIndex(index))
         throw SubscriptOutOfRange(index);
-    m_lines[static_cast<std::size_t>(index)].reserve(capacity);
+    std::size_t length = 0;
+    bool adjacent = true;
+    for (std::string_view part : parts) {
+        adjacent = adjacent && part.data() == parts.front().data() + length;
+        length += part.size();
+    }
+    std::string& entry = m_lines[static_cast<std::size_t>(index)];
+    if (adjacent && !parts.empty()) {
+        // Parts that follow each other in memory are joined by one copy.
+        entry.assign(parts.front().data(), length);
+        return;
+    }
+    entry.clear();
+    entry.reserve(length);
+    for (std::string_view part : parts)
+        entry.append(part);
 }
 
 void loadBank(QuestionBank& bank, long& lineCursor, const BankContent& content)
@@ -47,17 +62,7 @@ void loadBank(QuestionBank& bank, long& lineCursor, const BankContent& content)
         ++lineCursor;
         if (!QuestionBank::validIndex(lineCursor))
             throw SubscriptOutOfRange(lineCursor);
-        const auto parts = content.parts.subspan(stored.firstPart, stored.partCount);
-        if (parts.size() > 1) {
-            // One allocation per line: the parts are appended into room made for all of them.
-            std::size_t length = 0;
-            for (std::string_view part : parts)
-                length += part.size();
-            bank.reserve(lineCursor, length);
-        }
-        bank.store(lineCursor, parts[0]);
-        for (std::size_t part = 1; part < stored.partCount; ++part)
-            bank.append(lineCursor, parts[part]);
+        bank.storeParts(lineCursor, content.parts.subspan(stored.firstPart, stored.partCount));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "bank/BankContent.h"
 
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,7 +32,8 @@ public:
     const std::string& line(long index) const;
     void store(long index, std::string_view text);
     void append(long index, std::string_view text);
-    void reserve(long index, std::size_t capacity);
+    // Stores the first part at the index and appends the others to it, with room made for all.
+    void storeParts(long index, std::span<const std::string_view> parts);
 
 private:
     std::vector<std::string> m_lines;
