@@ -106,6 +106,11 @@ MainWindow::MainWindow(const WindowServices& services, QWidget* parent)
     setObjectName("Form1");
     setWindowTitle("Form1");
     resize(10875 / 15, 8490 / 15);
+    // The platform's own face at the 8 points of a classic dialog font, so that the captions fit
+    // the classic button sizes as well as they can.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(8);
+    setFont(font);
     buildControls();
 }
 
