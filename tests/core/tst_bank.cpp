@@ -53,6 +53,18 @@ TEST(Loader, JoinsPartsAtTheSameIndexEvenInsideAMarker)
     EXPECT_EQ(bank.line(4), "");
 }
 
+TEST(Loader, PartsSideBySideInMemoryJoinLikeSeparateOnes)
+{
+    static const char text[] = "A{}B and morenext";
+    const std::string_view parts[] = {{text, 2}, {text + 2, 2}, {text + 4, 9}, {text + 13, 4}};
+    const StoredLine lines[] = {{0, 3}, {3, 1}};
+    QuestionBank bank;
+    long cursor = 0;
+    loadBank(bank, cursor, BankContent{parts, lines});
+    EXPECT_EQ(bank.line(1), "A{}B and more");
+    EXPECT_EQ(bank.line(2), "next");
+}
+
 TEST(Loader, StartsAfterTheCursorAndRefusesToRunPastTheBank)
 {
     const std::string_view parts[] = {"a", "b"};
