@@ -10,13 +10,13 @@ namespace tolvanex {
 namespace {
 
 constexpr const char* kNamePrompt = "Your full name:  ";
-constexpr const char* kFolderQuestion =
-    "Enter 1 if you want to change the folder to which your files will be written.  The current default "
-    "folder is c:\\tolvanex.  If you wish to use this folder, just hit the Enter key";
-constexpr const char* kPathPrompt =
-    "You have chosen to change the folder to which your files will be written on your hard drive from the "
-    "default c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the Enter key to "
-    "retain the default path.";
+constexpr const char* kFolderQuestion
+    = "Enter 1 if you want to change the folder to which your files will be written.  The current default "
+      "folder is c:\\tolvanex.  If you wish to use this folder, just hit the Enter key";
+constexpr const char* kPathPrompt
+    = "You have chosen to change the folder to which your files will be written on your hard drive from the "
+      "default c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the Enter key to "
+      "retain the default path.";
 constexpr const char* kAssignmentPrompt = "Assignment Number:  ";
 
 // The student's name as it goes into the file names: every blank becomes "_".
@@ -39,7 +39,7 @@ Drill::Drill(const Services& services, DrillView& view)
 
 void Drill::endProgram()
 {
-    throw ProgramEnded{};
+    throw ProgramEnded {};
 }
 
 std::string Drill::responsePromptText()
@@ -82,12 +82,17 @@ void Drill::startUp()
     }
     m_state.namePart = namePartOf(name);
     formFileNames();
-    m_state.assignmentNumber = prompter.ask(kAssignmentPrompt).value_or("");
+    const std::string assignment = prompter.ask(kAssignmentPrompt).value_or("");
     m_state.responsePrompt = responsePromptText();
-    m_state.assignmentNumber = widenToThree(m_state.assignmentNumber);
-    m_state.nextAssignmentNumber = widenToThree(plainNumber(numericValue(m_state.assignmentNumber) + 1));
+    setAssignmentNumbers(assignment);
     m_state.lineCursor = 0;
     loadBank();
+}
+
+void Drill::setAssignmentNumbers(const std::string& reply)
+{
+    m_state.assignmentNumber = widenToThree(reply);
+    m_state.nextAssignmentNumber = widenToThree(plainNumber(numericValue(m_state.assignmentNumber) + 1));
 }
 
 void Drill::formFileNames()
@@ -124,15 +129,13 @@ void Drill::positionAtAssignment()
 {
     m_state.lineCursor = 0;
     while (!findAssignmentHeader()) {
-        m_services.messages.showMessage(
-            "There is no assignment \"" + m_state.assignmentNumber
+        m_services.messages.showMessage("There is no assignment \"" + m_state.assignmentNumber
             + "\" in this program.\n\nThe assignments available are 001 to 018 (you may type 1 to 18). "
               "Please enter the assignment number again, or click Cancel to leave the program.");
         const auto reply = m_services.prompter.ask(kAssignmentPrompt);
         if (!reply)
             endProgram();
-        m_state.assignmentNumber = widenToThree(*reply);
-        m_state.nextAssignmentNumber = widenToThree(plainNumber(numericValue(m_state.assignmentNumber) + 1));
+        setAssignmentNumbers(*reply);
         m_state.lineCursor = 0;
     }
     for (;;) {
@@ -150,9 +153,9 @@ void Drill::writeHeadingBlock()
 {
     const std::string& name = m_state.namePart;
     if (name.find_first_of("/\\") != std::string::npos)
-        throw FileError(m_state.masterFile, "a file name cannot contain \"/\" or \"\\\", and your name \"" + name
-                                                + "\" does");
-    RecordWriter writer(m_services.files, {m_state.masterFile, m_state.sendFile});
+        throw FileError(
+            m_state.masterFile, "a file name cannot contain \"/\" or \"\\\", and your name \"" + name + "\" does");
+    RecordWriter writer(m_services.files, { m_state.masterFile, m_state.sendFile });
     const std::string filler = makeCodeLine(m_state.codeNumber);
     const std::string header = m_bank.line(m_state.lineCursor);
     for (std::size_t file = 0; file < 2; ++file) {

@@ -25,8 +25,7 @@ public:
 };
 
 // Thrown to end the program at once from inside a handler; caught where the handler was called.
-struct ProgramEnded {
-};
+struct ProgramEnded { };
 
 struct Services {
     Prompter& prompter;
@@ -93,6 +92,8 @@ public:
 private:
     [[noreturn]] static void endProgram();
     void startUp();
+    // The assignment number widened to three characters, and the number of the one after it.
+    void setAssignmentNumbers(const std::string& reply);
     void formFileNames();
     void positionAtAssignment();
     bool findAssignmentHeader();

@@ -2,6 +2,7 @@
 // after the student typed, and very long paragraphs.
 #include "app/MainWindow.h"
 #include "support/Fakes.h"
+#include "support/WindowFakes.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>
@@ -14,21 +15,6 @@
 namespace tolvanex {
 namespace {
 
-class QuietBeeper : public Beeper {
-public:
-    void beep() override { }
-};
-
-class NoClipboard : public PictureClipboard {
-public:
-    bool putPicture(const QImage&) override { return false; }
-    std::optional<QImage> getPicture() override { return std::nullopt; }
-};
-
-class NoExit : public ProgramExit {
-public:
-    void exitProgram() override { }
-};
 
 struct Boxes : ::testing::Test {
     Boxes()
@@ -45,9 +31,9 @@ struct Boxes : ::testing::Test {
     }
 
     testing::DrillHarness h;
-    QuietBeeper beeper;
-    NoClipboard clipboard;
-    NoExit exit;
+    testing::CountedBeeper beeper;
+    testing::NoClipboard clipboard;
+    testing::ObservedExit exit;
     MainWindow window;
     QPlainTextEdit* question;
     QPlainTextEdit* answer;

@@ -2,6 +2,7 @@
 // boxes' exact texts, the real prompt dialog, and the end of the program.
 #include "app/MainWindow.h"
 #include "support/Fakes.h"
+#include "support/WindowFakes.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -20,23 +21,8 @@ namespace {
 
 using testing::fileBytes;
 
-class SilentBeeper : public Beeper {
-public:
-    void beep() override { ++beeps; }
-    int beeps = 0;
-};
-
-class NoClipboard : public PictureClipboard {
-public:
-    bool putPicture(const QImage&) override { return false; }
-    std::optional<QImage> getPicture() override { return std::nullopt; }
-};
-
-class ObservedExit : public ProgramExit {
-public:
-    void exitProgram() override { ++exits; }
-    int exits = 0;
-};
+using testing::NoClipboard;
+using testing::ObservedExit;
 
 // A window over scripted services; start() answers the three prompts.
 struct Window {
@@ -67,7 +53,7 @@ struct Window {
     void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
 
     testing::DrillHarness h;
-    SilentBeeper beeper;
+    testing::CountedBeeper beeper;
     NoClipboard clipboard;
     ObservedExit exit;
     MainWindow window;
