@@ -5,8 +5,8 @@
 
 #include "BenchSupport.h"
 
-#include "app/MainWindow.h"
-#include "platform/RealServices.h"
+#include "gui/window/MainWindow.h"
+#include "core/platform/RealServices.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The bank loader against copying the same 582 finished lines into a fresh 5001-entry array.
 #include "BenchSupport.h"
 
-#include "bank/QuestionBank.h"
+#include "core/bank/QuestionBank.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // Each is timed against a bare QPlainTextEdit of the box's size doing the same to the same text.
 #include "BenchWindow.h"
 
-#include "platform/RealServices.h"
+#include "core/platform/RealServices.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -46,8 +46,8 @@ QWidget* textArea(QWidget* box)
 
 // A window started at the assignment, shown and painted, with the first question in the box.
 struct ShownWindow {
-    explicit ShownWindow(const std::filesystem::path& home)
-        : home(home)
+    explicit ShownWindow(const std::filesystem::path& folder)
+        : home(folder)
     {
         if (!w.start(kAssignment)) {
             std::fprintf(stderr, "bench: start-up ended the program\n");

@@ -54,7 +54,7 @@ int main(int argc, char** argv)
         master = nativePath(state.masterFile, home.path.string());
         send = nativePath(state.sendFile, home.path.string());
         // Up to the first question, with a typed answer.
-        while (state.currentKind != "question")
+        while (state.currentKind != LineKind::Question)
             w.child<QPushButton>("cmdNextQuestion")->click();
         w.window.setAnswerText("v = 3 m/s\r\nThe period is 1.57 s because 31.4 s / 20 = 1.57 s.");
         w.prompter.replies = { "2" };

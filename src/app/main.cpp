@@ -1,5 +1,5 @@
-#include "app/MainWindow.h"
-#include "platform/RealServices.h"
+#include "gui/window/MainWindow.h"
+#include "core/platform/RealServices.h"
 
 #include <QApplication>
 

@@ -179,6 +179,9 @@ def start_unpacked(program, scratch, output):
         x.stop()
 
 
+SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", required=True)
@@ -189,8 +192,9 @@ def main():
     args = parser.parse_args()
     missing = [tool for tool in ("dpkg-deb", "dpkg-shlibdeps", "file") if shutil.which(tool) is None] + missing_tools()
     if missing:
-        print("missing tools: %s (tools/common.sh installs them)" % ", ".join(missing), file=sys.stderr)
-        return 1
+        # Reported to CTest as skipped, not failed: a bare build without these tools can still test.
+        print("skipped: missing tools: %s (tools/common.sh installs them)" % ", ".join(missing), file=sys.stderr)
+        return SKIPPED
     os.makedirs(args.output, exist_ok=True)
     scratch = tempfile.mkdtemp(prefix="tolvanex-package-")
     began = time.monotonic()

@@ -136,10 +136,10 @@ std::filesystem::path freshHome()
 
 } // namespace
 
-DrillHarness::DrillHarness()
+DrillHarness::DrillHarness(const BankContent& content)
     : home(freshHome())
     , files(home)
-    , drill(Services{prompter, messages, clock, random, files}, view)
+    , drill(Services{prompter, messages, clock, random, files}, view, content)
 {
 }
 

@@ -2,8 +2,8 @@
 
 // Scripted stand-ins for the program's services, and a drill harness over a temporary folder.
 
-#include "app/Drill.h"
-#include "platform/RealServices.h"
+#include "core/drill/Drill.h"
+#include "core/platform/RealServices.h"
 
 #include <deque>
 #include <filesystem>
@@ -104,7 +104,8 @@ bool fileExists(const std::filesystem::path& path);
 // A drill with scripted services over a fresh temporary home folder (removed afterwards).
 class DrillHarness {
 public:
-    DrillHarness();
+    // A drill over the given course (the real one unless a test brings a small one).
+    explicit DrillHarness(const BankContent& content = builtInContent());
     ~DrillHarness();
 
     // Answers the start-up prompts (name, folder question, assignment number) and loads.

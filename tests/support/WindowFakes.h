@@ -2,7 +2,7 @@
 
 // Stand-ins for the services only the window uses: beep, clipboard and the end of the program.
 
-#include "platform/QtServices.h"
+#include "gui/platform/QtServices.h"
 
 namespace tolvanex::testing {
 

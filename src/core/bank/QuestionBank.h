@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/bank/BankContent.h"
+
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvanex {
+
+// Raised instead of touching an entry outside the bank.
+class SubscriptOutOfRange : public std::out_of_range {
+public:
+    explicit SubscriptOutOfRange(long index);
+    long index() const { return m_index; }
+
+private:
+    long m_index;
+};
+
+// The course content as a fixed array of 5001 lines, indices 0 to 5000; every access is checked.
+class QuestionBank {
+public:
+    static constexpr long kLastIndex = 5000;
+    static constexpr long kFilledLines = 582;
+
+    QuestionBank();
+
+    static bool validIndex(long index) { return index >= 0 && index <= kLastIndex; }
+    const std::string& line(long index) const;
+    void store(long index, std::string_view text);
+    void append(long index, std::string_view text);
+    // Stores the first part at the index and appends the others to it, with room made for all.
+    void storeParts(long index, std::span<const std::string_view> parts);
+
+private:
+    std::vector<std::string> m_lines;
+};
+
+// Fills the bank in content order: the cursor is advanced before each store, so with the cursor
+// at 0 the first line lands at index 1; parts of a line are appended at the same index.
+void loadBank(QuestionBank& bank, long& lineCursor, const BankContent& content = builtInContent());
+
+} // namespace tolvanex

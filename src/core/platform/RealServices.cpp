@@ -1,0 +1,251 @@
+#include "core/platform/RealServices.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#ifdef _WIN32
+#include <direct.h>
+#include <io.h>
+#else
+#include <pwd.h>
+#endif
+
+namespace tolvanex {
+
+LocalTime SystemClock::now()
+{
+    using namespace std::chrono;
+    const auto stamp = system_clock::now();
+    const std::time_t seconds = system_clock::to_time_t(stamp);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    LocalTime t;
+    t.year = local.tm_year + 1900;
+    t.month = local.tm_mon + 1;
+    t.day = local.tm_mday;
+    t.hour = local.tm_hour;
+    t.minute = local.tm_min;
+    t.second = local.tm_sec;
+    t.millisecond = static_cast<int>(duration_cast<milliseconds>(stamp.time_since_epoch()).count() % 1000);
+    return t;
+}
+
+void SplitMixRandom::seed(double value)
+{
+    std::uint64_t bits = 0;
+    static_assert(sizeof bits == sizeof value);
+    std::memcpy(&bits, &value, sizeof bits);
+    m_state = bits ^ 0x9E3779B97F4A7C15ull;
+}
+
+float SplitMixRandom::next()
+{
+    std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return static_cast<float>(z >> 40) * (1.0f / 16777216.0f);
+}
+
+std::string nativePath(const std::string& path, const std::string& homeFolder)
+{
+#ifdef _WIN32
+    (void)homeFolder;
+    return path;
+#else
+    std::string rest = path;
+    std::string base;
+    const bool hasDrive = rest.size() >= 2 && rest[1] == ':'
+        && ((rest[0] >= 'a' && rest[0] <= 'z') || (rest[0] >= 'A' && rest[0] <= 'Z'));
+    if (hasDrive) {
+        if (rest[0] != 'c' && rest[0] != 'C')
+            throw FileError(path, std::string("drive ") + static_cast<char>(std::toupper(rest[0]))
+                                      + ": is not available on this computer");
+        base = homeFolder;
+        rest = rest.substr(2);
+        if (!rest.empty() && rest[0] != '\\' && rest[0] != '/')
+            rest = "/" + rest;
+    } else if (rest.rfind("\\\\", 0) == 0) {
+        throw FileError(path, "network folders are not available on this computer");
+    } else if (!rest.empty() && rest[0] == '\\') {
+        base = homeFolder;
+    }
+    for (char& c : rest) {
+        if (c == '\\')
+            c = '/';
+    }
+    return base + rest;
+#endif
+}
+
+namespace {
+
+std::string systemReason(int error)
+{
+    return std::strerror(error);
+}
+
+void syncFolderOf(const std::string& file)
+{
+#ifndef _WIN32
+    const std::size_t slash = file.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    (void)file;
+#endif
+}
+
+class LocalAppendFile : public AppendFile {
+public:
+    LocalAppendFile(std::string path, int fd, bool created)
+        : m_path(std::move(path))
+        , m_fd(fd)
+        , m_created(created)
+    {
+    }
+    ~LocalAppendFile() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    void write(std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            const auto done = ::write(m_fd, bytes.data(), bytes.size());
+            if (done < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw FileError(m_path, systemReason(errno));
+            }
+            if (done == 0)
+                throw FileError(m_path, "the disk accepted no more data");
+            bytes.remove_prefix(static_cast<std::size_t>(done));
+        }
+    }
+
+    void commit() override
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+#ifdef _WIN32
+        const int synced = ::_commit(fd);
+#else
+        const int synced = ::fsync(fd);
+#endif
+        const int syncError = errno;
+        const int closed = ::close(fd);
+        const int closeError = errno;
+        if (synced != 0)
+            throw FileError(m_path, systemReason(syncError));
+        if (closed != 0)
+            throw FileError(m_path, systemReason(closeError));
+        if (m_created)
+            syncFolderOf(m_native);
+    }
+
+    void setNative(std::string native) { m_native = std::move(native); }
+
+private:
+    std::string m_path;
+    std::string m_native;
+    int m_fd;
+    bool m_created;
+};
+
+} // namespace
+
+LocalFileSystem::LocalFileSystem(std::string homeFolder)
+    : m_home(std::move(homeFolder))
+{
+}
+
+std::string LocalFileSystem::userHomeFolder()
+{
+#ifdef _WIN32
+    return "";
+#else
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+        return entry->pw_dir;
+    return ".";
+#endif
+}
+
+void LocalFileSystem::createFolder(const std::string& path)
+{
+    const std::string native = nativePath(path, m_home);
+#ifdef _WIN32
+    const int made = ::_mkdir(native.c_str());
+#else
+    const int made = ::mkdir(native.c_str(), 0777);
+#endif
+    if (made != 0)
+        throw FileError(path, systemReason(errno));
+}
+
+std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& path)
+{
+    const std::string native = nativePath(path, m_home);
+    struct stat info {};
+    const bool existed = ::stat(native.c_str(), &info) == 0;
+    int flags = O_WRONLY | O_APPEND | O_CREAT;
+#ifdef _WIN32
+    flags |= O_BINARY;
+#else
+    flags |= O_CLOEXEC;
+#endif
+    const int fd = ::open(native.c_str(), flags, 0666);
+    if (fd < 0)
+        throw FileError(path, systemReason(errno));
+    auto file = std::make_unique<LocalAppendFile>(path, fd, !existed);
+    file->setNative(native);
+    return file;
+}
+
+std::string LocalFileSystem::readAll(const std::string& path)
+{
+    const std::string native = nativePath(path, m_home);
+    int flags = O_RDONLY;
+#ifdef _WIN32
+    flags |= O_BINARY;
+#endif
+    const int fd = ::open(native.c_str(), flags);
+    if (fd < 0)
+        throw FileError(path, systemReason(errno));
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        const auto got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            throw FileError(path, systemReason(error));
+        }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+} // namespace tolvanex

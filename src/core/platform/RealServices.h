@@ -1,0 +1,51 @@
+#pragma once
+
+// Real implementations of the core's services that need no windowing toolkit.
+
+#include "core/platform/Services.h"
+
+#include <cstdint>
+
+namespace tolvanex {
+
+class SystemClock : public Clock {
+public:
+    LocalTime now() override;
+};
+
+// A small, fast generator (SplitMix64) whose values are whole multiples of 2^-24, so a value is
+// exactly representable in single precision and can never round up to 1.
+class SplitMixRandom : public RandomSource {
+public:
+    explicit SplitMixRandom(std::uint64_t state = 0x9E3779B97F4A7C15ull)
+        : m_state(state)
+    {
+    }
+    void seed(double value) override;
+    float next() override;
+
+private:
+    std::uint64_t m_state;
+};
+
+// Maps the program's Windows-style path texts onto this system. On Windows a path is used as it
+// is. Elsewhere "\" separates folders, the drive "c:" (and a path starting with "\") stands for
+// the home folder, any other drive letter names a drive that is not there, and a path starting
+// with "/" is already native. Throws FileError for a path that cannot exist here.
+std::string nativePath(const std::string& path, const std::string& homeFolder);
+
+class LocalFileSystem : public FileSystem {
+public:
+    // homeFolder: the folder drive c: stands for (the user's home folder in the real program).
+    explicit LocalFileSystem(std::string homeFolder);
+    static std::string userHomeFolder();
+
+    void createFolder(const std::string& path) override;
+    std::unique_ptr<AppendFile> openForAppend(const std::string& path) override;
+    std::string readAll(const std::string& path) override;
+
+private:
+    std::string m_home;
+};
+
+} // namespace tolvanex

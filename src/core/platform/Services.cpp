@@ -1,0 +1,33 @@
+#include "core/platform/Services.h"
+
+#include <cstdio>
+
+namespace tolvanex {
+
+std::string dateText(const LocalTime& t)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d-%02d-%04d", t.month, t.day, t.year);
+    return buffer;
+}
+
+std::string timeText(const LocalTime& t)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return buffer;
+}
+
+double secondsSinceMidnight(const LocalTime& t)
+{
+    return t.hour * 3600.0 + t.minute * 60.0 + t.second + t.millisecond / 1000.0;
+}
+
+FileError::FileError(std::string path, std::string reason)
+    : std::runtime_error(path + ": " + reason)
+    , m_path(std::move(path))
+    , m_reason(std::move(reason))
+{
+}
+
+} // namespace tolvanex

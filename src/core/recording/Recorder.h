@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/run/RunState.h"
+
+#include <string>
+
+namespace tolvanex {
+
+class RecordWriter;
+
+// Filing what the student typed, and showing the files back: a response with its rating, a
+// note, the two file viewers and the clearing of the answer box.
+class Recorder {
+public:
+    Recorder(const Services& services, DrillView& view, DrillState& state);
+
+    // "Enter Response": a response record in the master and send files, rated after a question
+    // (confidence) or after a given answer (self-critique).
+    void enterResponse();
+    // "Save as Notes": a notes record in the master, send and notes files.
+    void saveAsNotes();
+    // "display notes": the notes file's lines, joined without breaks, appended to the question box.
+    void displayNotes();
+    // "display SEND file": today's send file, each line on a line of its own, appended likewise.
+    void displaySendFile();
+    void clearBox();
+
+private:
+    void rateSelfCritique(RecordWriter& writer);
+
+    Services m_services;
+    DrillView& m_view;
+    DrillState& m_state;
+};
+
+} // namespace tolvanex

@@ -1,0 +1,86 @@
+#include "gui/platform/QtServices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tolvanex {
+
+PromptDialog::PromptDialog(const QString& prompt, QWidget* parent)
+    : QDialog(parent)
+    , m_label(new QLabel(prompt, this))
+    , m_edit(new QLineEdit(this))
+{
+    setWindowTitle(QApplication::applicationName());
+    setModal(true);
+    m_label->setWordWrap(true);
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_label->setFixedWidth(300);
+    m_label->setObjectName("prompt");
+    m_edit->setObjectName("reply");
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(m_label, 0, 0);
+    grid->addWidget(buttons, 0, 1, Qt::AlignTop);
+    grid->addWidget(m_edit, 1, 0, 1, 2);
+    grid->setRowStretch(0, 1);
+    setSizeGripEnabled(false);
+    m_edit->setFocus();
+}
+
+QString PromptDialog::text() const
+{
+    return m_edit->text();
+}
+
+std::optional<std::string> QtPrompter::ask(const std::string& prompt)
+{
+    PromptDialog dialog(QString::fromStdString(prompt), QApplication::activeWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.text().toStdString();
+}
+
+void QtMessageService::showMessage(const std::string& text)
+{
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), QString::fromStdString(text),
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void QtBeeper::beep()
+{
+    QApplication::beep();
+}
+
+bool QtClipboard::putPicture(const QImage& picture)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setImage(picture);
+    return true;
+}
+
+std::optional<QImage> QtClipboard::getPicture()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return std::nullopt;
+    return clipboard->image();
+}
+
+void QtProgramExit::exitProgram()
+{
+    QCoreApplication::exit(0);
+}
+
+} // namespace tolvanex

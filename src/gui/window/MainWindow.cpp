@@ -1,0 +1,348 @@
+#include "gui/window/MainWindow.h"
+
+#include "gui/window/WrapButton.h"
+#include "gui/pictures/PictureBox.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace tolvanex {
+namespace {
+
+// Positions are given in twips; at 96 dots per inch a pixel is 15 twips (Qt scales for the screen).
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+QFont textBoxFont()
+{
+    // "System" where the system has it, the platform's general face otherwise: the family list is
+    // resolved when the font is first used, without listing every font on the system up front.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setFamilies({QStringLiteral("System"), font.family()});
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Bold);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+BoxText::BoxText(QPlainTextEdit* edit)
+    : m_edit(edit)
+{
+    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] { m_edited = true; });
+}
+
+void BoxText::takeTypedText()
+{
+    if (!m_edited)
+        return;
+    QString raw = m_edit->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    raw.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    m_text = raw.toStdString();
+    m_edited = false;
+}
+
+std::string BoxText::text()
+{
+    takeTypedText();
+    return m_text;
+}
+
+void BoxText::setText(const std::string& text)
+{
+    if (!m_edited && text == m_text) {
+        // The box shows this very text already (the drill puts the response prompt back after every
+        // question): laying it out again would change nothing but the caret and the scrolling.
+        m_edit->moveCursor(QTextCursor::Start);
+        m_edit->verticalScrollBar()->setValue(0);
+        return;
+    }
+    const QSignalBlocker blocker(m_edit);
+    m_text = text;
+    m_edited = false;
+    m_edit->setPlainText(fromUtf8(text));
+}
+
+void BoxText::append(const std::string& tail)
+{
+    takeTypedText();
+    if (tail.empty())
+        return;
+    const QSignalBlocker blocker(m_edit);
+    m_text += tail;
+    // Inside an edit block the cursor does not work out its horizontal position; outside one, moving
+    // to the end and inserting would each lay out the last paragraph in full, which for a long one
+    // costs as much as showing it. The paragraph is laid out once, when the block ends.
+    QTextCursor cursor(m_edit->document());
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(fromUtf8(tail));
+    cursor.endEditBlock();
+}
+
+MainWindow::MainWindow(const WindowServices& services, const BankContent& content, QWidget* parent)
+    : QWidget(parent)
+    , m_services(services)
+    , m_drill(services.core, *this, content)
+{
+    setObjectName("Form1");
+    setWindowTitle("Form1");
+    resize(10875 / 15, 8490 / 15);
+    // The platform's own face at the 8 points of a classic dialog font, so that the captions fit
+    // the classic button sizes as well as they can.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSizeF(8);
+    setFont(font);
+    buildControls();
+}
+
+void MainWindow::buildControls()
+{
+    struct Button {
+        const char* name;
+        const char* caption;
+        QRect place;
+        std::function<void()> click;
+    };
+    Drill& d = m_drill;
+    const Button buttons[] = {
+        {"cmdNextQuestion", "Next Question / Answer", twips(240, 0, 975, 735), [&d] { d.cmdNextQuestionClick(); }},
+        {"cmd_Make_Paragraph_question", "Make Paragraph", twips(1200, 240, 855, 495), nullptr},
+        {"cmd_display_note_file", "display notes", twips(3360, 360, 135, 195), [&d] { d.displayNotesClick(); }},
+        {"cmd_displayCumulativeText", "display SEND file", twips(4440, 240, 855, 495),
+         [&d] { d.displaySendFileClick(); }},
+        {"cmd_enter_response", "Enter Response", twips(5640, 240, 855, 495), [&d] { d.enterResponseClick(); }},
+        {"cmd_save_as_notes", "Save as Notes", twips(6480, 240, 855, 495), [&d] { d.saveAsNotesClick(); }},
+        {"cmd_Make_paragraph", "Make Paragraph", twips(7320, 240, 975, 495), nullptr},
+        {"cmd_clear_answer_box", "clear box", twips(8280, 240, 855, 495), [&d] { d.clearBoxClick(); }},
+        {"cmd_quit", "quit program", twips(10200, 0, 735, 495), [&d] { d.quitClick(); }},
+        {"cmd_next_picture", "next picture", twips(1200, 7560, 855, 495), [&d] { d.nextPictureClick(); }},
+        {"cmd_copy_picture", "copy picture", twips(1200, 8160, 855, 495), [this] { copyPicture(); }},
+        {"cmd_timerTrigger", "Trigger Timer", twips(2400, 7560, 735, 495), nullptr},
+        {"cmd_pend_exp", "pend exp", twips(8640, 7560, 495, 375),
+         [this] {
+             // Once running the timer keeps its rhythm: a further click neither restarts it nor adds one.
+             if (!m_timer.isActive())
+                 m_timer.start();
+         }},
+    };
+    for (const Button& entry : buttons) {
+        auto* button = new WrapButton(entry.caption, this);
+        button->setObjectName(entry.name);
+        button->setGeometry(entry.place);
+        if (entry.click)
+            connect(button, &QPushButton::clicked, this, [this, click = entry.click] { run(click); });
+    }
+
+    auto label = [this](const char* name, const char* caption, QRect place) {
+        auto* l = new QLabel(caption, this);
+        l->setObjectName(name);
+        l->setGeometry(place);
+        l->setWordWrap(true);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
+    };
+    auto smallBox = [this](const char* name, QRect place) {
+        auto* box = new QLineEdit("1", this);
+        box->setObjectName(name);
+        box->setGeometry(place);
+        return box;
+    };
+    label("lbl_paragraph_goback", "# sentences previous", twips(2880, 360, 135, 135));
+    smallBox("txt_paragraph_goback", twips(3120, 240, 150, 285))->setAccessibleName("sentences previous");
+    label("lbl_only_if_prompted", "click only if prompted", twips(240, 7560, 855, 495));
+
+    // The font is looked up once for both boxes. Plain text needs no OpenType shaping (scripts that
+    // do are still shaped): without it a long paragraph is laid out in well under half the time.
+    QFont boxFont = textBoxFont();
+    boxFont.setStyleStrategy(QFont::PreferNoShaping);
+    auto bigBox = [this, &boxFont](const char* name, QRect place, const char* description) {
+        auto* box = new QPlainTextEdit(this);
+        box->setObjectName(name);
+        box->setGeometry(place);
+        box->setFont(boxFont);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        box->setAccessibleName(description);
+        return box;
+    };
+    m_question = bigBox("txt_question", twips(240, 720, 5175, 3255), "question box");
+    m_answer = bigBox("txt_answer", twips(5640, 720, 5055, 3255), "answer box");
+    m_questionText = std::make_unique<BoxText>(m_question);
+    m_answerText = std::make_unique<BoxText>(m_answer);
+    m_answerText->setText(" ");
+
+    m_picture1 = new PictureBox(this);
+    m_picture1->setObjectName("Picture1");
+    m_picture1->setGeometry(twips(240, 4080, 5175, 3375));
+    m_picture1->setAccessibleName("picture box 1");
+    m_picture2 = new PictureBox(this);
+    m_picture2->setObjectName("Picture2");
+    m_picture2->setGeometry(twips(5640, 4080, 5055, 3375));
+    m_picture2->setAccessibleName("picture box 2");
+
+    auto* list = new QListWidget(this);
+    list->setObjectName("List1");
+    list->setGeometry(twips(3120, 7680, 1695, 840));
+    list->setAccessibleName("list");
+
+    const struct {
+        QRect label;
+        QRect box;
+    } parameters[] = {
+        {twips(5640, 7680, 900, 195), twips(6720, 7680, 300, 285)},
+        {twips(5640, 8160, 855, 195), twips(6720, 8160, 300, 285)},
+        {twips(7200, 7680, 1005, 195), twips(8205, 7680, 300, 285)},
+        {twips(7200, 8160, 900, 195), twips(8205, 8160, 300, 285)},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const QString caption = QString("Parameter %1").arg(i + 1);
+        QLabel* l = label("lbl_parameter", "", parameters[i].label);
+        l->setText(caption);
+        l->setProperty("index", i);
+        QLineEdit* box = smallBox("txt_parameter", parameters[i].box);
+        box->setProperty("index", i);
+        box->setAccessibleName(caption);
+    }
+
+    m_timer.setParent(this);
+    m_timer.setObjectName("tmr_pend_exp");
+    m_timer.setInterval(15);
+    connect(&m_timer, &QTimer::timeout, this, [this] { run([this] { pendExpTick(); }); });
+
+    // Keyboard order: the controls that take the focus, in their tab positions.
+    const char* order[] = {"txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
+                           "Picture2", "cmd_save_as_notes", "cmd_Make_paragraph", "cmd_Make_Paragraph_question",
+                           "txt_paragraph_goback", "cmd_timerTrigger", "List1"};
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* next) {
+        if (previous)
+            QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (const char* name : order)
+        chain(findChild<QWidget*>(name));
+    for (QLineEdit* box : findChildren<QLineEdit*>("txt_parameter"))
+        chain(box);
+    for (const char* name : {"cmd_displayCumulativeText", "cmd_display_note_file", "cmd_quit", "cmd_pend_exp",
+                             "cmd_next_picture", "cmd_copy_picture", "cmd_clear_answer_box"})
+        chain(findChild<QWidget*>(name));
+    m_picture1->setFocusPolicy(Qt::TabFocus);
+    m_picture2->setFocusPolicy(Qt::TabFocus);
+
+    // Keys no one types in an answer by accident: never a bare letter or digit.
+    const struct {
+        const char* button;
+        QKeySequence keys;
+    } shortcuts[] = {
+        {"cmdNextQuestion", QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
+        {"cmd_enter_response", QKeySequence(Qt::CTRL | Qt::Key_Return)},
+        {"cmd_enter_response", QKeySequence(Qt::CTRL | Qt::Key_Enter)},
+        {"cmd_save_as_notes", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+    };
+    for (const auto& shortcut : shortcuts) {
+        auto* button = findChild<QPushButton*>(shortcut.button);
+        auto* key = new QShortcut(shortcut.keys, this);
+        connect(key, &QShortcut::activated, button, &QPushButton::click);
+        button->setToolTip(button->text() + " (" + shortcut.keys.toString(QKeySequence::NativeText) + ")");
+    }
+}
+
+bool MainWindow::load()
+{
+    run([this] { m_drill.load(); });
+    return !m_ended;
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        m_question->setFocus();
+    }
+}
+
+void MainWindow::run(const std::function<void()>& handler)
+{
+    if (m_ended)
+        return;
+    try {
+        handler();
+    } catch (const ProgramEnded&) {
+        endProgram();
+    } catch (const std::exception& error) {
+        // Nothing may escape into the event loop; the student is told and can go on.
+        m_services.core.messages.showMessage(std::string("Something went wrong: ") + error.what());
+    }
+}
+
+void MainWindow::endProgram()
+{
+    m_ended = true;
+    m_timer.stop();
+    hide();
+    m_services.exit.exitProgram();
+}
+
+void MainWindow::pendExpTick()
+{
+    tolvanex::pendExpTick(m_services.beeper, m_services.core.random, *m_picture1);
+}
+
+void MainWindow::copyPicture()
+{
+    tolvanex::copyPicture(*m_picture1, *m_picture2, m_services.clipboard, m_services.core.messages);
+}
+
+std::string MainWindow::questionText()
+{
+    return m_questionText->text();
+}
+
+void MainWindow::setQuestionText(const std::string& text)
+{
+    m_questionText->setText(text);
+}
+
+void MainWindow::appendToQuestion(const std::string& tail)
+{
+    m_questionText->append(tail);
+}
+
+std::string MainWindow::answerText()
+{
+    return m_answerText->text();
+}
+
+void MainWindow::setAnswerText(const std::string& text)
+{
+    m_answerText->setText(text);
+}
+
+void MainWindow::setPictureScale(double width, double height)
+{
+    m_picture1->setScale(width, height);
+    m_picture2->setScale(width, height);
+}
+
+} // namespace tolvanex

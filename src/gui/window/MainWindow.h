@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/drill/Drill.h"
+#include "gui/platform/QtServices.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QPlainTextEdit;
+
+namespace tolvanex {
+
+class PictureBox;
+
+// A text box whose exact text (CR LF line breaks included) the program keeps beside the widget,
+// so what was put in comes back unchanged; after the student edits it, the widget's text is taken.
+class BoxText {
+public:
+    explicit BoxText(QPlainTextEdit* edit);
+    std::string text();
+    void setText(const std::string& text);
+    void append(const std::string& tail);
+
+private:
+    // After the student has typed, the kept text is taken from the widget again.
+    void takeTypedText();
+
+    QPlainTextEdit* m_edit;
+    std::string m_text;
+    bool m_edited = false;
+};
+
+struct WindowServices {
+    Services core;
+    Beeper& beeper;
+    PictureClipboard& clipboard;
+    ProgramExit& exit;
+};
+
+// The main window, "Form1": thirty controls at fixed places, and handlers that pass each click to
+// the drill. A click after the program has ended does nothing.
+class MainWindow : public QWidget, public DrillView {
+    Q_OBJECT
+public:
+    // content: the course the drill's bank is filled from (the built-in course by default).
+    explicit MainWindow(const WindowServices& services, const BankContent& content = builtInContent(),
+                        QWidget* parent = nullptr);
+
+    // The load event: start-up dialogue and positioning. False when the program ended during it.
+    bool load();
+    bool hasEnded() const { return m_ended; }
+    Drill& drill() { return m_drill; }
+    QTimer& pendExpTimer() { return m_timer; }
+
+    // DrillView
+    std::string questionText() override;
+    void setQuestionText(const std::string& text) override;
+    void appendToQuestion(const std::string& tail) override;
+    std::string answerText() override;
+    void setAnswerText(const std::string& text) override;
+    void setPictureScale(double width, double height) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void run(const std::function<void()>& handler);
+    void endProgram();
+    void pendExpTick();
+    void copyPicture();
+
+    WindowServices m_services;
+    Drill m_drill;
+    QTimer m_timer;
+    QPlainTextEdit* m_question = nullptr;
+    QPlainTextEdit* m_answer = nullptr;
+    PictureBox* m_picture1 = nullptr;
+    PictureBox* m_picture2 = nullptr;
+    std::unique_ptr<BoxText> m_questionText;
+    std::unique_ptr<BoxText> m_answerText;
+    bool m_ended = false;
+    bool m_shownOnce = false;
+};
+
+} // namespace tolvanex

@@ -1,0 +1,27 @@
+#include "gui/window/WrapButton.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace tolvanex {
+
+WrapButton::WrapButton(const QString& caption, QWidget* parent)
+    : QPushButton(caption, parent)
+{
+    setAccessibleName(caption);
+}
+
+void WrapButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, caption);
+}
+
+} // namespace tolvanex

@@ -1,0 +1,84 @@
+// The coding step, the filler line and the code number.
+#include "core/recording/Coding.h"
+#include "core/recording/Cp1252.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvanex {
+namespace {
+
+using testing::CountingRandom;
+
+std::string fillerBytes(float codeNbr, CountingRandom& random)
+{
+    return encodeCp1252(makeCodeLine(codeNbr, random));
+}
+
+TEST(Code, ReturnsTheTextUnchanged)
+{
+    EXPECT_EQ(code("", 19), "");
+    EXPECT_EQ(code("two\r\nlines{}", 23), "two\r\nlines{}");
+    EXPECT_EQ(code("x", 0), code("x", 28));
+}
+
+TEST(MakeCodeLine, LengthAndCodeRangesOverManyLines)
+{
+    CountingRandom random;
+    random.seed(12345.678);
+    for (float codeNbr : {19.0f, 23.0f, 28.0f}) {
+        for (int run = 0; run < 400; ++run) {
+            const int before = random.draws;
+            const std::string line = fillerBytes(codeNbr, random);
+            ASSERT_GE(line.size(), codeNbr);
+            ASSERT_LE(line.size(), 2 * codeNbr);
+            const int lows = static_cast<int>(line.size()) - static_cast<int>(codeNbr);
+            EXPECT_EQ(random.draws - before, 2 * static_cast<int>(codeNbr) + lows);
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                const auto c = static_cast<unsigned char>(line[i]);
+                ASSERT_TRUE((c >= 66 && c <= 116) || c >= 118) << "code " << int(c);
+                if (c <= 116) {
+                    ASSERT_LT(i + 1, line.size());
+                    ASSERT_GE(static_cast<unsigned char>(line[i + 1]), 118);
+                }
+            }
+            ASSERT_GE(static_cast<unsigned char>(line.back()), 118);
+        }
+    }
+}
+
+TEST(MakeCodeLine, DrawsMapToCodesWithHalfToEvenRounding)
+{
+    CountingRandom random;
+    // Pass 1: r1 = 0.05 (below 0.1): r2 = 0.01 gives 66.5 -> 66 (even), r3 = 0 gives 118.
+    // Pass 2: r1 = 0.5: r3 = 0.99999994 gives 254.99999 -> 255.
+    random.scripted = {0.05f, 0.01f, 0.0f, 0.5f, 0.99999994f};
+    EXPECT_EQ(fillerBytes(2, random), std::string("B\x76\xFF"));
+    random.scripted = {0.0999f, 0.99999994f, 0.5f};
+    EXPECT_EQ(fillerBytes(1, random), std::string("t\xBA"));
+}
+
+TEST(MakeCodeLine, ZeroPassesGiveAnEmptyLine)
+{
+    CountingRandom random;
+    EXPECT_EQ(makeCodeLine(0, random), "");
+    EXPECT_EQ(makeCodeLine(-3, random), "");
+    EXPECT_EQ(random.draws, 0);
+}
+
+TEST(Random, ValuesStayBelowOne)
+{
+    SplitMixRandom random;
+    random.seed(0);
+    float highest = 0;
+    for (int i = 0; i < 1000000; ++i) {
+        const float value = random.next();
+        ASSERT_GE(value, 0.0f);
+        ASSERT_LT(value, 1.0f);
+        highest = std::max(highest, value);
+    }
+    EXPECT_GT(highest, 0.999f);
+}
+
+} // namespace
+} // namespace tolvanex

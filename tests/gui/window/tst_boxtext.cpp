@@ -1,0 +1,117 @@
+// The two text boxes as the drill uses them: putting back the text a box already shows, appending
+// after the student typed, and very long paragraphs.
+#include "gui/window/MainWindow.h"
+#include "support/Fakes.h"
+#include "support/WindowFakes.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+namespace tolvanex {
+namespace {
+
+
+struct Boxes : ::testing::Test {
+    Boxes()
+        : window({ { h.prompter, h.messages, h.clock, h.random, h.files }, beeper, clipboard, exit })
+        , question(window.findChild<QPlainTextEdit*>("txt_question"))
+        , answer(window.findChild<QPlainTextEdit*>("txt_answer"))
+    {
+    }
+    void showWindow()
+    {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
+    testing::DrillHarness h;
+    testing::CountedBeeper beeper;
+    testing::NoClipboard clipboard;
+    testing::ObservedExit exit;
+    MainWindow window;
+    QPlainTextEdit* question;
+    QPlainTextEdit* answer;
+};
+
+std::string numberedLines(int count)
+{
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += "line " + std::to_string(i) + (i < count ? "\r\n" : "");
+    return text;
+}
+
+TEST_F(Boxes, PuttingBackTheShownTextLeavesItAndReturnsCaretAndViewToTheTop)
+{
+    ASSERT_NO_FATAL_FAILURE(showWindow());
+    const std::string prompt = numberedLines(60);
+    window.setAnswerText(prompt);
+    answer->moveCursor(QTextCursor::End);
+    QScrollBar* bar = answer->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    ASSERT_GT(bar->value(), 0);
+
+    window.setAnswerText(prompt);
+    EXPECT_EQ(window.answerText(), prompt);
+    EXPECT_EQ(answer->toPlainText(), QString::fromStdString(prompt).replace("\r\n", "\n"));
+    EXPECT_EQ(answer->textCursor().position(), 0);
+    EXPECT_FALSE(answer->textCursor().hasSelection());
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(Boxes, PuttingBackTheEarlierTextReplacesWhatTheStudentTyped)
+{
+    window.setAnswerText("prompt");
+    answer->moveCursor(QTextCursor::End);
+    QTest::keyClicks(answer, " and more");
+    ASSERT_EQ(answer->toPlainText(), "prompt and more");
+    // The drill has not read the box since the typing: the text it puts back is still new.
+    window.setAnswerText("prompt");
+    EXPECT_EQ(answer->toPlainText(), "prompt");
+    EXPECT_EQ(window.answerText(), "prompt");
+}
+
+TEST_F(Boxes, AppendingKeepsWhatTheStudentTypedAndTheExactLineBreaks)
+{
+    window.setQuestionText("Q\r\n");
+    question->moveCursor(QTextCursor::End);
+    QTest::keyClicks(question, "typed");
+    QTest::keyClick(question, Qt::Key_Return);
+    window.appendToQuestion("tail\r\n\r\nend");
+    EXPECT_EQ(window.questionText(), "Q\r\ntyped\r\ntail\r\n\r\nend");
+    EXPECT_EQ(question->toPlainText(), "Q\ntyped\ntail\n\nend");
+    window.appendToQuestion("");
+    EXPECT_EQ(window.questionText(), "Q\r\ntyped\r\ntail\r\n\r\nend");
+}
+
+TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
+{
+    ASSERT_NO_FATAL_FAILURE(showWindow());
+    std::string paragraph;
+    while (paragraph.size() < 300000)
+        paragraph += "notes run together without a break ";
+    window.setQuestionText("Q1. ");
+    window.appendToQuestion(paragraph);
+    EXPECT_EQ(window.questionText(), "Q1. " + paragraph);
+    EXPECT_EQ(question->document()->blockCount(), 1);
+    const QTextLayout* layout = question->document()->firstBlock().layout();
+    QApplication::processEvents();
+    EXPECT_GT(layout->lineCount(), 1000) << "the paragraph is wrapped to the box";
+    // The box's own text is plain: no OpenType shaping for it, which is what makes it fast.
+    EXPECT_TRUE(question->font().styleStrategy() & QFont::PreferNoShaping);
+    EXPECT_TRUE(question->font().bold());
+
+    question->setFocus();
+    question->moveCursor(QTextCursor::End);
+    QTest::keyClicks(question, "!");
+    EXPECT_EQ(window.questionText(), "Q1. " + paragraph + "!");
+}
+
+} // namespace
+} // namespace tolvanex
