@@ -67,6 +67,9 @@ public:
     void createFolder(const std::string& path) override;
     std::unique_ptr<AppendFile> openForAppend(const std::string& path) override;
     std::string readAll(const std::string& path) override;
+    std::optional<std::uintmax_t> fileLength(const std::string& path) override { return real.fileLength(path); }
+    void cutBack(const std::string& path, std::uintmax_t length) override { real.cutBack(path, length); }
+    void removeFile(const std::string& path) override { real.removeFile(path); }
 
     // A path whose text contains this fails to open with the reason given.
     std::string failOpenContaining;

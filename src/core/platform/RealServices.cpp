@@ -1,6 +1,7 @@
 #include "core/platform/RealServices.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -95,18 +96,21 @@ std::string systemReason(int error)
     return std::strerror(error);
 }
 
-void syncFolderOf(const std::string& file)
+// Puts the folder entry of a file created or removed on stable storage; false when that failed.
+bool syncFolderOf(const std::string& file)
 {
 #ifndef _WIN32
     const std::size_t slash = file.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 #else
     (void)file;
+    return true;
 #endif
 }
 
@@ -246,6 +250,48 @@ std::string LocalFileSystem::readAll(const std::string& path)
     }
     ::close(fd);
     return bytes;
+}
+
+std::optional<std::uintmax_t> LocalFileSystem::fileLength(const std::string& path)
+{
+    const std::string native = nativePath(path, m_home);
+    struct stat info {};
+    if (::stat(native.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw FileError(path, systemReason(errno));
+    }
+    return static_cast<std::uintmax_t>(info.st_size);
+}
+
+void LocalFileSystem::cutBack(const std::string& path, std::uintmax_t length)
+{
+    const std::string native = nativePath(path, m_home);
+#ifdef _WIN32
+    const int fd = ::_open(native.c_str(), _O_WRONLY | _O_BINARY);
+#else
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CLOEXEC);
+#endif
+    if (fd < 0)
+        throw FileError(path, systemReason(errno));
+#ifdef _WIN32
+    const bool cut = ::_chsize_s(fd, static_cast<long long>(length)) == 0 && ::_commit(fd) == 0;
+#else
+    const bool cut = ::ftruncate(fd, static_cast<off_t>(length)) == 0 && ::fsync(fd) == 0;
+#endif
+    const int error = errno;
+    ::close(fd);
+    if (!cut)
+        throw FileError(path, systemReason(error));
+}
+
+void LocalFileSystem::removeFile(const std::string& path)
+{
+    const std::string native = nativePath(path, m_home);
+    if (std::remove(native.c_str()) != 0)
+        throw FileError(path, systemReason(errno));
+    if (!syncFolderOf(native))
+        throw FileError(path, "the folder could not be put on disk after the file was removed");
 }
 
 } // namespace tolvanex

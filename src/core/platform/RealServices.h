@@ -43,6 +43,9 @@ public:
     void createFolder(const std::string& path) override;
     std::unique_ptr<AppendFile> openForAppend(const std::string& path) override;
     std::string readAll(const std::string& path) override;
+    std::optional<std::uintmax_t> fileLength(const std::string& path) override;
+    void cutBack(const std::string& path, std::uintmax_t length) override;
+    void removeFile(const std::string& path) override;
 
 private:
     std::string m_home;

@@ -3,6 +3,7 @@
 // The outside world as the core of the program sees it. Each service is a small interface passed
 // in by reference; the real implementations live beside this file, tests bring their own.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -82,6 +83,12 @@ public:
     virtual void createFolder(const std::string& path) = 0;
     virtual std::unique_ptr<AppendFile> openForAppend(const std::string& path) = 0;
     virtual std::string readAll(const std::string& path) = 0;
+    // The length of a file in bytes; nothing when there is no such file.
+    virtual std::optional<std::uintmax_t> fileLength(const std::string& path) = 0;
+    // Cuts a file back to the given length and puts it on stable storage.
+    virtual void cutBack(const std::string& path, std::uintmax_t length) = 0;
+    // Removes a file and puts its folder on stable storage.
+    virtual void removeFile(const std::string& path) = 0;
 };
 
 class Beeper {
