@@ -1,4 +1,4 @@
-// The question bank: its fixed size, checked access, and the loader.
+// The question bank: its fixed size, checked access, and the loader, on content built here.
 #include "core/bank/QuestionBank.h"
 #include "core/text/Text.h"
 
@@ -6,21 +6,6 @@
 
 namespace tolvanex {
 namespace {
-
-TEST(QuestionBank, AfterLoadingHoldsContentInOneToFiveHundredEightyTwo)
-{
-    QuestionBank bank;
-    long cursor = 0;
-    loadBank(bank, cursor);
-    EXPECT_EQ(cursor, 582);
-    EXPECT_EQ(bank.line(0), "");
-    for (long i = 583; i <= 5000; ++i)
-        ASSERT_EQ(bank.line(i), "") << i;
-    EXPECT_EQ(firstChars(bank.line(1), 4), "001.");
-    EXPECT_EQ(bank.line(581), "018.");
-    EXPECT_FALSE(bank.line(582).empty());
-    EXPECT_FALSE(isHeaderLine(bank.line(582)));
-}
 
 TEST(QuestionBank, EveryAccessOutsideTheArrayRaises)
 {
@@ -73,16 +58,6 @@ TEST(Loader, StartsAfterTheCursorAndRefusesToRunPastTheBank)
     long cursor = 4999;
     EXPECT_THROW(loadBank(bank, cursor, BankContent{parts, lines}), SubscriptOutOfRange);
     EXPECT_EQ(bank.line(5000), "a");
-}
-
-TEST(BuiltInContent, LongLinesAreStoredInSeveralParts)
-{
-    const BankContent& content = builtInContent();
-    ASSERT_EQ(content.lines.size(), 582u);
-    std::size_t split = 0;
-    for (const StoredLine& line : content.lines)
-        split += line.partCount > 1;
-    EXPECT_GT(split, 0u);
 }
 
 } // namespace

@@ -243,5 +243,30 @@ TEST(Catalogue, BankWideTotalsAndTextRules)
     EXPECT_NEAR(static_cast<double>(breaks), 732, 73);
 }
 
+TEST(QuestionBank, AfterLoadingHoldsContentInOneToFiveHundredEightyTwo)
+{
+    QuestionBank bank;
+    long cursor = 0;
+    loadBank(bank, cursor);
+    EXPECT_EQ(cursor, 582);
+    EXPECT_EQ(bank.line(0), "");
+    for (long i = 583; i <= 5000; ++i)
+        ASSERT_EQ(bank.line(i), "") << i;
+    EXPECT_EQ(firstChars(bank.line(1), 4), "001.");
+    EXPECT_EQ(bank.line(581), "018.");
+    EXPECT_FALSE(bank.line(582).empty());
+    EXPECT_FALSE(isHeaderLine(bank.line(582)));
+}
+
+TEST(BuiltInContent, LongLinesAreStoredInSeveralParts)
+{
+    const BankContent& content = builtInContent();
+    ASSERT_EQ(content.lines.size(), 582u);
+    std::size_t split = 0;
+    for (const StoredLine& line : content.lines)
+        split += line.partCount > 1;
+    EXPECT_GT(split, 0u);
+}
+
 } // namespace
 } // namespace tolvanex

@@ -1,5 +1,7 @@
 // Paging: the question reader, the next-question command, routine lines and program end.
+#include "core/reader/QuestionReader.h"
 #include "support/Fakes.h"
+#include "support/SmallBank.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +29,7 @@ protected:
     }
     bool click() { return h.ends([this] { h.drill.cmdNextQuestionClick(); }); }
 
-    DrillHarness h;
+    DrillHarness h{testing::threeAssignments()};
     std::string masterBefore;
 };
 
@@ -199,9 +201,17 @@ TEST_F(Reader, QuitEndsWithNothingWritten)
     EXPECT_EQ(h.view.question, "");
 }
 
+// An assignment of notices that ends through a routine line, as the first one of the course does.
+const testing::SmallBank& notices()
+{
+    static const testing::SmallBank bank({"001.  Timing", "", "Notice one.", "", "Notice two.", "", "Notice three.",
+                                          "`routine exitprog", "", "002.  Velocity"});
+    return bank;
+}
+
 TEST(Assignment001, EndsOnItsFourthStepThroughTheRoutineLine)
 {
-    DrillHarness h;
+    DrillHarness h(notices());
     ASSERT_TRUE(h.start("A", "1"));
     for (int step = 0; step < 3; ++step)
         ASSERT_FALSE(h.ends([&] { h.drill.cmdNextQuestionClick(); }));
@@ -213,11 +223,31 @@ TEST(Assignment001, EndsOnItsFourthStepThroughTheRoutineLine)
 
 TEST(Assignment001, NextPictureFromTheLastNoticeRunsTheExitRoutine)
 {
-    DrillHarness h;
+    DrillHarness h(notices());
     ASSERT_TRUE(h.start("A", "1"));
     for (int step = 0; step < 3; ++step)
         h.drill.cmdNextQuestionClick();
     EXPECT_TRUE(h.ends([&] { h.drill.nextPictureClick(); }));
+}
+
+TEST(RemSpaces, RemovesBlanksAndHyphensOnly)
+{
+    EXPECT_EQ(QuestionReader::remSpaces("Exit Prog"), "ExitProg");
+    EXPECT_EQ(QuestionReader::remSpaces("graph - 2"), "graph2");
+    EXPECT_EQ(QuestionReader::remSpaces(" - -  "), "");
+    EXPECT_EQ(QuestionReader::remSpaces(""), "");
+    EXPECT_EQ(QuestionReader::remSpaces("a\tb_c.d"), "a\tb_c.d");
+}
+
+TEST(BracesToBreaks, LeftToRightWithoutOverlap)
+{
+    EXPECT_EQ(QuestionReader::bracesToBreaks("A{}{}B"), "A\r\n\r\nB");
+    EXPECT_EQ(QuestionReader::bracesToBreaks("{{}}"), "{\r\n}");
+    EXPECT_EQ(QuestionReader::bracesToBreaks("end{}"), "end\r\n");
+    EXPECT_EQ(QuestionReader::bracesToBreaks(""), "");
+    EXPECT_EQ(QuestionReader::bracesToBreaks("{"), "{");
+    EXPECT_EQ(QuestionReader::bracesToBreaks("} {"), "} {");
+    EXPECT_EQ(QuestionReader::bracesToBreaks("a\r\nb"), "a\r\nb");
 }
 
 } // namespace

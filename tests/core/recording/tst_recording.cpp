@@ -2,6 +2,7 @@
 // boxes afterwards, and every failure path.
 #include "core/recording/Cp1252.h"
 #include "support/Fakes.h"
+#include "support/SmallBank.h"
 
 #include <gtest/gtest.h>
 
@@ -36,15 +37,21 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
     out << bytes;
 }
 
-// Assignment 005 with question 003 as its first block, the clock at 14:05:09 on 01-07-2026.
+// Assignment 005 with question 003 as its first block, then its answer and a text line; the
+// clock at 14:05:09 on 01-07-2026.
+const testing::SmallBank& bank()
+{
+    static const testing::SmallBank lines({"005.  Uniformly Accelerated Motion", "",
+                                           "`q003.  A cart starts from rest.\r\nHow far does it go?", "",
+                                           "`aIt goes 12 m.", "Think about it", "", "006.  Next"});
+    return lines;
+}
+
 class Recording : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(h.start("Student One", "5"));
-        h.drill.bank().store(203, "`q003.  A cart starts from rest.\r\nHow far does it go?");
-        h.drill.bank().store(205, "`aIt goes 12 m.");
-        h.drill.bank().store(206, "Think about it");
         masterStart = fileBytes(h.master());
         sendStart = fileBytes(h.send());
     }
@@ -52,7 +59,7 @@ protected:
     std::string masterAdded() { return fileBytes(h.master()).substr(masterStart.size()); }
     std::string sendAdded() { return fileBytes(h.send()).substr(sendStart.size()); }
 
-    DrillHarness h;
+    DrillHarness h{bank()};
     std::string masterStart;
     std::string sendStart;
 };

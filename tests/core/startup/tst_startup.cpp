@@ -1,5 +1,6 @@
 // Start-up: the prompts, file names, assignment numbers, positioning and the heading block.
 #include "support/Fakes.h"
+#include "support/SmallBank.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,21 @@ const std::string kPathPrompt =
     "default path.";
 const std::string kAssignmentPrompt = "Assignment Number:  ";
 
+// Headers of every form: plain, with a trailing blank, with line breaks, the number alone.
+const testing::SmallBank& bank()
+{
+    static const testing::SmallBank lines({
+        "002.  Velocity", "", "`q001.  How fast?", "",            // 1 to 4
+        "003.  Velocity Relationships", "",                        // 5
+        "004.  Acceleration ", "",                                 // 7
+        "005.  Uniformly Accelerated Motion", "",                  // 9
+        "007.  Projectiles", "",                                   // 11
+        "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.", "", // 13
+        "018.", "",                                                // 15
+    });
+    return lines;
+}
+
 // Code number 19 and a filler line of 19 characters of code 118.
 void scriptPlainFiller(DrillHarness& h)
 {
@@ -38,7 +54,7 @@ std::string heading(const std::string& assignment, const std::string& header, co
 
 TEST(StartUp, AsksTheThreePromptsWithTheirExactTexts)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     h.prompter.reply("Student One");
     h.prompter.reply("1");
     h.prompter.reply("");
@@ -63,7 +79,7 @@ TEST(StartUp, AsksTheThreePromptsWithTheirExactTexts)
 TEST(StartUp, OnlyAPlainOneOffersThePathPrompt)
 {
     for (const char* reply : {" 1", "1 ", "one", "11", ""}) {
-        DrillHarness h;
+        DrillHarness h(bank());
         h.prompter.reply("A");
         h.prompter.reply(reply);
         h.prompter.reply("2");
@@ -75,7 +91,7 @@ TEST(StartUp, OnlyAPlainOneOffersThePathPrompt)
 
 TEST(StartUp, FileNamesFromFolderNameAndDate)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     h.clock.set(2026, 1, 7, 9, 0, 0);
     ASSERT_TRUE(h.start("Student One", "2"));
     const DrillState& s = h.drill.state();
@@ -88,10 +104,10 @@ TEST(StartUp, FileNamesFromFolderNameAndDate)
 
 TEST(StartUp, NamesKeepEverythingButBlanks)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     ASSERT_TRUE(h.start("a  b\tc.d", "3"));
     EXPECT_EQ(h.drill.state().notesFile, "c:\\tolvanex\\notes_a__b\tc.d.txt");
-    DrillHarness empty;
+    DrillHarness empty(bank());
     empty.clock.set(2030, 12, 31, 0, 0, 1);
     ASSERT_TRUE(empty.start("", "3"));
     EXPECT_EQ(empty.drill.state().masterFile, "c:\\tolvanex\\masterFile_.txt");
@@ -101,7 +117,7 @@ TEST(StartUp, NamesKeepEverythingButBlanks)
 
 TEST(StartUp, AFolderTypedWithATrailingBackslashIsUsedAsTyped)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     h.prompter.reply("Student One");
     h.prompter.reply("1");
     h.prompter.reply("d:\\work\\");
@@ -116,14 +132,14 @@ TEST(StartUp, CodeNumberIsNineteenToTwentyEight)
 {
     const std::pair<float, float> draws[] = {{0.0f, 19}, {0.5f, 24}, {0.95f, 28}, {0.99999994f, 28}};
     for (const auto& [r, expected] : draws) {
-        DrillHarness h;
+        DrillHarness h(bank());
         h.random.scripted.push_back(r);
         ASSERT_TRUE(h.start("A", "2"));
         EXPECT_EQ(h.drill.state().codeNumber, expected) << r;
     }
     int seen[30] = {};
     for (int second = 0; second < 300; ++second) {
-        DrillHarness h;
+        DrillHarness h(bank());
         h.clock.set(2026, 3, 4, 10, second / 60, second % 60);
         ASSERT_TRUE(h.start("A", "2"));
         const auto code = static_cast<int>(h.drill.state().codeNumber);
@@ -137,11 +153,11 @@ TEST(StartUp, CodeNumberIsNineteenToTwentyEight)
 
 TEST(Positioning, HeadingBlockInBothFilesByteForByte)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     scriptPlainFiller(h);
     ASSERT_TRUE(h.start("Student One", "5"));
     const std::string header = "005.  Uniformly Accelerated Motion";
-    EXPECT_EQ(h.drill.state().lineCursor, 201);
+    EXPECT_EQ(h.drill.state().lineCursor, 9);
     EXPECT_EQ(fileBytes(h.master()), heading("005", header, "01-07-2026"));
     EXPECT_EQ(fileBytes(h.send()), heading("005", header, "01-07-2026"));
     EXPECT_FALSE(fileExists(h.notes()));
@@ -149,7 +165,7 @@ TEST(Positioning, HeadingBlockInBothFilesByteForByte)
 
 TEST(Positioning, TheSameFillerLineHeadsBothFiles)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     ASSERT_TRUE(h.start("A", "7"));
     const std::string master = fileBytes(h.master());
     const std::string send = fileBytes(h.send());
@@ -162,32 +178,32 @@ TEST(Positioning, TheSameFillerLineHeadsBothFiles)
 
 TEST(Positioning, HeadersWithLineBreaksOrATrailingBlankAreWrittenAsStored)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     scriptPlainFiller(h);
     ASSERT_TRUE(h.start("A", "10"));
-    EXPECT_EQ(h.drill.state().lineCursor, 362);
+    EXPECT_EQ(h.drill.state().lineCursor, 13);
     EXPECT_EQ(fileBytes(h.master()),
         heading("010", "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.", "01-07-2026"));
-    DrillHarness four;
+    DrillHarness four(bank());
     scriptPlainFiller(four);
     ASSERT_TRUE(four.start("B", "4"));
     EXPECT_EQ(fileBytes(four.send()), heading("004", "004.  Acceleration ", "01-07-2026"));
-    DrillHarness last;
+    DrillHarness last(bank());
     scriptPlainFiller(last);
     ASSERT_TRUE(last.start("C", "018"));
-    EXPECT_EQ(last.drill.state().lineCursor, 581);
+    EXPECT_EQ(last.drill.state().lineCursor, 15);
     EXPECT_EQ(fileBytes(last.master()), heading("018", "018.", "01-07-2026"));
 }
 
 TEST(Positioning, RunsAccumulateAndTheSendFileFollowsTheDay)
 {
-    DrillHarness first;
+    DrillHarness first(bank());
     scriptPlainFiller(first);
     ASSERT_TRUE(first.start("Student One", "5"));
     // A second run in the same home folder, on the same day and then on the next day.
     testing::DrillHarness* runs[2];
-    DrillHarness second;
-    DrillHarness third;
+    DrillHarness second(bank());
+    DrillHarness third(bank());
     runs[0] = &second;
     runs[1] = &third;
     for (DrillHarness* run : runs) {
@@ -210,7 +226,7 @@ TEST(Positioning, RunsAccumulateAndTheSendFileFollowsTheDay)
 
 TEST(Positioning, TheYearIsNotPartOfTheSendFileName)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     h.clock.set(2027, 1, 7, 9, 0, 0);
     ASSERT_TRUE(h.start("Student One", "2"));
     EXPECT_EQ(h.drill.state().sendFile, "c:\\tolvanex\\send_0107Student_One.txt");
@@ -219,7 +235,7 @@ TEST(Positioning, TheYearIsNotPartOfTheSendFileName)
 TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
 {
     for (const char* reply : {"019", "", "000", "0005", "7b", " 5"}) {
-        DrillHarness h;
+        DrillHarness h(bank());
         h.prompter.reply("A");
         h.prompter.reply("");
         h.prompter.reply(reply);
@@ -230,13 +246,13 @@ TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
         EXPECT_EQ(h.prompter.asked.back(), kAssignmentPrompt);
         EXPECT_EQ(h.drill.state().assignmentNumber, "003");
         EXPECT_EQ(h.drill.state().nextAssignmentNumber, "004");
-        EXPECT_EQ(h.drill.state().lineCursor, 101);
+        EXPECT_EQ(h.drill.state().lineCursor, 5);
     }
 }
 
 TEST(Positioning, CancelOnTheSecondAskingEndsWithNothingWritten)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     h.prompter.reply("A");
     h.prompter.reply("");
     h.prompter.reply("019");
@@ -247,24 +263,28 @@ TEST(Positioning, CancelOnTheSecondAskingEndsWithNothingWritten)
 
 TEST(Positioning, AMissingFolderGetsAMessageAndASecondChance)
 {
-    DrillHarness h;
-    h.prompter.reply("A");
-    h.prompter.reply("1");
-    h.prompter.reply("c:\\no such folder");
-    h.prompter.reply("5");
-    h.prompter.reply("c:\\tolvanex\\");
-    ASSERT_NO_THROW(h.drill.load());
-    ASSERT_EQ(h.messages.shown.size(), 1u);
-    EXPECT_NE(h.messages.shown[0].find("c:\\no such folder\\masterFile_A.txt"), std::string::npos);
-    EXPECT_NE(h.messages.shown[0].find("No such file or directory"), std::string::npos);
-    EXPECT_EQ(h.prompter.asked.back(), kPathPrompt);
-    EXPECT_FALSE(fileExists(h.home / "no such folder"));
-    EXPECT_NE(fileBytes(h.folder() / "masterFile_A.txt").find("assignment #005"), std::string::npos);
+    // At the second chance, an empty reply means the default folder, like a typed one.
+    for (const char* again : {"c:\\tolvanex\\", ""}) {
+        DrillHarness h(bank());
+        h.prompter.reply("A");
+        h.prompter.reply("1");
+        h.prompter.reply("c:\\no such folder");
+        h.prompter.reply("5");
+        h.prompter.reply(again);
+        ASSERT_NO_THROW(h.drill.load());
+        ASSERT_EQ(h.messages.shown.size(), 1u);
+        EXPECT_NE(h.messages.shown[0].find("c:\\no such folder\\masterFile_A.txt"), std::string::npos);
+        EXPECT_NE(h.messages.shown[0].find("No such file or directory"), std::string::npos);
+        EXPECT_EQ(h.prompter.asked.back(), kPathPrompt);
+        EXPECT_FALSE(fileExists(h.home / "no such folder"));
+        EXPECT_EQ(h.drill.state().outputFolder, again[0] ? again : "c:\\tolvanex") << again;
+        EXPECT_NE(fileBytes(h.folder() / "masterFile_A.txt").find("assignment #005"), std::string::npos) << again;
+    }
 }
 
 TEST(Positioning, AFailedSendFileWritesNothingAndCancelEnds)
 {
-    DrillHarness h;
+    DrillHarness h(bank());
     h.files.failOpenContaining = "send_";
     h.prompter.reply("A");
     h.prompter.reply("");
@@ -279,7 +299,7 @@ TEST(Positioning, AFailedSendFileWritesNothingAndCancelEnds)
 TEST(Positioning, ANameWithASeparatorNeverWritesOutsideTheFolder)
 {
     for (const char* name : {"..\\evil", "a/b"}) {
-        DrillHarness h;
+        DrillHarness h(bank());
         h.prompter.reply(name);
         h.prompter.reply("");
         h.prompter.reply("5");

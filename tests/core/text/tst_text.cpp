@@ -1,8 +1,6 @@
 // Text rules shared by start-up, the reader and the records: numeric values, number writing,
 // widening, markers, line breaks, routine names, and the Windows-1252 file encoding.
-#include "core/drill/Drill.h"
 #include "core/text/Text.h"
-#include "core/recording/Cp1252.h"
 
 #include <gtest/gtest.h>
 
@@ -79,45 +77,6 @@ TEST(FirstChars, CountsCharactersNotBytes)
     EXPECT_EQ(firstChars("005.  Uniformly", 4), "005.");
     EXPECT_EQ(firstChars("ab", 4), "ab");
     EXPECT_EQ(firstChars("\xC3\xA9x", 1), "\xC3\xA9");
-}
-
-TEST(RemSpaces, RemovesBlanksAndHyphensOnly)
-{
-    EXPECT_EQ(QuestionReader::remSpaces("Exit Prog"), "ExitProg");
-    EXPECT_EQ(QuestionReader::remSpaces("graph - 2"), "graph2");
-    EXPECT_EQ(QuestionReader::remSpaces(" - -  "), "");
-    EXPECT_EQ(QuestionReader::remSpaces(""), "");
-    EXPECT_EQ(QuestionReader::remSpaces("a\tb_c.d"), "a\tb_c.d");
-}
-
-TEST(BracesToBreaks, LeftToRightWithoutOverlap)
-{
-    EXPECT_EQ(QuestionReader::bracesToBreaks("A{}{}B"), "A\r\n\r\nB");
-    EXPECT_EQ(QuestionReader::bracesToBreaks("{{}}"), "{\r\n}");
-    EXPECT_EQ(QuestionReader::bracesToBreaks("end{}"), "end\r\n");
-    EXPECT_EQ(QuestionReader::bracesToBreaks(""), "");
-    EXPECT_EQ(QuestionReader::bracesToBreaks("{"), "{");
-    EXPECT_EQ(QuestionReader::bracesToBreaks("} {"), "} {");
-    EXPECT_EQ(QuestionReader::bracesToBreaks("a\r\nb"), "a\r\nb");
-}
-
-TEST(Cp1252, EncodesTheCodePageAndEscapesTheRest)
-{
-    EXPECT_EQ(encodeCp1252("plain"), "plain");
-    EXPECT_EQ(encodeCp1252("caf\xC3\xA9"), "caf\xE9");
-    EXPECT_EQ(encodeCp1252("\xE2\x82\xAC 5"), "\x80 5");          // euro sign
-    EXPECT_EQ(encodeCp1252("\xCE\x94v"), "[U+0394]v");            // Greek capital delta
-    EXPECT_EQ(encodeCp1252("x\xE2\x88\x9A"), "x[U+221A]");         // square root sign
-    EXPECT_EQ(encodeCp1252("\xF0\x9F\x98\x80"), "[U+1F600]");      // emoji
-}
-
-TEST(Cp1252, EveryByteSurvivesDecodingAndEncoding)
-{
-    std::string all;
-    for (int byte = 0; byte < 256; ++byte)
-        all += static_cast<char>(byte);
-    EXPECT_EQ(encodeCp1252(decodeCp1252(all)), all);
-    EXPECT_EQ(decodeCp1252("\x93q\x94"), "\xE2\x80\x9Cq\xE2\x80\x9D");
 }
 
 } // namespace

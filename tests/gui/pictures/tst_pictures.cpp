@@ -2,6 +2,7 @@
 #include "gui/window/MainWindow.h"
 #include "gui/pictures/PictureBox.h"
 #include "support/Fakes.h"
+#include "support/SmallBank.h"
 
 #include <QProperty>
 #include <QPushButton>
@@ -113,7 +114,7 @@ class Pictures : public ::testing::Test {
 protected:
     Pictures()
         : beeper(h.random)
-        , window({ { h.prompter, h.messages, h.clock, h.random, h.files }, beeper, clipboard, exit })
+        , window({{h.prompter, h.messages, h.clock, h.random, h.files}, beeper, clipboard, exit}, testing::threeAssignments())
         , picture1(window.findChild<PictureBox*>("Picture1"))
         , picture2(window.findChild<PictureBox*>("Picture2"))
     {

@@ -2,6 +2,7 @@
 // after the student typed, and very long paragraphs.
 #include "gui/window/MainWindow.h"
 #include "support/Fakes.h"
+#include "support/SmallBank.h"
 #include "support/WindowFakes.h"
 
 #include <QApplication>
@@ -18,7 +19,7 @@ namespace {
 
 struct Boxes : ::testing::Test {
     Boxes()
-        : window({ { h.prompter, h.messages, h.clock, h.random, h.files }, beeper, clipboard, exit })
+        : window({{h.prompter, h.messages, h.clock, h.random, h.files}, beeper, clipboard, exit}, testing::threeAssignments())
         , question(window.findChild<QPlainTextEdit*>("txt_question"))
         , answer(window.findChild<QPlainTextEdit*>("txt_answer"))
     {

@@ -2,6 +2,7 @@
 // boxes' exact texts, the real prompt dialog, and the end of the program.
 #include "gui/window/MainWindow.h"
 #include "support/Fakes.h"
+#include "support/SmallBank.h"
 #include "support/WindowFakes.h"
 
 #include <QApplication>
@@ -27,7 +28,7 @@ using testing::ObservedExit;
 // A window over scripted services; start() answers the three prompts.
 struct Window {
     Window()
-        : window({{h.prompter, h.messages, h.clock, h.random, h.files}, beeper, clipboard, exit})
+        : window({{h.prompter, h.messages, h.clock, h.random, h.files}, beeper, clipboard, exit}, testing::threeAssignments())
     {
     }
     bool start(const std::string& assignment)
@@ -195,17 +196,17 @@ TEST(MainWindow, TabOrderFollowsTheTabPositions)
 TEST(MainWindow, LoadsThenShowsWithTheFocusInTheQuestionBox)
 {
     Window w;
-    ASSERT_TRUE(w.start("5"));
+    ASSERT_TRUE(w.start("2"));
     EXPECT_EQ(w.h.prompter.asked.size(), 3u);
     ASSERT_TRUE(w.showActive());
     EXPECT_EQ(QApplication::focusWidget(), w.child("txt_question"));
-    EXPECT_NE(fileBytes(w.folder("masterFile_Student_One.txt")).find("assignment #005"), std::string::npos);
+    EXPECT_NE(fileBytes(w.folder("masterFile_Student_One.txt")).find("assignment #002"), std::string::npos);
 }
 
 TEST(MainWindow, InertControlsChangeNothing)
 {
     Window w;
-    ASSERT_TRUE(w.start("5"));
+    ASSERT_TRUE(w.start("2"));
     w.click("cmdNextQuestion");
     const std::string question = w.window.questionText();
     const std::string master = fileBytes(w.folder("masterFile_Student_One.txt"));
@@ -229,7 +230,7 @@ TEST(MainWindow, InertControlsChangeNothing)
 TEST(MainWindow, QuitEndsTheProgramAndLaterClicksDoNothing)
 {
     Window w;
-    ASSERT_TRUE(w.start("5"));
+    ASSERT_TRUE(w.start("2"));
     w.window.show();
     const std::string master = fileBytes(w.folder("masterFile_Student_One.txt"));
     w.click("cmd_quit");
@@ -258,7 +259,7 @@ TEST(MainWindow, CancellingAtStartUpEndsBeforeTheWindowShows)
 TEST(MainWindow, ShortcutsPageAndFileWithoutTouchingCaptions)
 {
     Window w;
-    ASSERT_TRUE(w.start("5"));
+    ASSERT_TRUE(w.start("2"));
     ASSERT_TRUE(w.showActive());
     auto* answer = w.child<QPlainTextEdit>("txt_answer");
     answer->setFocus();
@@ -279,7 +280,7 @@ TEST(MainWindow, ShortcutsPageAndFileWithoutTouchingCaptions)
 TEST(MainWindow, ButtonsWorkFromTheKeyboard)
 {
     Window w;
-    ASSERT_TRUE(w.start("5"));
+    ASSERT_TRUE(w.start("2"));
     ASSERT_TRUE(w.showActive());
     auto* next = w.child<QPushButton>("cmdNextQuestion");
     next->setFocus();
