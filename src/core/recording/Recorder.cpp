@@ -118,8 +118,10 @@ void Recorder::saveAsNotes()
             writer.lineToAll(kOpeningSeparator);
             for (std::size_t file = 0; file < 3; ++file)
                 writer.line(file, code(entry, s.codeNumber));
-            // The send and notes files end the record without a line break, padded to the next
-            // 14-column print zone (columns 50 to 56): the next record continues that line.
+            // The send and notes files end the record without a line break. Text written after a
+            // print separator is padded to the start of the next print zone, the lines being
+            // divided into zones of 14 columns (1-14, 15-28, ...): after the 49 full stops that
+            // is column 57, so seven blanks follow, and the next record continues that line.
             writer.line(kMaster, kClosingSeparator);
             writer.text(kSend, std::string(kClosingSeparator) + "       ");
             writer.text(2, std::string(kClosingSeparator) + "       ");

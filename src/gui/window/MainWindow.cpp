@@ -16,7 +16,8 @@
 namespace tolvanex {
 namespace {
 
-// Positions are given in twips; at 96 dots per inch a pixel is 15 twips (Qt scales for the screen).
+// Positions and sizes are given in twips, the classic unit of form layouts: 1440 twips make an inch,
+// so at 96 dots per inch a pixel is 15 twips (Qt scales the pixels for the screen).
 QRect twips(int left, int top, int width, int height)
 {
     return QRect(left / 15, top / 15, width / 15, height / 15);
