@@ -69,6 +69,15 @@ void RecordWriter::commit()
     m_finished = true;
 }
 
+bool RecordWriter::stillAsBefore(const Slot& slot)
+{
+    try {
+        return m_files.fileLength(slot.path) == slot.lengthBefore;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 std::vector<FileError> RecordWriter::rollBack()
 {
     m_finished = true;
@@ -85,7 +94,10 @@ std::vector<FileError> RecordWriter::rollBack()
                 m_files.cutBack(slot.path, *slot.lengthBefore);
             }
         } catch (const FileError& error) {
-            notRestored.push_back(error);
+            // The files are only ever appended to: one that still has its old length (or is still
+            // missing) holds what it held, even when the undo itself failed.
+            if (!stillAsBefore(slot))
+                notRestored.push_back(error);
         }
     }
     return notRestored;

@@ -60,6 +60,7 @@ private:
 
     // Puts every touched file back; the files that could not be, with the reason.
     std::vector<FileError> rollBack();
+    bool stillAsBefore(const Slot& slot);
     [[noreturn]] void fail(const FileError& cause);
 
     FileSystem& m_files;

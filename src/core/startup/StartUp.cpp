@@ -56,9 +56,9 @@ std::string nameProblem(const std::string& namePart)
                 + ", and a file name cannot contain \\ / : * ? \" < > | or control characters";
     }
     if (namePart.size() + kLongestFileNameExtra > kFileNameLimit)
-        return "it is too long: a file name holds at most " + std::to_string(kFileNameLimit)
-            + " characters, which leaves " + std::to_string(kFileNameLimit - kLongestFileNameExtra)
-            + " for your name, and yours has " + std::to_string(namePart.size());
+        return "it has " + std::to_string(namePart.size()) + " characters, and a file name holds at most "
+            + std::to_string(kFileNameLimit) + ", which leaves "
+            + std::to_string(kFileNameLimit - kLongestFileNameExtra) + " for a name";
     return {};
 }
 
