@@ -145,7 +145,7 @@ class Journey:
             self.keys(keys)
             if prompt:
                 self.program.answer_prompt(prompt, "2")
-            self.message("could not be saved. Nothing of it was written", path, reason)
+            self.message("could not be saved. Nothing of it is in your files", path, reason)
         finally:
             injected = injection.stop()
         if not injected:

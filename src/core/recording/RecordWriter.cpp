@@ -130,13 +130,12 @@ void reportFilingError(MessageService& messages, const FilingError& error, const
     std::string text;
     if (error.restored()) {
         text = words.record
-            + " could not be saved. Nothing of it was written: your files are exactly as they were "
-              "before.";
+            + " could not be saved. Nothing of it is in your files: they are exactly as they were before.";
     } else {
         text = words.record
-            + " could not be saved, and what had been written of it could not all be taken back "
-              "out. These files may end in an unfinished record; before you send one, delete what "
-              "follows its last complete record:";
+            + " was not saved whole, and what had been written of it could not all be taken back out. "
+              "These files may end in an unfinished record; before you send one, delete what follows "
+              "its last complete record:";
         for (const FileError& file : error.notRestored())
             text += "\n" + file.systemPath() + " (" + file.reason() + ")";
     }

@@ -81,8 +81,8 @@ struct FilingWords {
 };
 
 // Tells the student that a filing failed: "could not be saved" with the assurance that the files
-// are as they were, or, when a file could not be put back, which files may end in an unfinished
-// record; then what to do, the file and the system's reason.
+// are as they were, or, when a file could not be put back, "was not saved whole" and which files
+// may end in an unfinished record; then what to do, the file and the system's reason.
 void reportFilingError(MessageService& messages, const FilingError& error, const FilingWords& words);
 
 } // namespace tolvanex

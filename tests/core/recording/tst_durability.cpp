@@ -94,7 +94,8 @@ Outcome runCase(const Handler& handler, int failAt, bool shortWrite, bool undoFa
                 EXPECT_TRUE(undoFails && message.find(name) != std::string::npos) << name << ":\n" << message;
             }
         }
-        const char* told = now == before ? "could not be saved. Nothing of it was written" : "may end in an unfinished";
+        const char* told
+            = now == before ? "could not be saved. Nothing of it is in your files" : "may end in an unfinished";
         EXPECT_NE(message.find(told), std::string::npos) << message;
         before = now;
     };

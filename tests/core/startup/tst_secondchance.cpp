@@ -59,7 +59,7 @@ TEST(SecondChance, AnUnusableDefaultFolderIsAskedForWithoutTheFolderChangeText)
     ASSERT_FALSE(h.ends([&] { h.drill.load(); }));
     ASSERT_EQ(h.messages.shown.size(), 1u);
     const std::string& message = h.messages.shown[0];
-    EXPECT_EQ(message.find("The heading of your files could not be saved. Nothing of it was written"), 0u);
+    EXPECT_EQ(message.find("The heading of your files could not be saved. Nothing of it is in your files"), 0u);
     EXPECT_NE(message.find("File: " + (h.folder() / "masterFile_Ann_Lee.txt").string()), std::string::npos);
     EXPECT_NE(message.find("(c:\\tolvanex\\masterFile_Ann_Lee.txt in this program)"), std::string::npos);
     EXPECT_NE(message.find("Reason: Not a directory"), std::string::npos);
