@@ -217,11 +217,14 @@ void StartUp::askFolderAgain()
 {
     // A student who chose the folder is asked as when choosing it; one who kept the default is
     // told what went wrong, and Enter tries the same folder again.
-    const std::string current = m_state.outputFolder;
-    const auto folder = m_services.prompter.ask(m_folderChosen ? std::string(kPathPrompt)
-                                                               : "Your files could not be written in the folder "
-                + current + ".  Enter the path to another folder for your files, or just hit the Enter key to try "
-                + current + " again.");
+    std::string prompt = kPathPrompt;
+    if (!m_folderChosen) {
+        const std::string& current = m_state.outputFolder;
+        prompt = "Your files could not be written in the folder " + current
+            + ".  Enter the path to another folder for your files, or just hit the Enter key to try " + current
+            + " again.";
+    }
+    const auto folder = m_services.prompter.ask(prompt);
     if (!folder)
         endProgram();
     if (m_folderChosen)
