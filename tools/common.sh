@@ -5,7 +5,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev
           xvfb xauth xdotool x11-utils python3 dpkg-dev file xclip imagemagick desktop-file-utils
-          clang-format)
+          clang-format strace)
 
 install_missing() {
     local missing=()

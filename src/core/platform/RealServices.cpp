@@ -96,21 +96,22 @@ std::string systemReason(int error)
     return std::strerror(error);
 }
 
-// Puts the folder entry of a file created or removed on stable storage; false when that failed.
-bool syncFolderOf(const std::string& file)
+// Puts the folder entry of a file created or removed on stable storage; the system's error
+// number when that failed, 0 when it worked.
+int syncFolderOf(const std::string& file)
 {
 #ifndef _WIN32
     const std::size_t slash = file.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
+        return errno;
+    const int synced = ::fsync(fd) == 0 ? 0 : errno;
     ::close(fd);
     return synced;
 #else
     (void)file;
-    return true;
+    return 0;
 #endif
 }
 
@@ -135,10 +136,10 @@ public:
             if (done < 0) {
                 if (errno == EINTR)
                     continue;
-                throw FileError(m_path, systemReason(errno));
+                throw FileError(m_path, systemReason(errno), m_native);
             }
             if (done == 0)
-                throw FileError(m_path, "the disk accepted no more data");
+                throw FileError(m_path, "the disk accepted no more data", m_native);
             bytes.remove_prefix(static_cast<std::size_t>(done));
         }
     }
@@ -156,11 +157,14 @@ public:
         const int closed = ::close(fd);
         const int closeError = errno;
         if (synced != 0)
-            throw FileError(m_path, systemReason(syncError));
+            throw FileError(m_path, systemReason(syncError), m_native);
         if (closed != 0)
-            throw FileError(m_path, systemReason(closeError));
-        if (m_created)
-            syncFolderOf(m_native);
+            throw FileError(m_path, systemReason(closeError), m_native);
+        // A new file is only safely there once its folder entry is on disk too.
+        if (m_created) {
+            if (const int error = syncFolderOf(m_native); error != 0)
+                throw FileError(m_path, "its folder could not be put on disk: " + systemReason(error), m_native);
+        }
     }
 
     void setNative(std::string native) { m_native = std::move(native); }
@@ -201,7 +205,7 @@ void LocalFileSystem::createFolder(const std::string& path)
     const int made = ::mkdir(native.c_str(), 0777);
 #endif
     if (made != 0)
-        throw FileError(path, systemReason(errno));
+        throw FileError(path, systemReason(errno), native);
 }
 
 std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& path)
@@ -217,7 +221,7 @@ std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& pa
 #endif
     const int fd = ::open(native.c_str(), flags, 0666);
     if (fd < 0)
-        throw FileError(path, systemReason(errno));
+        throw FileError(path, systemReason(errno), native);
     auto file = std::make_unique<LocalAppendFile>(path, fd, !existed);
     file->setNative(native);
     return file;
@@ -232,7 +236,7 @@ std::string LocalFileSystem::readAll(const std::string& path)
 #endif
     const int fd = ::open(native.c_str(), flags);
     if (fd < 0)
-        throw FileError(path, systemReason(errno));
+        throw FileError(path, systemReason(errno), native);
     std::string bytes;
     char buffer[65536];
     for (;;) {
@@ -242,7 +246,7 @@ std::string LocalFileSystem::readAll(const std::string& path)
                 continue;
             const int error = errno;
             ::close(fd);
-            throw FileError(path, systemReason(error));
+            throw FileError(path, systemReason(error), native);
         }
         if (got == 0)
             break;
@@ -259,7 +263,7 @@ std::optional<std::uintmax_t> LocalFileSystem::fileLength(const std::string& pat
     if (::stat(native.c_str(), &info) != 0) {
         if (errno == ENOENT)
             return std::nullopt;
-        throw FileError(path, systemReason(errno));
+        throw FileError(path, systemReason(errno), native);
     }
     return static_cast<std::uintmax_t>(info.st_size);
 }
@@ -273,7 +277,7 @@ void LocalFileSystem::cutBack(const std::string& path, std::uintmax_t length)
     const int fd = ::open(native.c_str(), O_WRONLY | O_CLOEXEC);
 #endif
     if (fd < 0)
-        throw FileError(path, systemReason(errno));
+        throw FileError(path, systemReason(errno), native);
 #ifdef _WIN32
     const bool cut = ::_chsize_s(fd, static_cast<long long>(length)) == 0 && ::_commit(fd) == 0;
 #else
@@ -282,16 +286,17 @@ void LocalFileSystem::cutBack(const std::string& path, std::uintmax_t length)
     const int error = errno;
     ::close(fd);
     if (!cut)
-        throw FileError(path, systemReason(error));
+        throw FileError(path, systemReason(error), native);
 }
 
 void LocalFileSystem::removeFile(const std::string& path)
 {
     const std::string native = nativePath(path, m_home);
     if (std::remove(native.c_str()) != 0)
-        throw FileError(path, systemReason(errno));
-    if (!syncFolderOf(native))
-        throw FileError(path, "the folder could not be put on disk after the file was removed");
+        throw FileError(path, systemReason(errno), native);
+    if (const int error = syncFolderOf(native); error != 0)
+        throw FileError(
+            path, "the file was removed, but its folder could not be put on disk: " + systemReason(error), native);
 }
 
 } // namespace tolvanex

@@ -55,16 +55,20 @@ public:
     virtual float next() = 0;
 };
 
-// A file operation that failed: which file, and the system's reason in words.
+// A file operation that failed: which file, and the system's reason in words. The file is named
+// as the program names it (path) and, when known, as this system names it (systemPath).
 class FileError : public std::runtime_error {
 public:
-    FileError(std::string path, std::string reason);
+    FileError(std::string path, std::string reason, std::string systemPath = {});
     const std::string& path() const { return m_path; }
     const std::string& reason() const { return m_reason; }
+    // The file's name on this system; the program's name for it when the system's is not known.
+    const std::string& systemPath() const { return m_systemPath.empty() ? m_path : m_systemPath; }
 
 private:
     std::string m_path;
     std::string m_reason;
+    std::string m_systemPath;
 };
 
 // A file opened for appending (created when missing). Bytes written go to its end; commit()

@@ -14,7 +14,7 @@ QuestionReader::QuestionReader(DrillView& view, DrillState& state, const Questio
 void QuestionReader::readNextQuestion()
 {
     DrillState& s = m_state;
-    if (s.responsePromptFlag)
+    if (s.responsePromptFlag && !s.wordsKept)
         m_view.setAnswerText(s.responsePrompt);
     s.responsePromptFlag = false;
     std::string text;

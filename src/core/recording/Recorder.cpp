@@ -19,6 +19,9 @@ constexpr const char* kSelfCritiquePrompt =
     "indicates that either self-critique was not necessary or that after reading the solution everything was "
     "completely obvious so you skipped the self-critique.";
 
+constexpr const char* kCheckTheFolder = "Make sure the folder can be written to and the disk has room (and that "
+                                        "a removable drive is still plugged in)";
+
 constexpr std::size_t kMaster = 0;
 constexpr std::size_t kSend = 1;
 
@@ -83,15 +86,25 @@ void Recorder::enterResponse()
             writer.commit();
             s.responsePromptFlag = false;
             s.entryText = response;
-        } catch (const FileError& error) {
-            // The student's words stay in the answer box so they can be filed again.
-            reportFileError(m_services.messages, error, "Your response could not be saved. It is still in the answer box; "
-                                   "please try again.");
+        } catch (const FilingError& error) {
+            keepWords(error, "Your response", "Enter Response");
             return;
         }
     }
+    s.wordsKept = false;
     m_view.setQuestionText("");
     m_view.setAnswerText("");
+}
+
+void Recorder::keepWords(const FilingError& error, const std::string& record, const std::string& button)
+{
+    // The words stay in the answer box, and paging on leaves them there, until they are filed or
+    // the student clears the box.
+    m_state.wordsKept = true;
+    reportFilingError(m_services.messages, error,
+        { record,
+            std::string("Your words are still in the answer box. ") + kCheckTheFolder + ", then click \"" + button
+                + "\" again: they will be filed once." });
 }
 
 void Recorder::rateSelfCritique(RecordWriter& writer)
@@ -128,11 +141,12 @@ void Recorder::saveAsNotes()
             writer.commit();
             s.responsePromptFlag = false;
             s.entryText = entry;
-        } catch (const FileError& error) {
-            reportFileError(m_services.messages, error, "Your note could not be saved. It is still in the answer box; please try again.");
+        } catch (const FilingError& error) {
+            keepWords(error, "Your note", "Save as Notes");
             return;
         }
     }
+    s.wordsKept = false;
     m_view.setQuestionText("");
     m_view.setAnswerText("");
 }
@@ -171,6 +185,7 @@ void Recorder::displaySendFile()
 
 void Recorder::clearBox()
 {
+    m_state.wordsKept = false;
     m_view.setAnswerText("");
 }
 

@@ -6,6 +6,7 @@
 
 namespace tolvanex {
 
+class FilingError;
 class RecordWriter;
 
 // Filing what the student typed, and showing the files back: a response with its rating, a
@@ -27,6 +28,8 @@ public:
 
 private:
     void rateSelfCritique(RecordWriter& writer);
+    // After a failed filing: the words stay in the answer box, and the student is told.
+    void keepWords(const FilingError& error, const std::string& record, const std::string& button);
 
     Services m_services;
     DrillView& m_view;

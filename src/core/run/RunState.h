@@ -71,6 +71,10 @@ struct DrillState {
     // Set when a block is shown and cleared by a filing: paging on while it is set puts the
     // response prompt back into the answer box.
     bool responsePromptFlag = false;
+    // Set when a filing failed and its words were kept in the answer box: paging on then leaves
+    // them there instead of putting the response prompt back. Cleared when a filing goes through
+    // or the box is emptied.
+    bool wordsKept = false;
     // The text last shown or filed: the question box's whole text after a block, the words of
     // the last filing, or the notes appended by the notes viewer.
     std::string entryText;

@@ -19,6 +19,12 @@ constexpr const char* kPathPrompt
       "retain the default path.";
 constexpr const char* kAssignmentPrompt = "Assignment Number:  ";
 
+// The longest of the three file names is "masterFile_" + name part + ".txt"; file systems hold at
+// most 255 bytes in one name.
+constexpr std::size_t kLongestFileNameExtra = 15;
+constexpr std::size_t kFileNameLimit = 255;
+constexpr const char* kRefusedCharacters = "\\/:*?\"<>|";
+
 // The student's name as it goes into the file names: every blank becomes "_".
 std::string namePartOf(std::string name)
 {
@@ -27,6 +33,33 @@ std::string namePartOf(std::string name)
             c = '_';
     }
     return name;
+}
+
+// A character of the name as the student would recognise it in a message.
+std::string described(char c)
+{
+    if (c == '\t')
+        return "a tab";
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+        return "a control character (code " + std::to_string(static_cast<unsigned char>(c)) + ")";
+    return std::string("\"") + c + "\"";
+}
+
+// Why a name part cannot go into the file names: a character that file systems refuse (on some
+// systems only, but the files may be moved), or a name too long; empty when it can.
+std::string nameProblem(const std::string& namePart)
+{
+    for (char c : namePart) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x20 || code == 0x7F || std::string_view(kRefusedCharacters).find(c) != std::string_view::npos)
+            return "it holds " + described(c)
+                + ", and a file name cannot contain \\ / : * ? \" < > | or control characters";
+    }
+    if (namePart.size() + kLongestFileNameExtra > kFileNameLimit)
+        return "it has " + std::to_string(namePart.size()) + " characters, and a file name holds at most "
+            + std::to_string(kFileNameLimit) + ", which leaves "
+            + std::to_string(kFileNameLimit - kLongestFileNameExtra) + " for a name";
+    return {};
 }
 
 } // namespace
@@ -74,7 +107,8 @@ void StartUp::startUp()
         // files are opened later and report their own failure.
     }
     const std::string name = prompter.ask(kNamePrompt).value_or("");
-    if (prompter.ask(kFolderQuestion).value_or("") == "1") {
+    m_folderChosen = prompter.ask(kFolderQuestion).value_or("") == "1";
+    if (m_folderChosen) {
         const std::string folder = prompter.ask(kPathPrompt).value_or("");
         if (!folder.empty())
             m_state.outputFolder = folder;
@@ -132,12 +166,21 @@ void StartUp::positionAtAssignment()
         setAssignmentNumbers(*reply);
         m_state.lineCursor = 0;
     }
+    // Second chances: for the name while it cannot go into a file name, for the folder while the
+    // files cannot be written there. Each asks until the heading block is written, or Cancel.
     for (;;) {
+        if (const std::string problem = nameProblem(m_state.namePart); !problem.empty()) {
+            askNameAgain(problem);
+            continue;
+        }
         try {
             writeHeadingBlock();
             return;
-        } catch (const FileError& error) {
-            reportFileError(m_services.messages, error, "The heading of your files could not be written.");
+        } catch (const FilingError& error) {
+            reportFilingError(m_services.messages, error,
+                { "The heading of your files",
+                    "Make sure the folder exists, can be written to and the disk has room (and that a removable "
+                    "drive is still plugged in); you are asked for the folder next." });
             askFolderAgain();
         }
     }
@@ -145,10 +188,6 @@ void StartUp::positionAtAssignment()
 
 void StartUp::writeHeadingBlock()
 {
-    const std::string& name = m_state.namePart;
-    if (name.find_first_of("/\\") != std::string::npos)
-        throw FileError(
-            m_state.masterFile, "a file name cannot contain \"/\" or \"\\\", and your name \"" + name + "\" does");
     RecordWriter writer(m_services.files, { m_state.masterFile, m_state.sendFile });
     const std::string filler = makeCodeLine(m_state.codeNumber, m_services.random);
     const std::string header = m_bank.line(m_state.lineCursor);
@@ -162,20 +201,36 @@ void StartUp::writeHeadingBlock()
     writer.commit();
 }
 
+void StartUp::askNameAgain(const std::string& problem)
+{
+    m_services.messages.showMessage("Your name cannot be used in the names of your files: " + problem
+        + ".\n\nNothing has been written. Please type your name again.");
+    const auto name = m_services.prompter.ask(
+        "Your name cannot be used in a file name: " + problem + ".  Type your full name again:  ");
+    if (!name)
+        endProgram();
+    m_state.namePart = namePartOf(*name);
+    formFileNames();
+}
+
 void StartUp::askFolderAgain()
 {
-    Prompter& prompter = m_services.prompter;
-    if (m_state.namePart.find_first_of("/\\") != std::string::npos) {
-        const auto name = prompter.ask(kNamePrompt);
-        if (!name)
-            endProgram();
-        m_state.namePart = namePartOf(*name);
-    } else {
-        const auto folder = prompter.ask(kPathPrompt);
-        if (!folder)
-            endProgram();
-        m_state.outputFolder = folder->empty() ? kDefaultFolder : *folder;
+    // A student who chose the folder is asked as when choosing it; one who kept the default is
+    // told what went wrong, and Enter tries the same folder again.
+    std::string prompt = kPathPrompt;
+    if (!m_folderChosen) {
+        const std::string& current = m_state.outputFolder;
+        prompt = "Your files could not be written in the folder " + current
+            + ".  Enter the path to another folder for your files, or just hit the Enter key to try " + current
+            + " again.";
     }
+    const auto folder = m_services.prompter.ask(prompt);
+    if (!folder)
+        endProgram();
+    if (m_folderChosen)
+        m_state.outputFolder = folder->empty() ? kDefaultFolder : *folder;
+    else if (!folder->empty())
+        m_state.outputFolder = *folder;
     formFileNames();
 }
 

@@ -29,6 +29,9 @@ private:
     void positionAtAssignment();
     bool findAssignmentHeader();
     void writeHeadingBlock();
+    // Second chances at start-up: the name when it cannot go into a file name, the folder when the
+    // heading block cannot be written there. Cancel ends the program.
+    void askNameAgain(const std::string& problem);
     void askFolderAgain();
 
     Services m_services;
@@ -36,6 +39,8 @@ private:
     DrillState& m_state;
     QuestionBank& m_bank;
     const BankContent& m_content;
+    // The student answered the folder question with "1".
+    bool m_folderChosen = false;
 };
 
 } // namespace tolvanex
