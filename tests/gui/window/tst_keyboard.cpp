@@ -75,7 +75,10 @@ struct Keys {
     // A key as the keyboard gives it: to the widget that has the focus.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QTest::keyClick(static_cast<QWidget*>(nullptr), key, modifiers);
+        if (QWidget* at = QApplication::focusWidget())
+            QTest::keyClick(at, key, modifiers);
+        else
+            ADD_FAILURE() << "no control has the focus";
     }
     std::string focused() const
     {
@@ -244,12 +247,10 @@ const Press kPresses[] = {
 TEST(Keyboard, EveryButtonWithAHandlerWorksThroughTheWindowAndLeavesTheFocusWhereItIsNeeded)
 {
     enum Way { Mouse, Space, Enter };
+    const char* const ways[] = { " by mouse", " by Space", " by Enter" };
     for (const Press& p : kPresses) {
         for (Way way : { Mouse, Space, Enter }) {
-            SCOPED_TRACE(std::string(p.button)
-                + (way == Mouse        ? " by mouse"
-                        : way == Space ? " by Space"
-                                       : " by Enter"));
+            SCOPED_TRACE(p.button + std::string(ways[way]));
             Keys k(p.assignment);
             p.before(k);
             auto* button = k.child<QPushButton>(p.button);
@@ -288,8 +289,11 @@ void answerNextDialog(const QString& typed, Qt::Key key, bool& closed, QString* 
             return;
         poll->stop();
         poll->deleteLater();
-        if (!modal)
+        if (!up) {
+            if (modal)
+                qobject_cast<QDialog*>(modal)->reject();
             return;
+        }
         QWidget* target = modal->focusWidget();
         if (focusedName)
             *focusedName = target ? target->objectName() : QString();
@@ -317,7 +321,7 @@ TEST(Keyboard, RatingPromptsTakeEnterAndEscapeGivesTheEmptyReplyOfCancel)
     for (const auto& r : ratings) {
         k.press(Qt::Key_PageDown, Qt::ControlModifier);
         ASSERT_EQ(k.focused(), "txt_answer");
-        QTest::keyClicks(static_cast<QWidget*>(nullptr), "my words");
+        QTest::keyClicks(QApplication::focusWidget(), "my words");
         bool closed = false;
         QString inField;
         answerNextDialog(r.typed, r.key, closed, &inField);
