@@ -502,6 +502,116 @@ def journey_keyboard(j):
     expect_folder(j, {master, send, notes})
 
 
+# The keyboard-only journey: every step starts where the one before left the focus, so a focus
+# that landed anywhere else sends the keys that follow astray and the files come out wrong.
+KEY_NOTE = "remember\tvAve = \u00bd(v0 + vf); caf\u00e9 \u0394v"  # pasted: the tab stays text
+
+
+def keyboard_prompt(j, reply, key="Return"):
+    """A prompt answered from the keyboard: the reply typed into its field, which has the focus,
+    read back with Ctrl+A Ctrl+C, then Enter (or Escape, which cancels)."""
+    j.program.next_dialog()
+    if reply:
+        j.x.type(reply)
+        held = j.x.copy_with("ctrl+a", "ctrl+c")
+        if held != reply:
+            raise DriveError("the prompt's field holds %r, not %r" % (held, reply))
+    j.x.key(key)
+
+
+def focused_text(j):
+    """The text of the box that has the focus, with Ctrl+A Ctrl+C."""
+    j.take_focus()
+    return j.x.copy_with("ctrl+a", "ctrl+c")
+
+
+def expect_focused_text(j, what, expected):
+    held = focused_text(j)
+    if held != expected.replace("\u00a0", " "):  # the clipboard gives no-break spaces as blanks
+        raise DriveError("%s holds\n  %r\nnot\n  %r" % (what, held[:400], expected[:400]))
+
+
+def journey_keyboard_only(j):
+    """Assignment 5 without the mouse: the start-up prompts (a message dismissed with Escape), a
+    response with its rating, the given answer with a critique whose rating is cancelled with
+    Escape, a note with a pasted tab, both viewers and "quit program", with only Tab, Shift+Tab,
+    Space, Enter, Escape, the program's shortcuts and typing; texts are read with Ctrl+A Ctrl+C."""
+    header, question, answer = assignment_five(j.args)
+    j.start()
+    keyboard_prompt(j, "Gus Hale")
+    keyboard_prompt(j, "")
+    keyboard_prompt(j, "19")
+    # The message (its words are checked in the keyboard journey) goes with Escape; were it the
+    # prompt again, Escape would cancel it and end the program.
+    j.screenshot("no-assignment-19", j.program.next_dialog())
+    j.x.key("Escape")
+    keyboard_prompt(j, "5")
+    j.main_window()
+    master, send, notes = "masterFile_Gus_Hale.txt", j.clock.send_name("Gus_Hale"), "notes_Gus_Hale.txt"
+    heading = j.heading("005", header)
+    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+
+    # The focus starts in the question box: two Tabs reach "Next Question / Answer".
+    j.keys("Tab", "Tab", "space")
+    # Paging puts the focus in the answer box with its text selected: typing replaces it.
+    j.x.type("About 7 m/s")
+    expect_focused_text(j, "the answer box", "About 7 m/s")
+    j.keys("shift+Tab")
+    expect_focused_text(j, "the question box", question)
+    j.keys("Tab", "Tab", "Tab", "space")  # answer box, "Next Question / Answer", "Enter Response"
+    keyboard_prompt(j, "2")
+    j.wait_file(send, lambda d: d.endswith(b"confidence assessment:  2\r\n" + CLOSE + CRLF), "the response")
+    j.expect_empty_boxes()
+
+    # After "Enter Response" the focus is on "Next Question / Answer": Enter pages on at once.
+    j.keys("Return")
+    for number, line in enumerate(CRITIQUE.split("\n")):
+        if number:
+            j.x.key("Return")
+        j.x.type(line)
+    expect_focused_text(j, "the answer box", CRITIQUE)
+    j.keys("shift+Tab")
+    expect_focused_text(j, "the question box", answer.replace("\r\n", "\n"))
+    j.keys("Tab", "ctrl+Return")
+    keyboard_prompt(j, "3", key="Escape")  # Cancel: the rating is empty
+    j.wait_file(send, lambda d: d.endswith(b"self critique assessment: \r\n" + CLOSE + CRLF), "the critique")
+    j.expect_empty_boxes()
+
+    # A note, pasted into the answer box (one Shift+Tab back), filed five Tabs on with "Save as Notes".
+    j.keys("shift+Tab")
+    j.x.set_clipboard(KEY_NOTE)
+    wait_until(lambda: j.x.clipboard() == KEY_NOTE, 5, "the clipboard to hold the note")
+    j.x.key("ctrl+v")
+    expect_focused_text(j, "the answer box", KEY_NOTE)
+    j.keys("Tab", "Tab", "Tab", "Tab", "Tab", "space")
+    j.wait_file(notes, lambda d: d.endswith(PAD), "the note")
+    j.wait_file(send, lambda d: d.endswith(PAD), "the note in the send file")
+    j.expect_empty_boxes()
+
+    # The focus stays in the answer box; backwards round the tab order to "display notes" (Enter),
+    # which leaves the focus in the question box on what it shows.
+    j.keys(*["shift+Tab"] * 7, "Return")
+    shown_notes = "NOTES -------> " + KEY_NOTE + "".join(file_lines(cp1252_text(read_bytes(j.path(notes)))))
+    expect_focused_text(j, "the question box", shown_notes)
+    j.keys(*["shift+Tab"] * 7, "space")  # "display SEND file"
+    send_lines = file_lines(cp1252_text(read_bytes(j.path(send))))
+    expect_focused_text(j, "the question box", shown_notes + "\n" + "\n".join(send_lines))
+    j.screenshot("files-shown")
+    j.keys(*["shift+Tab"] * 5, "space")  # "quit program"
+    status = j.program.wait_exit()
+    if status != 0:
+        raise DriveError("the program ended with status %d" % status)
+
+    r1 = ("50001", question, "About 7 m/s", "confidence assessment:  2")
+    r2 = ("50001", answer, CRITIQUE, "self critique assessment: ")
+    for filename, is_master in ((master, True), (send, False)):
+        parts = list(heading) + j.response(*r1, is_master) + j.response(*r2, is_master)
+        parts += j.note(answer, KEY_NOTE, is_master)
+        match_file(read_bytes(j.path(filename)), parts, filename)
+    match_file(read_bytes(j.path(notes)), j.note(answer, KEY_NOTE, False), notes)
+    expect_folder(j, {master, send, notes})
+
+
 def journey_notices(j):
     """Assignment 001: three notices, and the routine line after them ends the program."""
     lines = non_empty(content(j.args, 1))
@@ -700,6 +810,7 @@ def expect_folder(j, names):
 JOURNEYS = {
     "mouse": journey_mouse,
     "keyboard": journey_keyboard,
+    "keyboard_only": journey_keyboard_only,
     "notices": journey_notices,
     "missing_folder": journey_missing_folder,
     "unwritable": journey_unwritable,

@@ -3,6 +3,7 @@
 #include "core/recording/Cp1252.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace tolvanex {
 namespace {
@@ -11,6 +12,19 @@ namespace {
 unsigned char roundedCode(float value)
 {
     return static_cast<unsigned char>(std::nearbyint(value));
+}
+
+// Passes 1 to codeNbr: the whole part of codeNbr, none below 1 or for a value that is not a
+// number. The count is a whole number because a float counter stops growing at 2^24 and would
+// never reach a larger code number. Every pass adds a character, so no line has more passes than
+// a string can hold characters: larger values (infinity too) are counted as that many.
+std::uint64_t passCount(float codeNbr, std::uint64_t most)
+{
+    if (!(codeNbr >= 1.0f))
+        return 0;
+    if (codeNbr >= static_cast<float>(most))
+        return most;
+    return static_cast<std::uint64_t>(codeNbr);
 }
 
 } // namespace
@@ -23,7 +37,8 @@ std::string code(const std::string& aLine, float /*codeNbr*/)
 std::string makeCodeLine(float codeNbr, RandomSource& random)
 {
     std::string line;
-    for (float pass = 1; pass <= codeNbr; pass += 1) {
+    const std::uint64_t passes = passCount(codeNbr, line.max_size());
+    for (std::uint64_t pass = 1; pass <= passes; ++pass) {
         const float r1 = random.next();
         if (r1 < 0.1f) {
             const float r2 = random.next();

@@ -150,7 +150,12 @@ void MainWindow::buildControls()
         button->setObjectName(entry.name);
         button->setGeometry(entry.place);
         if (entry.click)
-            connect(button, &QPushButton::clicked, this, [this, click = entry.click] { run(click); });
+            connect(button, &QPushButton::clicked, this, [this, click = entry.click, after = focusAfter(entry.name)] {
+                const int shownFrom = m_question->document()->characterCount() - 1;
+                run(click);
+                if (!m_ended)
+                    placeFocus(after, shownFrom);
+            });
     }
 
     auto label = [this](const char* name, const char* caption, QRect place) {
@@ -184,6 +189,9 @@ void MainWindow::buildControls()
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         box->setAccessibleName(description);
+        // Tab and Shift+Tab move on to the next control, as in every other control; a tab
+        // character that comes in by pasting stays in the text.
+        box->setTabChangesFocus(true);
         return box;
     };
     m_question = bigBox("txt_question", twips(240, 720, 5175, 3255), "question box");
@@ -280,6 +288,55 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!m_shownOnce) {
         m_shownOnce = true;
         m_question->setFocus();
+    }
+}
+
+MainWindow::FocusAfter MainWindow::focusAfter(std::string_view button)
+{
+    // After paging, and after a note or "clear box", the student types; after a response the next
+    // block is due; what a viewer shows is to be read. Every other button keeps the focus.
+    if (button == "cmdNextQuestion" || button == "cmd_save_as_notes" || button == "cmd_clear_answer_box")
+        return FocusAfter::Typing;
+    if (button == "cmd_enter_response")
+        return FocusAfter::Filing;
+    if (button == "cmd_display_note_file" || button == "cmd_displayCumulativeText")
+        return FocusAfter::Reading;
+    return FocusAfter::Stay;
+}
+
+void MainWindow::placeFocus(FocusAfter after, int shownFrom)
+{
+    switch (after) {
+    case FocusAfter::Stay:
+        return;
+    case FocusAfter::Filing:
+        // Filed, or nothing to file: the next block is one key away. Words that could not be filed
+        // are still in the answer box, and the focus goes back to them.
+        if (answerText().empty()) {
+            findChild<QPushButton*>("cmdNextQuestion")->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+        [[fallthrough]];
+    case FocusAfter::Typing: {
+        // Text the program put there (the response prompt, the first blank) is selected, so that
+        // typing replaces it; the student's own words get the caret at their end.
+        const std::string text = answerText();
+        QTextCursor cursor = m_answer->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        if (text == m_drill.state().responsePrompt || text.find_first_not_of(" \t\r\n") == std::string::npos)
+            cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
+        m_answer->setTextCursor(cursor);
+        m_answer->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    case FocusAfter::Reading: {
+        // The caret at the start of what the viewer added, in view, ready for Page Down.
+        QTextCursor cursor = m_question->textCursor();
+        cursor.setPosition(std::min(shownFrom, m_question->document()->characterCount() - 1));
+        m_question->setTextCursor(cursor);
+        m_question->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string_view>
 
 class QPlainTextEdit;
 
@@ -66,7 +67,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Where the keyboard focus goes once a button's click has been handled.
+    enum class FocusAfter {
+        Stay, // on the button
+        Typing, // into the answer box
+        Filing, // to "Next Question / Answer", or the answer box when it kept the words
+        Reading, // into the question box, at the start of what was added to it
+    };
+
     void buildControls();
+    static FocusAfter focusAfter(std::string_view button);
+    void placeFocus(FocusAfter after, int shownFrom);
     void run(const std::function<void()>& handler);
     void endProgram();
     void pendExpTick();

@@ -5,7 +5,7 @@
 namespace tolvanex {
 
 // A push button whose caption wraps onto several lines when it does not fit, the way a classic
-// command button shows it.
+// command button shows it; Enter presses it as Space does, when the key comes up again.
 class WrapButton : public QPushButton {
     Q_OBJECT
 public:
@@ -13,6 +13,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 };
 
 } // namespace tolvanex

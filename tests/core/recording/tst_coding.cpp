@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace tolvanex {
 namespace {
 
@@ -64,6 +66,37 @@ TEST(MakeCodeLine, ZeroPassesGiveAnEmptyLine)
     EXPECT_EQ(makeCodeLine(0, random), "");
     EXPECT_EQ(makeCodeLine(-3, random), "");
     EXPECT_EQ(random.draws, 0);
+}
+
+// Every value ends, with the whole part of the code number as the count of passes. A float
+// counter stops growing at 2^24 (adding 1 no longer changes it), so 2^24 + 2 would never end.
+TEST(MakeCodeLine, PassesAreCountedInWholeNumbersSoEveryValueEnds)
+{
+    class Halves : public RandomSource {
+    public:
+        void seed(double) override { }
+        float next() override
+        {
+            ++draws;
+            return 0.5f; // never below 0.1: two draws a pass
+        }
+        long draws = 0;
+    };
+    const struct {
+        float codeNbr;
+        long passes;
+    } cases[] = {
+        { 16777218.0f, 16777218 },
+        { 2.9f, 2 },
+        { 0.99f, 0 },
+        { std::numeric_limits<float>::quiet_NaN(), 0 },
+        { -std::numeric_limits<float>::infinity(), 0 },
+    };
+    for (const auto& c : cases) {
+        Halves random;
+        makeCodeLine(c.codeNbr, random);
+        EXPECT_EQ(random.draws, 2 * c.passes) << c.codeNbr;
+    }
 }
 
 TEST(Random, ValuesStayBelowOne)
