@@ -4,7 +4,7 @@
 # builds the tests when both are there, OFF leaves them out.
 set(TOLVANEX_WINDOWS_TESTS AUTO CACHE STRING "Build the core tests for Windows and run them under Wine: ON, OFF or AUTO")
 set_property(CACHE TOLVANEX_WINDOWS_TESTS PROPERTY STRINGS ON OFF AUTO)
-if(TOLVANEX_WINDOWS_TESTS STREQUAL "OFF")
+if(NOT TOLVANEX_WINDOWS_TESTS STREQUAL "AUTO" AND NOT TOLVANEX_WINDOWS_TESTS)
     return()
 endif()
 
