@@ -86,8 +86,59 @@ private:
 
 } // namespace
 
+HomeDriveFileSystem::HomeDriveFileSystem(const std::filesystem::path& home)
+    : LocalFileSystem(home.string())
+{
+    const std::u8string utf8 = home.u8string();
+    m_home.assign(utf8.begin(), utf8.end());
+}
+
+template <class Call> auto HomeDriveFileSystem::onDisk(const std::string& path, Call call)
+{
+#ifdef _WIN32
+    if (driveCIsHome && path.size() >= 2 && (path[0] == 'c' || path[0] == 'C') && path[1] == ':') {
+        try {
+            return call(m_home + path.substr(2));
+        } catch (const FileError& error) {
+            throw FileError(path, error.reason());
+        }
+    }
+#endif
+    return call(path);
+}
+
+void HomeDriveFileSystem::createFolder(const std::string& path)
+{
+    onDisk(path, [this](const std::string& p) { LocalFileSystem::createFolder(p); });
+}
+
+std::unique_ptr<AppendFile> HomeDriveFileSystem::openForAppend(const std::string& path)
+{
+    return onDisk(path, [this](const std::string& p) { return LocalFileSystem::openForAppend(p); });
+}
+
+std::string HomeDriveFileSystem::readAll(const std::string& path)
+{
+    return onDisk(path, [this](const std::string& p) { return LocalFileSystem::readAll(p); });
+}
+
+std::optional<std::uintmax_t> HomeDriveFileSystem::fileLength(const std::string& path)
+{
+    return onDisk(path, [this](const std::string& p) { return LocalFileSystem::fileLength(p); });
+}
+
+void HomeDriveFileSystem::cutBack(const std::string& path, std::uintmax_t length)
+{
+    onDisk(path, [this, length](const std::string& p) { LocalFileSystem::cutBack(p, length); });
+}
+
+void HomeDriveFileSystem::removeFile(const std::string& path)
+{
+    onDisk(path, [this](const std::string& p) { LocalFileSystem::removeFile(p); });
+}
+
 TestFileSystem::TestFileSystem(std::filesystem::path home)
-    : real(home.string())
+    : real(home)
 {
 }
 

@@ -59,6 +59,26 @@ public:
     int draws = 0;
 };
 
+// The real file system, with drive c: standing for a temporary "home" folder on every system, so
+// that each test keeps to a folder of its own (on Windows the program itself uses paths as typed).
+class HomeDriveFileSystem : public LocalFileSystem {
+public:
+    explicit HomeDriveFileSystem(const std::filesystem::path& home);
+    void createFolder(const std::string& path) override;
+    std::unique_ptr<AppendFile> openForAppend(const std::string& path) override;
+    std::string readAll(const std::string& path) override;
+    std::optional<std::uintmax_t> fileLength(const std::string& path) override;
+    void cutBack(const std::string& path, std::uintmax_t length) override;
+    void removeFile(const std::string& path) override;
+
+    // On Windows, cleared: paths go to the real drives as typed.
+    bool driveCIsHome = true;
+
+private:
+    template <class Call> auto onDisk(const std::string& path, Call call);
+    std::string m_home;
+};
+
 // The real file system below a temporary "home" folder that stands for drive c:, with faults
 // that a test can switch on.
 class TestFileSystem : public FileSystem {
@@ -78,7 +98,7 @@ public:
     long writeBudget = -1;
     int commits = 0;
 
-    LocalFileSystem real;
+    HomeDriveFileSystem real;
 };
 
 class FakeView : public DrillView {

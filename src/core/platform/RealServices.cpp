@@ -6,30 +6,24 @@
 #include <cstring>
 #include <ctime>
 
+#ifndef _WIN32
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#ifdef _WIN32
-#include <direct.h>
-#include <io.h>
-#else
-#include <pwd.h>
 #endif
 
 namespace tolvanex {
 
+// The clock and the files on Windows: WindowsFileSystem.cpp.
+#ifndef _WIN32
 LocalTime SystemClock::now()
 {
     using namespace std::chrono;
     const auto stamp = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(stamp);
     std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
     localtime_r(&seconds, &local);
-#endif
     LocalTime t;
     t.year = local.tm_year + 1900;
     t.month = local.tm_mon + 1;
@@ -40,6 +34,7 @@ LocalTime SystemClock::now()
     t.millisecond = static_cast<int>(duration_cast<milliseconds>(stamp.time_since_epoch()).count() % 1000);
     return t;
 }
+#endif
 
 void SplitMixRandom::seed(double value)
 {
@@ -58,12 +53,15 @@ float SplitMixRandom::next()
     return static_cast<float>(z >> 40) * (1.0f / 16777216.0f);
 }
 
+LocalFileSystem::LocalFileSystem(std::string homeFolder)
+    : m_home(std::move(homeFolder))
+{
+}
+
+#ifndef _WIN32
+
 std::string nativePath(const std::string& path, const std::string& homeFolder)
 {
-#ifdef _WIN32
-    (void)homeFolder;
-    return path;
-#else
     std::string rest = path;
     std::string base;
     const bool hasDrive = rest.size() >= 2 && rest[1] == ':'
@@ -86,7 +84,6 @@ std::string nativePath(const std::string& path, const std::string& homeFolder)
             c = '/';
     }
     return base + rest;
-#endif
 }
 
 namespace {
@@ -100,7 +97,6 @@ std::string systemReason(int error)
 // number when that failed, 0 when it worked.
 int syncFolderOf(const std::string& file)
 {
-#ifndef _WIN32
     const std::size_t slash = file.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : file.substr(0, slash));
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -109,10 +105,6 @@ int syncFolderOf(const std::string& file)
     const int synced = ::fsync(fd) == 0 ? 0 : errno;
     ::close(fd);
     return synced;
-#else
-    (void)file;
-    return 0;
-#endif
 }
 
 class LocalAppendFile : public AppendFile {
@@ -148,11 +140,7 @@ public:
     {
         const int fd = m_fd;
         m_fd = -1;
-#ifdef _WIN32
-        const int synced = ::_commit(fd);
-#else
         const int synced = ::fsync(fd);
-#endif
         const int syncError = errno;
         const int closed = ::close(fd);
         const int closeError = errno;
@@ -178,32 +166,19 @@ private:
 
 } // namespace
 
-LocalFileSystem::LocalFileSystem(std::string homeFolder)
-    : m_home(std::move(homeFolder))
-{
-}
-
 std::string LocalFileSystem::userHomeFolder()
 {
-#ifdef _WIN32
-    return "";
-#else
     if (const char* home = std::getenv("HOME"); home && *home)
         return home;
     if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
         return entry->pw_dir;
     return ".";
-#endif
 }
 
 void LocalFileSystem::createFolder(const std::string& path)
 {
     const std::string native = nativePath(path, m_home);
-#ifdef _WIN32
-    const int made = ::_mkdir(native.c_str());
-#else
     const int made = ::mkdir(native.c_str(), 0777);
-#endif
     if (made != 0)
         throw FileError(path, systemReason(errno), native);
 }
@@ -213,13 +188,7 @@ std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& pa
     const std::string native = nativePath(path, m_home);
     struct stat info {};
     const bool existed = ::stat(native.c_str(), &info) == 0;
-    int flags = O_WRONLY | O_APPEND | O_CREAT;
-#ifdef _WIN32
-    flags |= O_BINARY;
-#else
-    flags |= O_CLOEXEC;
-#endif
-    const int fd = ::open(native.c_str(), flags, 0666);
+    const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         throw FileError(path, systemReason(errno), native);
     auto file = std::make_unique<LocalAppendFile>(path, fd, !existed);
@@ -230,11 +199,7 @@ std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& pa
 std::string LocalFileSystem::readAll(const std::string& path)
 {
     const std::string native = nativePath(path, m_home);
-    int flags = O_RDONLY;
-#ifdef _WIN32
-    flags |= O_BINARY;
-#endif
-    const int fd = ::open(native.c_str(), flags);
+    const int fd = ::open(native.c_str(), O_RDONLY);
     if (fd < 0)
         throw FileError(path, systemReason(errno), native);
     std::string bytes;
@@ -271,18 +236,10 @@ std::optional<std::uintmax_t> LocalFileSystem::fileLength(const std::string& pat
 void LocalFileSystem::cutBack(const std::string& path, std::uintmax_t length)
 {
     const std::string native = nativePath(path, m_home);
-#ifdef _WIN32
-    const int fd = ::_open(native.c_str(), _O_WRONLY | _O_BINARY);
-#else
     const int fd = ::open(native.c_str(), O_WRONLY | O_CLOEXEC);
-#endif
     if (fd < 0)
         throw FileError(path, systemReason(errno), native);
-#ifdef _WIN32
-    const bool cut = ::_chsize_s(fd, static_cast<long long>(length)) == 0 && ::_commit(fd) == 0;
-#else
     const bool cut = ::ftruncate(fd, static_cast<off_t>(length)) == 0 && ::fsync(fd) == 0;
-#endif
     const int error = errno;
     ::close(fd);
     if (!cut)
@@ -298,5 +255,7 @@ void LocalFileSystem::removeFile(const std::string& path)
         throw FileError(
             path, "the file was removed, but its folder could not be put on disk: " + systemReason(error), native);
 }
+
+#endif // _WIN32
 
 } // namespace tolvanex

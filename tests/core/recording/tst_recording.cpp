@@ -309,8 +309,12 @@ TEST_F(Recording, AFullDiskKeepsWhatWasWrittenAndTheAnswer)
 
 TEST_F(Recording, AReadOnlyFolderIsReported)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "a read-only folder still takes new files on Windows";
+#else
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the superuser";
+#endif
     std::filesystem::remove(h.send());
     std::filesystem::permissions(h.folder(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     h.view.answer = "words";

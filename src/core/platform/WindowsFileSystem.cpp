@@ -1,0 +1,310 @@
+// Windows: the files, through the wide-character API, and the clock. The program's texts are
+// UTF-8; they are turned into UTF-16 here, at the edge, so that a folder or a name with any letter
+// in it reaches the disk exactly as typed (the narrow calls would read it in the ANSI code page).
+// Paths are used as typed: drive letters, a trailing backslash, network paths. Failures carry the
+// system's own words, after a plainer account where one can be given.
+#ifdef _WIN32
+
+#include "core/platform/RealServices.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <string>
+#include <utility>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace tolvanex {
+
+// The system's own local time: the C library's reading can follow a TZ variable instead.
+LocalTime SystemClock::now()
+{
+    SYSTEMTIME t {};
+    ::GetLocalTime(&t);
+    return LocalTime { t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds };
+}
+
+std::string nativePath(const std::string& path, const std::string& homeFolder)
+{
+    (void)homeFolder;
+    return path;
+}
+
+std::string LocalFileSystem::userHomeFolder()
+{
+    return "";
+}
+
+namespace {
+
+std::string toUtf8(const wchar_t* text, int length)
+{
+    if (length <= 0)
+        return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+// The path in UTF-16, refused when it is not UTF-8 text or when it would name a hidden stream:
+// NTFS reads "name:more" as the stream "more" of the file "name", so a colon may only follow a
+// drive letter.
+std::wstring widePath(const std::string& path)
+{
+    if (path.size() > INT_MAX)
+        throw FileError(path, "the name is too long");
+    const int length = static_cast<int>(path.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (size <= 0 && length > 0)
+        throw FileError(path, "the name is not valid text");
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
+    std::size_t from = wide.rfind(L"\\\\?\\", 0) == 0 ? 4 : 0;
+    if (wide.size() >= from + 2 && wide[from + 1] == L':')
+        from += 2;
+    if (wide.find(L':', from) != std::wstring::npos)
+        throw FileError(path, "a file or folder name cannot contain \":\"");
+    return wide;
+}
+
+// The system's own words for an error, on one line.
+std::string systemReason(DWORD error)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD length
+        = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::string reason = toUtf8(buffer, static_cast<int>(length));
+    ::LocalFree(buffer);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason.empty() ? "system error " + std::to_string(error) : reason;
+}
+
+DWORD attributesOf(const std::string& path)
+{
+    return ::GetFileAttributesW(widePath(path).c_str());
+}
+
+// Length of the part of a path that names its drive or network share ("c:", "\\server\share").
+std::size_t rootLength(const std::string& path)
+{
+    if (path.size() >= 2 && path[1] == ':')
+        return 2;
+    if (path.rfind("\\\\", 0) == 0) {
+        const std::size_t server = path.find_first_of("\\/", 2);
+        const std::size_t share = server == std::string::npos ? server : path.find_first_of("\\/", server + 1);
+        return share == std::string::npos ? path.size() : share;
+    }
+    return 0;
+}
+
+// Why the folders of a path cannot be reached, in the student's terms: a drive that is not
+// there, a network folder out of reach, a folder that is really a file, the first folder that
+// does not exist. Empty when the folders are all there.
+std::string whyUnreachable(const std::string& path)
+{
+    const std::size_t root = rootLength(path);
+    if (root == 2 && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        const std::string drive = std::string(1, static_cast<char>(std::toupper(path[0]))) + ":";
+        if (::GetDriveTypeW(widePath(drive + "\\").c_str()) == DRIVE_NO_ROOT_DIR)
+            return "drive " + drive + " is not available on this computer";
+    }
+    std::string folder = path;
+    std::string missing;
+    for (std::size_t cut = folder.find_last_of("\\/"); cut != std::string::npos && cut >= root;
+         cut = folder.find_last_of("\\/")) {
+        folder.erase(cut);
+        while (folder.size() > root && (folder.back() == '\\' || folder.back() == '/'))
+            folder.pop_back();
+        if (folder.size() <= root && root <= 2)
+            break; // a drive's own folder, or the top of a relative path
+        const DWORD attributes = attributesOf(folder);
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            if (folder.size() <= root)
+                return "the network folder " + folder + " cannot be reached";
+            missing = folder;
+        } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            return folder + " is a file, not a folder";
+        } else {
+            break;
+        }
+    }
+    return missing.empty() ? std::string() : "the folder " + missing + " does not exist";
+}
+
+[[noreturn]] void fail(const std::string& path, DWORD error)
+{
+    std::string reason = systemReason(error);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_DRIVE
+        || error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME || error == ERROR_DIRECTORY) {
+        if (const std::string why = whyUnreachable(path); !why.empty())
+            reason = why + " (" + reason + ")";
+    }
+    throw FileError(path, reason);
+}
+
+// Other programs may read, write or remove the file while the program has it open, as elsewhere.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle)
+        : m_handle(handle)
+    {
+    }
+    Handle(Handle&& other) noexcept
+        : m_handle(std::exchange(other.m_handle, INVALID_HANDLE_VALUE))
+    {
+    }
+    Handle& operator=(Handle&&) = delete;
+    ~Handle() { close(); }
+    HANDLE get() const { return m_handle; }
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    bool close()
+    {
+        const HANDLE handle = std::exchange(m_handle, INVALID_HANDLE_VALUE);
+        return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != 0;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+Handle openExisting(const std::string& path, DWORD access)
+{
+    Handle file(::CreateFileW(
+        widePath(path).c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        fail(path, ::GetLastError());
+    return file;
+}
+
+// Puts the folder entry of a file created or removed on disk, where the file system lets a
+// folder be flushed (NTFS does; others refuse, and their entries are written through anyway).
+void flushFolderOf(const std::string& path)
+{
+    const std::size_t cut = path.find_last_of("\\/");
+    const std::string folder = cut == std::string::npos ? "." : path.substr(0, std::max(cut, rootLength(path) + 1));
+    Handle handle(::CreateFileW(widePath(folder).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (handle.valid())
+        ::FlushFileBuffers(handle.get());
+}
+
+class WindowsAppendFile : public AppendFile {
+public:
+    WindowsAppendFile(std::string path, HANDLE handle, bool created)
+        : m_path(std::move(path))
+        , m_file(handle)
+        , m_created(created)
+    {
+    }
+
+    void write(std::string_view bytes) override
+    {
+        while (!bytes.empty()) {
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+            DWORD written = 0;
+            if (!::WriteFile(m_file.get(), bytes.data(), chunk, &written, nullptr))
+                fail(m_path, ::GetLastError());
+            if (written == 0)
+                throw FileError(m_path, "the disk accepted no more data");
+            bytes.remove_prefix(std::min<std::size_t>(written, bytes.size()));
+        }
+    }
+
+    void commit() override
+    {
+        const bool flushed = ::FlushFileBuffers(m_file.get()) != 0;
+        const DWORD flushError = ::GetLastError();
+        const bool closed = m_file.close();
+        const DWORD closeError = ::GetLastError();
+        if (!flushed)
+            fail(m_path, flushError);
+        if (!closed)
+            fail(m_path, closeError);
+        if (m_created)
+            flushFolderOf(m_path);
+    }
+
+private:
+    std::string m_path;
+    Handle m_file;
+    bool m_created;
+};
+
+} // namespace
+
+void LocalFileSystem::createFolder(const std::string& path)
+{
+    if (!::CreateDirectoryW(widePath(path).c_str(), nullptr))
+        fail(path, ::GetLastError());
+}
+
+std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& path)
+{
+    // Only the right to append: every write goes to the end of the file, whoever else writes.
+    const HANDLE handle = ::CreateFileW(widePath(path).c_str(), FILE_APPEND_DATA | SYNCHRONIZE, kShareAll, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = ::GetLastError();
+    if (handle == INVALID_HANDLE_VALUE)
+        fail(path, error);
+    return std::make_unique<WindowsAppendFile>(path, handle, error != ERROR_ALREADY_EXISTS);
+}
+
+std::string LocalFileSystem::readAll(const std::string& path)
+{
+    const Handle file = openExisting(path, GENERIC_READ);
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
+            fail(path, ::GetLastError());
+        if (got == 0)
+            return bytes;
+        bytes.append(buffer, got);
+    }
+}
+
+std::optional<std::uintmax_t> LocalFileSystem::fileLength(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data {};
+    if (!::GetFileAttributesExW(widePath(path).c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return std::nullopt;
+        fail(path, error);
+    }
+    return (std::uintmax_t { data.nFileSizeHigh } << 32) | data.nFileSizeLow;
+}
+
+void LocalFileSystem::cutBack(const std::string& path, std::uintmax_t length)
+{
+    const Handle file = openExisting(path, GENERIC_WRITE);
+    LARGE_INTEGER end {};
+    end.QuadPart = static_cast<LONGLONG>(length);
+    if (!::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.get())
+        || !::FlushFileBuffers(file.get()))
+        fail(path, ::GetLastError());
+}
+
+void LocalFileSystem::removeFile(const std::string& path)
+{
+    if (!::DeleteFileW(widePath(path).c_str()))
+        fail(path, ::GetLastError());
+    flushFolderOf(path);
+}
+
+} // namespace tolvanex
+
+#endif // _WIN32
