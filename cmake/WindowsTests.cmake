@@ -57,14 +57,12 @@ set_tests_properties(windows.wineprefix PROPERTIES
 # - the mapping of Windows paths onto the home folder, which Windows does not do;
 # - the reasons in the words of the C library ("No such file or directory"): on Windows they are the
 #   system's own (tests/core/platform/tst_windowsfiles.cpp checks them there);
-# - a tab in a name, which Windows refuses in a file name;
 # - a test that copies a folder into an existing one, which MinGW's std::filesystem::copy refuses
 #   (runs that accumulate are checked on Windows in tst_windowsfiles.cpp).
 set(elsewhere_only
     Paths.WindowsPathsMapOntoTheHomeFolder
     Positioning.AMissingFolderGetsAMessageAndASecondChance
     Recording.ViewersOfMissingFilesChangeNothing
-    StartUp.NamesKeepEverythingButBlanks
     Positioning.RunsAccumulateAndTheSendFileFollowsTheDay)
 list(JOIN elsewhere_only ":" elsewhere_only)
 file(GLOB CORE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*/tst_*.cpp)

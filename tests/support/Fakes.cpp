@@ -161,6 +161,17 @@ std::string TestFileSystem::readAll(const std::string& path)
     return real.readAll(path);
 }
 
+std::filesystem::path utf8Path(const std::string& text)
+{
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string utf8Of(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string fileBytes(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -221,18 +232,18 @@ bool DrillHarness::ends(const std::function<void()>& handler)
 
 std::filesystem::path DrillHarness::master() const
 {
-    return folder() / ("masterFile_" + drill.state().namePart + ".txt");
+    return folder() / utf8Path("masterFile_" + drill.state().namePart + ".txt");
 }
 
 std::filesystem::path DrillHarness::send() const
 {
     const std::string date = dateText(clock.time);
-    return folder() / ("send_" + date.substr(0, 2) + date.substr(3, 2) + drill.state().namePart + ".txt");
+    return folder() / utf8Path("send_" + date.substr(0, 2) + date.substr(3, 2) + drill.state().namePart + ".txt");
 }
 
 std::filesystem::path DrillHarness::notes() const
 {
-    return folder() / ("notes_" + drill.state().namePart + ".txt");
+    return folder() / utf8Path("notes_" + drill.state().namePart + ".txt");
 }
 
 } // namespace tolvanex::testing

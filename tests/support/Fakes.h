@@ -120,6 +120,10 @@ public:
     double scaleHeight = 0;
 };
 
+// Paths from and to UTF-8 texts, whatever code page the system's narrow paths use.
+std::filesystem::path utf8Path(const std::string& text);
+std::string utf8Of(const std::filesystem::path& path);
+
 // Reads a file's bytes; empty when it does not exist.
 std::string fileBytes(const std::filesystem::path& path);
 bool fileExists(const std::filesystem::path& path);

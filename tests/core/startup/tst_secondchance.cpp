@@ -45,7 +45,7 @@ TEST(SecondChance, NamesThatFitKeepTheirFileNames)
         ASSERT_TRUE(h.start(name, "2"));
         EXPECT_TRUE(h.messages.shown.empty());
         EXPECT_TRUE(fileExists(h.master()));
-        EXPECT_EQ(h.master().filename().string(), "masterFile_" + h.drill.state().namePart + ".txt");
+        EXPECT_EQ(testing::utf8Of(h.master().filename()), "masterFile_" + h.drill.state().namePart + ".txt");
     }
 }
 
@@ -60,9 +60,11 @@ TEST(SecondChance, AnUnusableDefaultFolderIsAskedForWithoutTheFolderChangeText)
     ASSERT_EQ(h.messages.shown.size(), 1u);
     const std::string& message = h.messages.shown[0];
     EXPECT_EQ(message.find("The heading of your files could not be saved. Nothing of it is in your files"), 0u);
+#ifndef _WIN32 // Windows words its reasons, and names its paths, its own way (see tst_windowsfiles)
     EXPECT_NE(message.find("File: " + (h.folder() / "masterFile_Ann_Lee.txt").string()), std::string::npos);
     EXPECT_NE(message.find("(c:\\tolvanex\\masterFile_Ann_Lee.txt in this program)"), std::string::npos);
     EXPECT_NE(message.find("Reason: Not a directory"), std::string::npos);
+#endif
     ASSERT_EQ(h.prompter.asked.size(), 4u);
     EXPECT_EQ(h.prompter.asked[3],
         "Your files could not be written in the folder c:\\tolvanex.  Enter the path to another folder for your "
