@@ -5,8 +5,8 @@
 
 #include "BenchSupport.h"
 
-#include "gui/window/MainWindow.h"
 #include "core/platform/RealServices.h"
+#include "gui/window/MainWindow.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

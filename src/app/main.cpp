@@ -1,5 +1,5 @@
-#include "gui/window/MainWindow.h"
 #include "core/platform/RealServices.h"
+#include "gui/window/MainWindow.h"
 
 #include <QApplication>
 
@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     QtBeeper beeper;
     QtClipboard clipboard;
     QtProgramExit exit;
-    MainWindow window({{prompter, messages, clock, random, files}, beeper, clipboard, exit});
+    MainWindow window({ { prompter, messages, clock, random, files }, beeper, clipboard, exit });
     if (!window.load())
         return 0;
     window.show();

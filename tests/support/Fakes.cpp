@@ -36,7 +36,7 @@ LocalTime FixedClock::now()
 
 void FixedClock::set(int year, int month, int day, int hour, int minute, int second)
 {
-    time = LocalTime{year, month, day, hour, minute, second, 0};
+    time = LocalTime { year, month, day, hour, minute, second, 0 };
 }
 
 float CountingRandom::next()
@@ -201,7 +201,7 @@ std::filesystem::path freshHome()
 DrillHarness::DrillHarness(const BankContent& content)
     : home(freshHome())
     , files(home)
-    , drill(Services{prompter, messages, clock, random, files}, view, content)
+    , drill(Services { prompter, messages, clock, random, files }, view, content)
 {
 }
 

@@ -38,7 +38,7 @@ public:
     LocalTime now() override;
     void set(int year, int month, int day, int hour, int minute, int second);
 
-    LocalTime time{2026, 1, 7, 14, 5, 9, 0};
+    LocalTime time { 2026, 1, 7, 14, 5, 9, 0 };
     bool secondPerReading = false;
     int readings = 0;
 };

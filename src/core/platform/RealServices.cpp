@@ -1,8 +1,8 @@
 #include "core/platform/RealServices.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -22,7 +22,7 @@ LocalTime SystemClock::now()
     using namespace std::chrono;
     const auto stamp = system_clock::now();
     const std::time_t seconds = system_clock::to_time_t(stamp);
-    std::tm local{};
+    std::tm local {};
     localtime_r(&seconds, &local);
     LocalTime t;
     t.year = local.tm_year + 1900;
@@ -68,8 +68,9 @@ std::string nativePath(const std::string& path, const std::string& homeFolder)
         && ((rest[0] >= 'a' && rest[0] <= 'z') || (rest[0] >= 'A' && rest[0] <= 'Z'));
     if (hasDrive) {
         if (rest[0] != 'c' && rest[0] != 'C')
-            throw FileError(path, std::string("drive ") + static_cast<char>(std::toupper(rest[0]))
-                                      + ": is not available on this computer");
+            throw FileError(path,
+                std::string("drive ") + static_cast<char>(std::toupper(rest[0]))
+                    + ": is not available on this computer");
         base = homeFolder;
         rest = rest.substr(2);
         if (!rest.empty() && rest[0] != '\\' && rest[0] != '/')
@@ -186,7 +187,7 @@ void LocalFileSystem::createFolder(const std::string& path)
 std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& path)
 {
     const std::string native = nativePath(path, m_home);
-    struct stat info {};
+    struct stat info { };
     const bool existed = ::stat(native.c_str(), &info) == 0;
     const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
@@ -224,7 +225,7 @@ std::string LocalFileSystem::readAll(const std::string& path)
 std::optional<std::uintmax_t> LocalFileSystem::fileLength(const std::string& path)
 {
     const std::string native = nativePath(path, m_home);
-    struct stat info {};
+    struct stat info { };
     if (::stat(native.c_str(), &info) != 0) {
         if (errno == ENOENT)
             return std::nullopt;

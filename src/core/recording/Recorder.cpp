@@ -8,16 +8,16 @@
 namespace tolvanex {
 namespace {
 
-constexpr const char* kConfidencePrompt =
-    "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have no confidence "
-    "in your answer, 1 means you have some confidence, 2 means you are pretty confident and 3 means you are "
-    "certain of your answer:";
-constexpr const char* kSelfCritiquePrompt =
-    "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique was necessary "
-    "on this question but was not given, 1 indicates that self-critique was necessary but the given "
-    "self-critique was not adequate, 2 indicates that self-critique was necessary and was mostly adequate, and 3 "
-    "indicates that either self-critique was not necessary or that after reading the solution everything was "
-    "completely obvious so you skipped the self-critique.";
+constexpr const char* kConfidencePrompt
+    = "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have no confidence "
+      "in your answer, 1 means you have some confidence, 2 means you are pretty confident and 3 means you are "
+      "certain of your answer:";
+constexpr const char* kSelfCritiquePrompt
+    = "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique was necessary "
+      "on this question but was not given, 1 indicates that self-critique was necessary but the given "
+      "self-critique was not adequate, 2 indicates that self-critique was necessary and was mostly adequate, and 3 "
+      "indicates that either self-critique was not necessary or that after reading the solution everything was "
+      "completely obvious so you skipped the self-critique.";
 
 constexpr const char* kCheckTheFolder = "Make sure the folder can be written to and the disk has room (and that "
                                         "a removable drive is still plugged in)";
@@ -64,7 +64,7 @@ void Recorder::enterResponse()
     DrillState& s = m_state;
     if (m_view.answerText() != s.responsePrompt) {
         try {
-            RecordWriter writer(m_services.files, {s.masterFile, s.sendFile});
+            RecordWriter writer(m_services.files, { s.masterFile, s.sendFile });
             const std::string response = m_view.answerText();
             const double numberValue = numericValue(s.assignmentNumber) * 10000 + numericValue(s.questionNumber);
             writer.lineToAll(kOpeningSeparator);
@@ -118,7 +118,7 @@ void Recorder::saveAsNotes()
     if (m_view.answerText() != s.responsePrompt) {
         try {
             const std::string entry = "NOTES -------> " + m_view.answerText();
-            RecordWriter writer(m_services.files, {s.masterFile, s.sendFile, s.notesFile});
+            RecordWriter writer(m_services.files, { s.masterFile, s.sendFile, s.notesFile });
             writer.lineToAll(kOpeningSeparator);
             for (std::size_t file = 0; file < 3; ++file)
                 writer.line(file, indented(timeText(m_services.clock.now())));
@@ -157,8 +157,9 @@ void Recorder::displayNotes()
     try {
         bytes = m_services.files.readAll(m_state.notesFile);
     } catch (const FileError& error) {
-        reportFileError(m_services.messages, error, "Your notes cannot be shown: there are no notes yet, or the notes file cannot be "
-                               "read.");
+        reportFileError(m_services.messages, error,
+            "Your notes cannot be shown: there are no notes yet, or the notes file cannot be "
+            "read.");
         return;
     }
     for (const std::string& line : fileLines(decodeCp1252(bytes)))

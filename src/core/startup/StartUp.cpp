@@ -1,8 +1,8 @@
 #include "core/startup/StartUp.h"
 
-#include "core/text/Text.h"
 #include "core/recording/Coding.h"
 #include "core/recording/RecordWriter.h"
+#include "core/text/Text.h"
 
 #include <cmath>
 
@@ -64,8 +64,8 @@ std::string nameProblem(const std::string& namePart)
 
 } // namespace
 
-StartUp::StartUp(const Services& services, DrillView& view, DrillState& state, QuestionBank& bank,
-                 const BankContent& content)
+StartUp::StartUp(
+    const Services& services, DrillView& view, DrillState& state, QuestionBank& bank, const BankContent& content)
     : m_services(services)
     , m_view(view)
     , m_state(state)

@@ -12,8 +12,8 @@ namespace tolvanex {
 // line found and the heading block written to the master and send files.
 class StartUp {
 public:
-    StartUp(const Services& services, DrillView& view, DrillState& state, QuestionBank& bank,
-            const BankContent& content);
+    StartUp(
+        const Services& services, DrillView& view, DrillState& state, QuestionBank& bank, const BankContent& content);
 
     // Course title, start-up dialogue, positioning with the heading block. Throws ProgramEnded
     // when the student cancels a second chance.

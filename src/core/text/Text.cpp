@@ -101,17 +101,29 @@ std::string writtenNumber(double value)
 std::string widenToThree(std::string text)
 {
     switch (charCount(text)) {
-    case 1: return "00" + text;
-    case 2: return "0" + text;
-    default: return text;
+    case 1:
+        return "00" + text;
+    case 2:
+        return "0" + text;
+    default:
+        return text;
     }
 }
 
-bool isQuestionLine(std::string_view line) { return line.substr(0, 2) == "`q"; }
+bool isQuestionLine(std::string_view line)
+{
+    return line.substr(0, 2) == "`q";
+}
 
-bool isAnswerLine(std::string_view line) { return line.substr(0, 2) == "`a"; }
+bool isAnswerLine(std::string_view line)
+{
+    return line.substr(0, 2) == "`a";
+}
 
-bool isRoutineLine(std::string_view line) { return lowerAscii(line.substr(0, 8)) == "`routine"; }
+bool isRoutineLine(std::string_view line)
+{
+    return lowerAscii(line.substr(0, 8)) == "`routine";
+}
 
 bool isHeaderLine(std::string_view line)
 {

@@ -32,9 +32,9 @@ std::string writtenNumber(double value);
 std::string widenToThree(std::string text);
 
 // Line-kind markers of the bank.
-bool isQuestionLine(std::string_view line);  // begins with "`q" (case-sensitive)
-bool isAnswerLine(std::string_view line);    // begins with "`a" (case-sensitive)
-bool isRoutineLine(std::string_view line);   // first eight characters, lower-cased, are "`routine"
-bool isHeaderLine(std::string_view line);    // three digits and "."
+bool isQuestionLine(std::string_view line); // begins with "`q" (case-sensitive)
+bool isAnswerLine(std::string_view line); // begins with "`a" (case-sensitive)
+bool isRoutineLine(std::string_view line); // first eight characters, lower-cased, are "`routine"
+bool isHeaderLine(std::string_view line); // three digits and "."
 
 } // namespace tolvanex

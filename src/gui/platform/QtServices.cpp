@@ -52,7 +52,7 @@ std::optional<std::string> QtPrompter::ask(const std::string& prompt)
 void QtMessageService::showMessage(const std::string& text)
 {
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), QString::fromStdString(text),
-                    QMessageBox::Ok, QApplication::activeWindow());
+        QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

@@ -1,7 +1,7 @@
 #include "gui/window/MainWindow.h"
 
-#include "gui/window/WrapButton.h"
 #include "gui/pictures/PictureBox.h"
+#include "gui/window/WrapButton.h"
 
 #include <QFontDatabase>
 #include <QLabel>
@@ -28,7 +28,7 @@ QFont textBoxFont()
     // "System" where the system has it, the platform's general face otherwise: the family list is
     // resolved when the font is first used, without listing every font on the system up front.
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setFamilies({QStringLiteral("System"), font.family()});
+    font.setFamilies({ QStringLiteral("System"), font.family() });
     font.setPointSizeF(9.75);
     font.setWeight(QFont::Bold);
     font.setItalic(false);
@@ -125,25 +125,25 @@ void MainWindow::buildControls()
     };
     Drill& d = m_drill;
     const Button buttons[] = {
-        {"cmdNextQuestion", "Next Question / Answer", twips(240, 0, 975, 735), [&d] { d.cmdNextQuestionClick(); }},
-        {"cmd_Make_Paragraph_question", "Make Paragraph", twips(1200, 240, 855, 495), nullptr},
-        {"cmd_display_note_file", "display notes", twips(3360, 360, 135, 195), [&d] { d.displayNotesClick(); }},
-        {"cmd_displayCumulativeText", "display SEND file", twips(4440, 240, 855, 495),
-         [&d] { d.displaySendFileClick(); }},
-        {"cmd_enter_response", "Enter Response", twips(5640, 240, 855, 495), [&d] { d.enterResponseClick(); }},
-        {"cmd_save_as_notes", "Save as Notes", twips(6480, 240, 855, 495), [&d] { d.saveAsNotesClick(); }},
-        {"cmd_Make_paragraph", "Make Paragraph", twips(7320, 240, 975, 495), nullptr},
-        {"cmd_clear_answer_box", "clear box", twips(8280, 240, 855, 495), [&d] { d.clearBoxClick(); }},
-        {"cmd_quit", "quit program", twips(10200, 0, 735, 495), [&d] { d.quitClick(); }},
-        {"cmd_next_picture", "next picture", twips(1200, 7560, 855, 495), [&d] { d.nextPictureClick(); }},
-        {"cmd_copy_picture", "copy picture", twips(1200, 8160, 855, 495), [this] { copyPicture(); }},
-        {"cmd_timerTrigger", "Trigger Timer", twips(2400, 7560, 735, 495), nullptr},
-        {"cmd_pend_exp", "pend exp", twips(8640, 7560, 495, 375),
-         [this] {
-             // Once running the timer keeps its rhythm: a further click neither restarts it nor adds one.
-             if (!m_timer.isActive())
-                 m_timer.start();
-         }},
+        { "cmdNextQuestion", "Next Question / Answer", twips(240, 0, 975, 735), [&d] { d.cmdNextQuestionClick(); } },
+        { "cmd_Make_Paragraph_question", "Make Paragraph", twips(1200, 240, 855, 495), nullptr },
+        { "cmd_display_note_file", "display notes", twips(3360, 360, 135, 195), [&d] { d.displayNotesClick(); } },
+        { "cmd_displayCumulativeText", "display SEND file", twips(4440, 240, 855, 495),
+            [&d] { d.displaySendFileClick(); } },
+        { "cmd_enter_response", "Enter Response", twips(5640, 240, 855, 495), [&d] { d.enterResponseClick(); } },
+        { "cmd_save_as_notes", "Save as Notes", twips(6480, 240, 855, 495), [&d] { d.saveAsNotesClick(); } },
+        { "cmd_Make_paragraph", "Make Paragraph", twips(7320, 240, 975, 495), nullptr },
+        { "cmd_clear_answer_box", "clear box", twips(8280, 240, 855, 495), [&d] { d.clearBoxClick(); } },
+        { "cmd_quit", "quit program", twips(10200, 0, 735, 495), [&d] { d.quitClick(); } },
+        { "cmd_next_picture", "next picture", twips(1200, 7560, 855, 495), [&d] { d.nextPictureClick(); } },
+        { "cmd_copy_picture", "copy picture", twips(1200, 8160, 855, 495), [this] { copyPicture(); } },
+        { "cmd_timerTrigger", "Trigger Timer", twips(2400, 7560, 735, 495), nullptr },
+        { "cmd_pend_exp", "pend exp", twips(8640, 7560, 495, 375),
+            [this] {
+                // Once running the timer keeps its rhythm: a further click neither restarts it nor adds one.
+                if (!m_timer.isActive())
+                    m_timer.start();
+            } },
     };
     for (const Button& entry : buttons) {
         auto* button = new WrapButton(entry.caption, this);
@@ -218,10 +218,10 @@ void MainWindow::buildControls()
         QRect label;
         QRect box;
     } parameters[] = {
-        {twips(5640, 7680, 900, 195), twips(6720, 7680, 300, 285)},
-        {twips(5640, 8160, 855, 195), twips(6720, 8160, 300, 285)},
-        {twips(7200, 7680, 1005, 195), twips(8205, 7680, 300, 285)},
-        {twips(7200, 8160, 900, 195), twips(8205, 8160, 300, 285)},
+        { twips(5640, 7680, 900, 195), twips(6720, 7680, 300, 285) },
+        { twips(5640, 8160, 855, 195), twips(6720, 8160, 300, 285) },
+        { twips(7200, 7680, 1005, 195), twips(8205, 7680, 300, 285) },
+        { twips(7200, 8160, 900, 195), twips(8205, 8160, 300, 285) },
     };
     for (int i = 0; i < 4; ++i) {
         const QString caption = QString("Parameter %1").arg(i + 1);
@@ -239,9 +239,9 @@ void MainWindow::buildControls()
     connect(&m_timer, &QTimer::timeout, this, [this] { run([this] { pendExpTick(); }); });
 
     // Keyboard order: the controls that take the focus, in their tab positions.
-    const char* order[] = {"txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
-                           "Picture2", "cmd_save_as_notes", "cmd_Make_paragraph", "cmd_Make_Paragraph_question",
-                           "txt_paragraph_goback", "cmd_timerTrigger", "List1"};
+    const char* order[] = { "txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
+        "Picture2", "cmd_save_as_notes", "cmd_Make_paragraph", "cmd_Make_Paragraph_question", "txt_paragraph_goback",
+        "cmd_timerTrigger", "List1" };
     QWidget* previous = nullptr;
     auto chain = [&previous](QWidget* next) {
         if (previous)
@@ -252,8 +252,8 @@ void MainWindow::buildControls()
         chain(findChild<QWidget*>(name));
     for (QLineEdit* box : findChildren<QLineEdit*>("txt_parameter"))
         chain(box);
-    for (const char* name : {"cmd_displayCumulativeText", "cmd_display_note_file", "cmd_quit", "cmd_pend_exp",
-                             "cmd_next_picture", "cmd_copy_picture", "cmd_clear_answer_box"})
+    for (const char* name : { "cmd_displayCumulativeText", "cmd_display_note_file", "cmd_quit", "cmd_pend_exp",
+             "cmd_next_picture", "cmd_copy_picture", "cmd_clear_answer_box" })
         chain(findChild<QWidget*>(name));
     m_picture1->setFocusPolicy(Qt::TabFocus);
     m_picture2->setFocusPolicy(Qt::TabFocus);
@@ -263,10 +263,10 @@ void MainWindow::buildControls()
         const char* button;
         QKeySequence keys;
     } shortcuts[] = {
-        {"cmdNextQuestion", QKeySequence(Qt::CTRL | Qt::Key_PageDown)},
-        {"cmd_enter_response", QKeySequence(Qt::CTRL | Qt::Key_Return)},
-        {"cmd_enter_response", QKeySequence(Qt::CTRL | Qt::Key_Enter)},
-        {"cmd_save_as_notes", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+        { "cmdNextQuestion", QKeySequence(Qt::CTRL | Qt::Key_PageDown) },
+        { "cmd_enter_response", QKeySequence(Qt::CTRL | Qt::Key_Return) },
+        { "cmd_enter_response", QKeySequence(Qt::CTRL | Qt::Key_Enter) },
+        { "cmd_save_as_notes", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S) },
     };
     for (const auto& shortcut : shortcuts) {
         auto* button = findChild<QPushButton*>(shortcut.button);

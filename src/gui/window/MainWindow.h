@@ -46,8 +46,8 @@ class MainWindow : public QWidget, public DrillView {
     Q_OBJECT
 public:
     // content: the course the drill's bank is filled from (the built-in course by default).
-    explicit MainWindow(const WindowServices& services, const BankContent& content = builtInContent(),
-                        QWidget* parent = nullptr);
+    explicit MainWindow(
+        const WindowServices& services, const BankContent& content = builtInContent(), QWidget* parent = nullptr);
 
     // The load event: start-up dialogue and positioning. False when the program ended during it.
     bool load();

@@ -26,11 +26,11 @@ TEST(QuestionBank, EveryAccessOutsideTheArrayRaises)
 
 TEST(Loader, JoinsPartsAtTheSameIndexEvenInsideAMarker)
 {
-    const std::string_view parts[] = {"first", "A{", "}B", " and more", "third"};
-    const StoredLine lines[] = {{0, 1}, {1, 3}, {4, 1}};
+    const std::string_view parts[] = { "first", "A{", "}B", " and more", "third" };
+    const StoredLine lines[] = { { 0, 1 }, { 1, 3 }, { 4, 1 } };
     QuestionBank bank;
     long cursor = 0;
-    loadBank(bank, cursor, BankContent{parts, lines});
+    loadBank(bank, cursor, BankContent { parts, lines });
     EXPECT_EQ(cursor, 3);
     EXPECT_EQ(bank.line(1), "first");
     EXPECT_EQ(bank.line(2), "A{}B and more");
@@ -41,22 +41,22 @@ TEST(Loader, JoinsPartsAtTheSameIndexEvenInsideAMarker)
 TEST(Loader, PartsSideBySideInMemoryJoinLikeSeparateOnes)
 {
     static const char text[] = "A{}B and morenext";
-    const std::string_view parts[] = {{text, 2}, {text + 2, 2}, {text + 4, 9}, {text + 13, 4}};
-    const StoredLine lines[] = {{0, 3}, {3, 1}};
+    const std::string_view parts[] = { { text, 2 }, { text + 2, 2 }, { text + 4, 9 }, { text + 13, 4 } };
+    const StoredLine lines[] = { { 0, 3 }, { 3, 1 } };
     QuestionBank bank;
     long cursor = 0;
-    loadBank(bank, cursor, BankContent{parts, lines});
+    loadBank(bank, cursor, BankContent { parts, lines });
     EXPECT_EQ(bank.line(1), "A{}B and more");
     EXPECT_EQ(bank.line(2), "next");
 }
 
 TEST(Loader, StartsAfterTheCursorAndRefusesToRunPastTheBank)
 {
-    const std::string_view parts[] = {"a", "b"};
-    const StoredLine lines[] = {{0, 1}, {1, 1}};
+    const std::string_view parts[] = { "a", "b" };
+    const StoredLine lines[] = { { 0, 1 }, { 1, 1 } };
     QuestionBank bank;
     long cursor = 4999;
-    EXPECT_THROW(loadBank(bank, cursor, BankContent{parts, lines}), SubscriptOutOfRange);
+    EXPECT_THROW(loadBank(bank, cursor, BankContent { parts, lines }), SubscriptOutOfRange);
     EXPECT_EQ(bank.line(5000), "a");
 }
 

@@ -19,7 +19,7 @@ struct Assignment {
     long last;
     int questions;
     int answers;
-    int textLines;    // blank-only lines included
+    int textLines; // blank-only lines included
     int blankOnly;
     int routines;
     int blocks;
@@ -47,37 +47,39 @@ std::vector<std::string> join(std::vector<std::string> a, const std::vector<std:
 const std::vector<Assignment>& catalogue()
 {
     static const std::vector<Assignment> rows = {
-        {"001", "001.  Timing (pendulum exp and timer program, using pendulum to time things with feedback on accuracy)",
-            1, 42, 8, 8, 3, 0, 1, 3, run(1, 8), ""},
-        {"002", "002.  Velocity", 43, 100, 14, 14, 1, 1, 0, 29, run(1, 14),
-            "Note that there are 14 questions in this assignment."},
-        {"003", "003.  Velocity Relationships", 101, 146, 11, 11, 0, 0, 0, 22, run(1, 11),
-            "Note that there are 11 questions in this assignment."},
-        {"004", "004.  Acceleration ", 147, 200, 13, 11, 2, 0, 0, 26,
-            {"001", "002", "003", "004", "004", "005", "006", "006a", "006b", "007", "008", "009", "010"},
-            "Note that there are 10 questions in this assignment."},
-        {"005", "005.  Uniformly Accelerated Motion", 201, 238, 9, 9, 1, 1, 0, 19, run(1, 9),
-            "Note that there are 9 questions in this assignment."},
-        {"006", "006.  Using equations with uniformly accelerated motion.", 239, 276, 9, 9, 0, 0, 0, 18, run(1, 9),
-            "Note that there are 9 questions in this assignment."},
-        {"007", "007.  Acceleration of Gravity", 277, 302, 6, 6, 0, 0, 0, 12, run(1, 6), ""},
-        {"008", "008.  Using the Acceleration of Gravity", 303, 315, 3, 3, 0, 0, 0, 6, run(1, 3), ""},
-        {"009", "009.  Forces exerted by gravity", 316, 361, 11, 11, 0, 0, 0, 22,
-            join({"001", "002", "003", "003"}, run(4, 10)), "Note that there are 10 questions in this set."},
-        {"010", "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.", 362, 403, 10, 10,
-            0, 0, 0, 20, run(1, 10), ""},
-        {"011",
-            "011.  Note that there are 12 questions in this set.\r\n\r\n.Situations involving forces and accelerations.",
-            404, 453, 12, 12, 0, 0, 0, 24, run(1, 12), ""},
-        {"012", "012.  Problems involving motion and force.", 454, 471, 4, 4, 0, 0, 0, 8, run(1, 4),
-            "Note that there are 4 problems in this set."},
-        {"013", "013.  Energy", 472, 521, 12, 12, 0, 0, 0, 24, run(1, 12), ""},
-        {"014", "014.  Potential energy; conservative and non-conservative forces.", 522, 574, 13, 13, 0, 0, 0, 26,
-            join(run(1, 12), {"014"}), ""},
-        {"015", "015.", 575, 576, 0, 0, 1, 0, 0, 1, {}, ""},
-        {"016", "016.", 577, 578, 0, 0, 1, 0, 0, 1, {}, ""},
-        {"017", "017.", 579, 580, 0, 0, 1, 0, 0, 1, {}, ""},
-        {"018", "018.", 581, 582, 0, 0, 1, 0, 0, 1, {}, ""},
+        { "001",
+            "001.  Timing (pendulum exp and timer program, using pendulum to time things with feedback on accuracy)", 1,
+            42, 8, 8, 3, 0, 1, 3, run(1, 8), "" },
+        { "002", "002.  Velocity", 43, 100, 14, 14, 1, 1, 0, 29, run(1, 14),
+            "Note that there are 14 questions in this assignment." },
+        { "003", "003.  Velocity Relationships", 101, 146, 11, 11, 0, 0, 0, 22, run(1, 11),
+            "Note that there are 11 questions in this assignment." },
+        { "004", "004.  Acceleration ", 147, 200, 13, 11, 2, 0, 0, 26,
+            { "001", "002", "003", "004", "004", "005", "006", "006a", "006b", "007", "008", "009", "010" },
+            "Note that there are 10 questions in this assignment." },
+        { "005", "005.  Uniformly Accelerated Motion", 201, 238, 9, 9, 1, 1, 0, 19, run(1, 9),
+            "Note that there are 9 questions in this assignment." },
+        { "006", "006.  Using equations with uniformly accelerated motion.", 239, 276, 9, 9, 0, 0, 0, 18, run(1, 9),
+            "Note that there are 9 questions in this assignment." },
+        { "007", "007.  Acceleration of Gravity", 277, 302, 6, 6, 0, 0, 0, 12, run(1, 6), "" },
+        { "008", "008.  Using the Acceleration of Gravity", 303, 315, 3, 3, 0, 0, 0, 6, run(1, 3), "" },
+        { "009", "009.  Forces exerted by gravity", 316, 361, 11, 11, 0, 0, 0, 22,
+            join({ "001", "002", "003", "003" }, run(4, 10)), "Note that there are 10 questions in this set." },
+        { "010", "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.", 362, 403, 10,
+            10, 0, 0, 0, 20, run(1, 10), "" },
+        { "011",
+            "011.  Note that there are 12 questions in this set.\r\n\r\n.Situations involving forces and "
+            "accelerations.",
+            404, 453, 12, 12, 0, 0, 0, 24, run(1, 12), "" },
+        { "012", "012.  Problems involving motion and force.", 454, 471, 4, 4, 0, 0, 0, 8, run(1, 4),
+            "Note that there are 4 problems in this set." },
+        { "013", "013.  Energy", 472, 521, 12, 12, 0, 0, 0, 24, run(1, 12), "" },
+        { "014", "014.  Potential energy; conservative and non-conservative forces.", 522, 574, 13, 13, 0, 0, 0, 26,
+            join(run(1, 12), { "014" }), "" },
+        { "015", "015.", 575, 576, 0, 0, 1, 0, 0, 1, {}, "" },
+        { "016", "016.", 577, 578, 0, 0, 1, 0, 0, 1, {}, "" },
+        { "017", "017.", 579, 580, 0, 0, 1, 0, 0, 1, {}, "" },
+        { "018", "018.", 581, 582, 0, 0, 1, 0, 0, 1, {}, "" },
     };
     return rows;
 }
@@ -93,8 +95,7 @@ const QuestionBank& loadedBank()
     return bank;
 }
 
-class CatalogueRow : public ::testing::TestWithParam<Assignment> {
-};
+class CatalogueRow : public ::testing::TestWithParam<Assignment> { };
 
 TEST_P(CatalogueRow, LinesByKindAndQuestionNumbers)
 {
@@ -113,7 +114,8 @@ TEST_P(CatalogueRow, LinesByKindAndQuestionNumbers)
             ++questions;
             std::smatch match;
             const std::string head = line.substr(0, line.find("\r\n"));
-            ASSERT_TRUE(std::regex_match(head, match, std::regex("`q([0-9]{3}[a-z]?)(\\.?)  .*"))) << line.substr(0, 40);
+            ASSERT_TRUE(std::regex_match(head, match, std::regex("`q([0-9]{3}[a-z]?)(\\.?)  .*")))
+                << line.substr(0, 40);
             numbers.push_back(match[1]);
             const bool unstopped = a.number == "004" && match[1] == "001";
             EXPECT_EQ(match[2] == "", unstopped) << line.substr(0, 40);
@@ -172,14 +174,14 @@ INSTANTIATE_TEST_SUITE_P(Assignments, CatalogueRow, ::testing::ValuesIn(catalogu
 TEST(Catalogue, IrregularitiesStandWhereTheyBelong)
 {
     const QuestionBank& bank = loadedBank();
-    EXPECT_EQ(bank.line(64), "  ");  // 002: between the answer to 005 and question 006
+    EXPECT_EQ(bank.line(64), "  "); // 002: between the answer to 005 and question 006
     EXPECT_TRUE(isAnswerLine(bank.line(63)));
     EXPECT_TRUE(isQuestionLine(bank.line(65)));
-    EXPECT_EQ(bank.line(224), " ");   // 005: between question 006 and its answer
+    EXPECT_EQ(bank.line(224), " "); // 005: between question 006 and its answer
     EXPECT_TRUE(isQuestionLine(bank.line(223)));
     EXPECT_TRUE(isAnswerLine(bank.line(225)));
     EXPECT_TRUE(isAnswerLine(bank.line(315))); // 008's last answer, then 009's header
-    for (long i : {175L, 179L})                // 004: questions 006 and 006a wait for the next one
+    for (long i : { 175L, 179L }) // 004: questions 006 and 006a wait for the next one
         EXPECT_EQ(bank.line(i), "Before answering, click for the next question");
     for (long i = 575; i <= 581; i += 2)
         EXPECT_EQ(bank.line(i + 1), bank.line(576));

@@ -27,15 +27,18 @@ protected:
             h.drill.bank().store(index++, text);
         h.drill.state().lineCursor = 1000;
     }
-    bool click() { return h.ends([this] { h.drill.cmdNextQuestionClick(); }); }
+    bool click()
+    {
+        return h.ends([this] { h.drill.cmdNextQuestionClick(); });
+    }
 
-    DrillHarness h{testing::threeAssignments()};
+    DrillHarness h { testing::threeAssignments() };
     std::string masterBefore;
 };
 
 TEST_F(Reader, TakesQuestionsWholeAndAnswersWithoutTheirMarker)
 {
-    lines({"002.  Header", "", "`q003.  How far?", "", "`aFar.", ""});
+    lines({ "002.  Header", "", "`q003.  How far?", "", "`aFar.", "" });
     h.drill.readNextQuestion();
     const DrillState& s = h.drill.state();
     EXPECT_EQ(s.lineCursor, 1002);
@@ -55,7 +58,7 @@ TEST_F(Reader, TakesQuestionsWholeAndAnswersWithoutTheirMarker)
 
 TEST_F(Reader, QuestionNumbersIgnorePartLettersAndMissingStops)
 {
-    lines({"x", "`q006a.  Part a", "`q001  No stop", "`q006b.  Part b"});
+    lines({ "x", "`q006a.  Part a", "`q001  No stop", "`q006b.  Part b" });
     h.drill.readNextQuestion();
     EXPECT_EQ(h.drill.state().questionNumber, "6");
     h.drill.readNextQuestion();
@@ -66,7 +69,7 @@ TEST_F(Reader, QuestionNumbersIgnorePartLettersAndMissingStops)
 
 TEST_F(Reader, BlankOnlyAndOtherTextLinesKeepKindAndNumber)
 {
-    lines({"x", "`q004.  Q", "  ", "`a", "", "`Q009.  capital"});
+    lines({ "x", "`q004.  Q", "  ", "`a", "", "`Q009.  capital" });
     h.drill.readNextQuestion();
     h.drill.readNextQuestion();
     const DrillState& s = h.drill.state();
@@ -84,7 +87,7 @@ TEST_F(Reader, BlankOnlyAndOtherTextLinesKeepKindAndNumber)
 
 TEST_F(Reader, TheNextAssignmentsHeaderEndsTheRunUnshown)
 {
-    lines({"x", "`q001.  Q", "", "003.  Next"});
+    lines({ "x", "`q001.  Q", "", "003.  Next" });
     ASSERT_FALSE(click());
     h.drill.state().responsePromptFlag = false;
     h.view.answer = "typed";
@@ -106,7 +109,7 @@ TEST_F(Reader, ReadingPastTheLastIndexEndsTheRun)
 
 TEST_F(Reader, TwoClicksWithoutFilingStandTogether)
 {
-    lines({"x", "`q001.  First?", "", "`aA{}{}B", ""});
+    lines({ "x", "`q001.  First?", "", "`aA{}{}B", "" });
     ASSERT_FALSE(click());
     EXPECT_EQ(h.view.question, "`q001.  First?");
     EXPECT_EQ(h.view.answer, " ");
@@ -119,7 +122,7 @@ TEST_F(Reader, TwoClicksWithoutFilingStandTogether)
 
 TEST_F(Reader, AGraphRoutineRunsAndTheNextLineShowsInTheSameClick)
 {
-    lines({"x", "`routine graph2", "", "`q002.  After"});
+    lines({ "x", "`routine graph2", "", "`q002.  After" });
     ASSERT_FALSE(click());
     EXPECT_EQ(h.view.question, "`q002.  After");
     EXPECT_EQ(h.view.answer, " ");
@@ -128,7 +131,7 @@ TEST_F(Reader, AGraphRoutineRunsAndTheNextLineShowsInTheSameClick)
 
 TEST_F(Reader, OnlyOneRoutineRunsPerClick)
 {
-    lines({"x", "`routine graph1", "`routine graph3"});
+    lines({ "x", "`routine graph1", "`routine graph3" });
     ASSERT_FALSE(click());
     EXPECT_EQ(h.view.question, "`routine graph3");
     EXPECT_FALSE(h.drill.state().responsePromptFlag);
@@ -136,21 +139,21 @@ TEST_F(Reader, OnlyOneRoutineRunsPerClick)
 
 TEST_F(Reader, TheMarkerAloneIsShownAsText)
 {
-    lines({"x", "`ROUTINE"});
+    lines({ "x", "`ROUTINE" });
     ASSERT_FALSE(click());
     EXPECT_EQ(h.view.question, "`ROUTINE");
 }
 
 TEST_F(Reader, ExitAndUnknownRoutinesEndTheRun)
 {
-    for (const char* line : {"`routine ", "`routine Exit Prog", "`routine exit-prog", "`Routine graph4",
-             "`routineXexitprog"}) {
-        lines({"x", line});
+    for (const char* line :
+        { "`routine ", "`routine Exit Prog", "`routine exit-prog", "`Routine graph4", "`routineXexitprog" }) {
+        lines({ "x", line });
         h.view.question = "before";
         EXPECT_TRUE(click()) << line;
         EXPECT_EQ(h.view.question, "before") << line;
     }
-    lines({"x", "`routineXgraph1", "`q001.  Shown"});
+    lines({ "x", "`routineXgraph1", "`q001.  Shown" });
     EXPECT_FALSE(click()); // the ninth character is dropped unseen
 }
 
@@ -163,25 +166,25 @@ TEST_F(Reader, RunRoutineFoldsCase)
 
 TEST_F(Reader, NextPictureLooksAtTheNextTwoLines)
 {
-    lines({"x", "text", "text", "`routine graph1"});
+    lines({ "x", "text", "text", "`routine graph1" });
     EXPECT_FALSE(h.ends([&] { h.drill.nextPictureClick(); }));
     EXPECT_EQ(h.drill.state().lineCursor, 1000);
 
-    lines({"x", "text", "`routine graph2", "text"});
+    lines({ "x", "text", "`routine graph2", "text" });
     EXPECT_FALSE(h.ends([&] { h.drill.nextPictureClick(); }));
     EXPECT_EQ(h.drill.state().lineCursor, 1002);
     EXPECT_EQ(h.view.question, "");
     EXPECT_EQ(h.drill.state().lastLineRead, "");
 
     // After a routine at c + 1 the second look falls on c + 3.
-    lines({"x", "`routine graph1", "`routine exitprog", "`routine graph3"});
+    lines({ "x", "`routine graph1", "`routine exitprog", "`routine graph3" });
     EXPECT_FALSE(h.ends([&] { h.drill.nextPictureClick(); }));
     EXPECT_EQ(h.drill.state().lineCursor, 1003);
 
-    lines({"x", "", "`routine ExitProg"});
+    lines({ "x", "", "`routine ExitProg" });
     EXPECT_TRUE(h.ends([&] { h.drill.nextPictureClick(); }));
 
-    lines({"x", "`routine"});
+    lines({ "x", "`routine" });
     EXPECT_TRUE(h.ends([&] { h.drill.nextPictureClick(); }));
 }
 
@@ -204,8 +207,8 @@ TEST_F(Reader, QuitEndsWithNothingWritten)
 // An assignment of notices that ends through a routine line, as the first one of the course does.
 const testing::SmallBank& notices()
 {
-    static const testing::SmallBank bank({"001.  Timing", "", "Notice one.", "", "Notice two.", "", "Notice three.",
-                                          "`routine exitprog", "", "002.  Velocity"});
+    static const testing::SmallBank bank({ "001.  Timing", "", "Notice one.", "", "Notice two.", "", "Notice three.",
+        "`routine exitprog", "", "002.  Velocity" });
     return bank;
 }
 

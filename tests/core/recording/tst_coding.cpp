@@ -28,7 +28,7 @@ TEST(MakeCodeLine, LengthAndCodeRangesOverManyLines)
 {
     CountingRandom random;
     random.seed(12345.678);
-    for (float codeNbr : {19.0f, 23.0f, 28.0f}) {
+    for (float codeNbr : { 19.0f, 23.0f, 28.0f }) {
         for (int run = 0; run < 400; ++run) {
             const int before = random.draws;
             const std::string line = fillerBytes(codeNbr, random);
@@ -54,9 +54,9 @@ TEST(MakeCodeLine, DrawsMapToCodesWithHalfToEvenRounding)
     CountingRandom random;
     // Pass 1: r1 = 0.05 (below 0.1): r2 = 0.01 gives 66.5 -> 66 (even), r3 = 0 gives 118.
     // Pass 2: r1 = 0.5: r3 = 0.99999994 gives 254.99999 -> 255.
-    random.scripted = {0.05f, 0.01f, 0.0f, 0.5f, 0.99999994f};
+    random.scripted = { 0.05f, 0.01f, 0.0f, 0.5f, 0.99999994f };
     EXPECT_EQ(fillerBytes(2, random), std::string("B\x76\xFF"));
-    random.scripted = {0.0999f, 0.99999994f, 0.5f};
+    random.scripted = { 0.0999f, 0.99999994f, 0.5f };
     EXPECT_EQ(fillerBytes(1, random), std::string("t\xBA"));
 }
 

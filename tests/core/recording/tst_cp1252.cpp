@@ -15,10 +15,10 @@ TEST(Cp1252, EncodesTheCodePageAndEscapesTheRest)
 {
     EXPECT_EQ(encodeCp1252("plain"), "plain");
     EXPECT_EQ(encodeCp1252("caf\xC3\xA9"), "caf\xE9");
-    EXPECT_EQ(encodeCp1252("\xE2\x82\xAC 5"), "\x80 5");          // euro sign
-    EXPECT_EQ(encodeCp1252("\xCE\x94v"), "[U+0394]v");            // Greek capital delta
-    EXPECT_EQ(encodeCp1252("x\xE2\x88\x9A"), "x[U+221A]");         // square root sign
-    EXPECT_EQ(encodeCp1252("\xF0\x9F\x98\x80"), "[U+1F600]");      // emoji
+    EXPECT_EQ(encodeCp1252("\xE2\x82\xAC 5"), "\x80 5"); // euro sign
+    EXPECT_EQ(encodeCp1252("\xCE\x94v"), "[U+0394]v"); // Greek capital delta
+    EXPECT_EQ(encodeCp1252("x\xE2\x88\x9A"), "x[U+221A]"); // square root sign
+    EXPECT_EQ(encodeCp1252("\xF0\x9F\x98\x80"), "[U+1F600]"); // emoji
 }
 
 TEST(Cp1252, EveryByteSurvivesDecodingAndEncoding)
@@ -40,7 +40,7 @@ TEST(Cp1252, AgreesWithTheCLibraryOnEveryByte)
     ASSERT_NE(toUtf8, reinterpret_cast<iconv_t>(-1)) << "the C library has no Windows-1252 converter";
     int refused = 0;
     for (int byte = 0x80; byte <= 0xFF; ++byte) {
-        char in[1] = {static_cast<char>(byte)};
+        char in[1] = { static_cast<char>(byte) };
         char out[8] = {};
         char* inAt = in;
         char* outAt = out;
@@ -50,7 +50,7 @@ TEST(Cp1252, AgreesWithTheCLibraryOnEveryByte)
         const std::string file(1, static_cast<char>(byte));
         if (iconv(toUtf8, &inAt, &inLeft, &outAt, &outLeft) == static_cast<std::size_t>(-1)) {
             ++refused;
-            EXPECT_EQ(decodeCp1252(file), (std::string{'\xC2', static_cast<char>(byte)})) << std::hex << byte;
+            EXPECT_EQ(decodeCp1252(file), (std::string { '\xC2', static_cast<char>(byte) })) << std::hex << byte;
             continue;
         }
         const std::string reference(out, static_cast<std::size_t>(outAt - out));

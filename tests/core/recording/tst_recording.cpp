@@ -20,16 +20,16 @@ const std::string kOpen = "......!!!!!!!!...................................\r\n
 const std::string kClose = ".................................................\r\n";
 const std::string kPad = ".................................................       ";
 const std::string kBlanks(36, ' ');
-const std::string kConfidencePrompt =
-    "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have no confidence in "
-    "your answer, 1 means you have some confidence, 2 means you are pretty confident and 3 means you are certain of "
-    "your answer:";
-const std::string kCritiquePrompt =
-    "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique was necessary on "
-    "this question but was not given, 1 indicates that self-critique was necessary but the given self-critique was "
-    "not adequate, 2 indicates that self-critique was necessary and was mostly adequate, and 3 indicates that either "
-    "self-critique was not necessary or that after reading the solution everything was completely obvious so you "
-    "skipped the self-critique.";
+const std::string kConfidencePrompt
+    = "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have no confidence in "
+      "your answer, 1 means you have some confidence, 2 means you are pretty confident and 3 means you are certain of "
+      "your answer:";
+const std::string kCritiquePrompt
+    = "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique was necessary on "
+      "this question but was not given, 1 indicates that self-critique was necessary but the given self-critique was "
+      "not adequate, 2 indicates that self-critique was necessary and was mostly adequate, and 3 indicates that either "
+      "self-critique was not necessary or that after reading the solution everything was completely obvious so you "
+      "skipped the self-critique.";
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes)
 {
@@ -41,9 +41,9 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
 // clock at 14:05:09 on 01-07-2026.
 const testing::SmallBank& bank()
 {
-    static const testing::SmallBank lines({"005.  Uniformly Accelerated Motion", "",
-                                           "`q003.  A cart starts from rest.\r\nHow far does it go?", "",
-                                           "`aIt goes 12 m.", "Think about it", "", "006.  Next"});
+    static const testing::SmallBank lines(
+        { "005.  Uniformly Accelerated Motion", "", "`q003.  A cart starts from rest.\r\nHow far does it go?", "",
+            "`aIt goes 12 m.", "Think about it", "", "006.  Next" });
     return lines;
 }
 
@@ -55,11 +55,14 @@ protected:
         masterStart = fileBytes(h.master());
         sendStart = fileBytes(h.send());
     }
-    bool click(void (Drill::*handler)()) { return h.ends([&] { (h.drill.*handler)(); }); }
+    bool click(void (Drill::*handler)())
+    {
+        return h.ends([&] { (h.drill.*handler)(); });
+    }
     std::string masterAdded() { return fileBytes(h.master()).substr(masterStart.size()); }
     std::string sendAdded() { return fileBytes(h.send()).substr(sendStart.size()); }
 
-    DrillHarness h{bank()};
+    DrillHarness h { bank() };
     std::string masterStart;
     std::string sendStart;
 };
@@ -90,7 +93,8 @@ TEST_F(Recording, CritiqueAfterAnAnswerAndAfterATextLine)
     h.prompter.reply("3");
     ASSERT_FALSE(click(&Drill::enterResponseClick));
     EXPECT_EQ(h.prompter.asked.back(), kCritiquePrompt);
-    const std::string tail = kOpen + "RESPONSE -->  \r\nI forgot the units.\r\nself critique assessment: 3\r\n" + kClose;
+    const std::string tail
+        = kOpen + "RESPONSE -->  \r\nI forgot the units.\r\nself critique assessment: 3\r\n" + kClose;
     EXPECT_EQ(sendAdded(), kOpen + kBlanks + "14:05:09\r\nIt goes 12 m.\r\n" + tail);
 
     const std::string before = fileBytes(h.master());
@@ -108,8 +112,9 @@ TEST_F(Recording, ResponseBeforeAnyBlock)
     h.view.answer = "hello";
     ASSERT_FALSE(click(&Drill::enterResponseClick));
     EXPECT_TRUE(h.prompter.asked.size() == 3u);
-    EXPECT_EQ(masterAdded(), kOpen + kBlanks + "14:05:09\r\n\r\n\r\n`questionNumber 50000 \r\n\r\n" + kOpen
-            + "RESPONSE -->  \r\nhello\r\n" + kClose);
+    EXPECT_EQ(masterAdded(),
+        kOpen + kBlanks + "14:05:09\r\n\r\n\r\n`questionNumber 50000 \r\n\r\n" + kOpen + "RESPONSE -->  \r\nhello\r\n"
+            + kClose);
 }
 
 TEST_F(Recording, TheResponsePromptItselfFilesNothing)
@@ -119,7 +124,7 @@ TEST_F(Recording, TheResponsePromptItselfFilesNothing)
     ASSERT_EQ(h.view.answer, h.drill.state().responsePrompt);
     ASSERT_TRUE(h.drill.state().responsePromptFlag);
     const std::string entry = h.drill.state().entryText;
-    for (auto handler : {&Drill::enterResponseClick, &Drill::saveAsNotesClick}) {
+    for (auto handler : { &Drill::enterResponseClick, &Drill::saveAsNotesClick }) {
         h.view.answer = h.drill.state().responsePrompt;
         h.view.question = "q";
         ASSERT_FALSE(click(handler));
@@ -194,8 +199,9 @@ TEST_F(Recording, NotesBeforeAnyBlockHaveAnEmptyFourthLine)
 {
     h.view.answer = "n";
     click(&Drill::saveAsNotesClick);
-    EXPECT_EQ(fileBytes(h.notes()), kOpen + kBlanks + "14:05:09\r\n" + kBlanks + "01-07-202614:05:09\r\n\r\n" + kOpen
-            + "NOTES -------> n\r\n" + kPad);
+    EXPECT_EQ(fileBytes(h.notes()),
+        kOpen + kBlanks + "14:05:09\r\n" + kBlanks + "01-07-202614:05:09\r\n\r\n" + kOpen + "NOTES -------> n\r\n"
+            + kPad);
 }
 
 TEST_F(Recording, DisplayNotesRunsTheLinesTogetherAfterTheEntryText)
@@ -223,8 +229,8 @@ TEST_F(Recording, DisplayNotesAfterSavingANote)
     h.view.answer = "saved";
     click(&Drill::saveAsNotesClick);
     click(&Drill::displayNotesClick);
-    const std::string f = kOpen.substr(0, 49) + kBlanks + "14:05:09" + kBlanks + "01-07-202614:05:09" + kOpen.substr(0, 49)
-        + "NOTES -------> saved" + kPad;
+    const std::string f = kOpen.substr(0, 49) + kBlanks + "14:05:09" + kBlanks + "01-07-202614:05:09"
+        + kOpen.substr(0, 49) + "NOTES -------> saved" + kPad;
     EXPECT_EQ(h.view.question, "NOTES -------> saved" + f);
 }
 
@@ -326,12 +332,17 @@ TEST_F(Recording, AReadOnlyFolderIsReported)
 
 TEST_F(Recording, CharactersBeyondWindows1252AreKeptReadably)
 {
-    h.view.answer = "\xCE\x94v = 3 m/s, caf\xC3\xA9, \xE2\x82\xAC" "5";
+    h.view.answer = "\xCE\x94v = 3 m/s, caf\xC3\xA9, \xE2\x82\xAC"
+                    "5";
     h.prompter.reply("");
     click(&Drill::enterResponseClick);
-    EXPECT_NE(sendAdded().find("[U+0394]v = 3 m/s, caf\xE9, \x80" "5\r\n"), std::string::npos);
+    EXPECT_NE(sendAdded().find("[U+0394]v = 3 m/s, caf\xE9, \x80"
+                               "5\r\n"),
+        std::string::npos);
     click(&Drill::displaySendFileClick);
-    EXPECT_NE(h.view.question.find("\r\n[U+0394]v = 3 m/s, caf\xC3\xA9, \xE2\x82\xAC" "5\r\n"), std::string::npos);
+    EXPECT_NE(h.view.question.find("\r\n[U+0394]v = 3 m/s, caf\xC3\xA9, \xE2\x82\xAC"
+                                   "5\r\n"),
+        std::string::npos);
 }
 
 TEST_F(Recording, TheFillerLineComesBackCharacterForCharacter)

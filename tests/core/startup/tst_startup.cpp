@@ -12,26 +12,26 @@ using testing::fileBytes;
 using testing::fileExists;
 
 const std::string kNamePrompt = "Your full name:  ";
-const std::string kFolderQuestion =
-    "Enter 1 if you want to change the folder to which your files will be written.  The current default folder is "
-    "c:\\tolvanex.  If you wish to use this folder, just hit the Enter key";
-const std::string kPathPrompt =
-    "You have chosen to change the folder to which your files will be written on your hard drive from the default "
-    "c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the Enter key to retain the "
-    "default path.";
+const std::string kFolderQuestion
+    = "Enter 1 if you want to change the folder to which your files will be written.  The current default folder is "
+      "c:\\tolvanex.  If you wish to use this folder, just hit the Enter key";
+const std::string kPathPrompt
+    = "You have chosen to change the folder to which your files will be written on your hard drive from the default "
+      "c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the Enter key to retain the "
+      "default path.";
 const std::string kAssignmentPrompt = "Assignment Number:  ";
 
 // Headers of every form: plain, with a trailing blank, with line breaks, the number alone.
 const testing::SmallBank& bank()
 {
     static const testing::SmallBank lines({
-        "002.  Velocity", "", "`q001.  How fast?", "",            // 1 to 4
-        "003.  Velocity Relationships", "",                        // 5
-        "004.  Acceleration ", "",                                 // 7
-        "005.  Uniformly Accelerated Motion", "",                  // 9
-        "007.  Projectiles", "",                                   // 11
+        "002.  Velocity", "", "`q001.  How fast?", "", // 1 to 4
+        "003.  Velocity Relationships", "", // 5
+        "004.  Acceleration ", "", // 7
+        "005.  Uniformly Accelerated Motion", "", // 9
+        "007.  Projectiles", "", // 11
         "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.", "", // 13
-        "018.", "",                                                // 15
+        "018.", "", // 15
     });
     return lines;
 }
@@ -60,7 +60,8 @@ TEST(StartUp, AsksTheThreePromptsWithTheirExactTexts)
     h.prompter.reply("");
     h.prompter.reply("5");
     ASSERT_NO_THROW(h.drill.load());
-    EXPECT_EQ(h.prompter.asked, (std::vector<std::string>{kNamePrompt, kFolderQuestion, kPathPrompt, kAssignmentPrompt}));
+    EXPECT_EQ(
+        h.prompter.asked, (std::vector<std::string> { kNamePrompt, kFolderQuestion, kPathPrompt, kAssignmentPrompt }));
     EXPECT_EQ(h.prompter.unexpected, 0);
     const DrillState& s = h.drill.state();
     EXPECT_EQ(s.courseTitle, "Physics I");
@@ -78,7 +79,7 @@ TEST(StartUp, AsksTheThreePromptsWithTheirExactTexts)
 
 TEST(StartUp, OnlyAPlainOneOffersThePathPrompt)
 {
-    for (const char* reply : {" 1", "1 ", "one", "11", ""}) {
+    for (const char* reply : { " 1", "1 ", "one", "11", "" }) {
         DrillHarness h(bank());
         h.prompter.reply("A");
         h.prompter.reply(reply);
@@ -130,7 +131,7 @@ TEST(StartUp, AFolderTypedWithATrailingBackslashIsUsedAsTyped)
 
 TEST(StartUp, CodeNumberIsNineteenToTwentyEight)
 {
-    const std::pair<float, float> draws[] = {{0.0f, 19}, {0.5f, 24}, {0.95f, 28}, {0.99999994f, 28}};
+    const std::pair<float, float> draws[] = { { 0.0f, 19 }, { 0.5f, 24 }, { 0.95f, 28 }, { 0.99999994f, 28 } };
     for (const auto& [r, expected] : draws) {
         DrillHarness h(bank());
         h.random.scripted.push_back(r);
@@ -183,7 +184,8 @@ TEST(Positioning, HeadersWithLineBreaksOrATrailingBlankAreWrittenAsStored)
     ASSERT_TRUE(h.start("A", "10"));
     EXPECT_EQ(h.drill.state().lineCursor, 13);
     EXPECT_EQ(fileBytes(h.master()),
-        heading("010", "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.", "01-07-2026"));
+        heading("010", "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.",
+            "01-07-2026"));
     DrillHarness four(bank());
     scriptPlainFiller(four);
     ASSERT_TRUE(four.start("B", "4"));
@@ -234,7 +236,7 @@ TEST(Positioning, TheYearIsNotPartOfTheSendFileName)
 
 TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
 {
-    for (const char* reply : {"019", "", "000", "0005", "7b", " 5"}) {
+    for (const char* reply : { "019", "", "000", "0005", "7b", " 5" }) {
         DrillHarness h(bank());
         h.prompter.reply("A");
         h.prompter.reply("");
@@ -264,7 +266,7 @@ TEST(Positioning, CancelOnTheSecondAskingEndsWithNothingWritten)
 TEST(Positioning, AMissingFolderGetsAMessageAndASecondChance)
 {
     // At the second chance, an empty reply means the default folder, like a typed one.
-    for (const char* again : {"c:\\tolvanex\\", ""}) {
+    for (const char* again : { "c:\\tolvanex\\", "" }) {
         DrillHarness h(bank());
         h.prompter.reply("A");
         h.prompter.reply("1");
@@ -298,7 +300,7 @@ TEST(Positioning, AFailedSendFileWritesNothingAndCancelEnds)
 
 TEST(Positioning, ANameWithASeparatorNeverWritesOutsideTheFolder)
 {
-    for (const char* name : {"..\\evil", "a/b"}) {
+    for (const char* name : { "..\\evil", "a/b" }) {
         DrillHarness h(bank());
         h.prompter.reply(name);
         h.prompter.reply("");

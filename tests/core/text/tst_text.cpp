@@ -13,8 +13,7 @@ struct WideningRow {
     std::string next;
 };
 
-class Widening : public ::testing::TestWithParam<WideningRow> {
-};
+class Widening : public ::testing::TestWithParam<WideningRow> { };
 
 TEST_P(Widening, AssignmentNumberAndSuccessor)
 {
@@ -25,10 +24,10 @@ TEST_P(Widening, AssignmentNumberAndSuccessor)
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, Widening,
-    ::testing::Values(WideningRow{"5", "005", "006"}, WideningRow{"12", "012", "013"},
-        WideningRow{"099", "099", "100"}, WideningRow{"999", "999", "1000"}, WideningRow{"", "", "001"},
-        WideningRow{"7b", "07b", "008"}, WideningRow{"0005", "0005", "006"}, WideningRow{" 5", "0 5", "006"},
-        WideningRow{"\xC3\xA9", "00\xC3\xA9", "001"}));
+    ::testing::Values(WideningRow { "5", "005", "006" }, WideningRow { "12", "012", "013" },
+        WideningRow { "099", "099", "100" }, WideningRow { "999", "999", "1000" }, WideningRow { "", "", "001" },
+        WideningRow { "7b", "07b", "008" }, WideningRow { "0005", "0005", "006" }, WideningRow { " 5", "0 5", "006" },
+        WideningRow { "\xC3\xA9", "00\xC3\xA9", "001" }));
 
 TEST(NumericValue, LeadingNumberWithBlanksIgnored)
 {

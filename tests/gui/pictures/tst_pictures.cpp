@@ -1,6 +1,6 @@
 // The two picture boxes, the "pend exp" timer and "copy picture", checked on the pixels drawn.
-#include "gui/window/MainWindow.h"
 #include "gui/pictures/PictureBox.h"
+#include "gui/window/MainWindow.h"
 #include "support/Fakes.h"
 #include "support/SmallBank.h"
 
@@ -114,7 +114,8 @@ class Pictures : public ::testing::Test {
 protected:
     Pictures()
         : beeper(h.random)
-        , window({{h.prompter, h.messages, h.clock, h.random, h.files}, beeper, clipboard, exit}, testing::threeAssignments())
+        , window({ { h.prompter, h.messages, h.clock, h.random, h.files }, beeper, clipboard, exit },
+              testing::threeAssignments())
         , picture1(window.findChild<PictureBox*>("Picture1"))
         , picture2(window.findChild<PictureBox*>("Picture2"))
     {

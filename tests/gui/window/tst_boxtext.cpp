@@ -16,10 +16,10 @@
 namespace tolvanex {
 namespace {
 
-
 struct Boxes : ::testing::Test {
     Boxes()
-        : window({{h.prompter, h.messages, h.clock, h.random, h.files}, beeper, clipboard, exit}, testing::threeAssignments())
+        : window({ { h.prompter, h.messages, h.clock, h.random, h.files }, beeper, clipboard, exit },
+            testing::threeAssignments())
         , question(window.findChild<QPlainTextEdit*>("txt_question"))
         , answer(window.findChild<QPlainTextEdit*>("txt_answer"))
     {

@@ -28,7 +28,8 @@ using testing::ObservedExit;
 // A window over scripted services; start() answers the three prompts.
 struct Window {
     Window()
-        : window({{h.prompter, h.messages, h.clock, h.random, h.files}, beeper, clipboard, exit}, testing::threeAssignments())
+        : window({ { h.prompter, h.messages, h.clock, h.random, h.files }, beeper, clipboard, exit },
+            testing::threeAssignments())
     {
     }
     bool start(const std::string& assignment)
@@ -69,38 +70,38 @@ struct Control {
 
 // Twips divided by 15.
 const Control kControls[] = {
-    {"cmdNextQuestion", "QPushButton", "Next Question / Answer", {16, 0, 65, 49}},
-    {"cmd_Make_Paragraph_question", "QPushButton", "Make Paragraph", {80, 16, 57, 33}},
-    {"lbl_paragraph_goback", "QLabel", "# sentences previous", {192, 24, 9, 9}},
-    {"txt_paragraph_goback", "QLineEdit", "1", {208, 16, 10, 19}},
-    {"cmd_display_note_file", "QPushButton", "display notes", {224, 24, 9, 13}},
-    {"cmd_displayCumulativeText", "QPushButton", "display SEND file", {296, 16, 57, 33}},
-    {"cmd_enter_response", "QPushButton", "Enter Response", {376, 16, 57, 33}},
-    {"cmd_save_as_notes", "QPushButton", "Save as Notes", {432, 16, 57, 33}},
-    {"cmd_Make_paragraph", "QPushButton", "Make Paragraph", {488, 16, 65, 33}},
-    {"cmd_clear_answer_box", "QPushButton", "clear box", {552, 16, 57, 33}},
-    {"cmd_quit", "QPushButton", "quit program", {680, 0, 49, 33}},
-    {"txt_question", "QPlainTextEdit", "", {16, 48, 345, 217}},
-    {"txt_answer", "QPlainTextEdit", " ", {376, 48, 337, 217}},
-    {"Picture1", "tolvanex::PictureBox", "", {16, 272, 345, 225}},
-    {"Picture2", "tolvanex::PictureBox", "", {376, 272, 337, 225}},
-    {"lbl_only_if_prompted", "QLabel", "click only if prompted", {16, 504, 57, 33}},
-    {"cmd_next_picture", "QPushButton", "next picture", {80, 504, 57, 33}},
-    {"cmd_copy_picture", "QPushButton", "copy picture", {80, 544, 57, 33}},
-    {"cmd_timerTrigger", "QPushButton", "Trigger Timer", {160, 504, 49, 33}},
-    {"List1", "QListWidget", "", {208, 512, 113, 56}},
-    {"cmd_pend_exp", "QPushButton", "pend exp", {576, 504, 33, 25}},
+    { "cmdNextQuestion", "QPushButton", "Next Question / Answer", { 16, 0, 65, 49 } },
+    { "cmd_Make_Paragraph_question", "QPushButton", "Make Paragraph", { 80, 16, 57, 33 } },
+    { "lbl_paragraph_goback", "QLabel", "# sentences previous", { 192, 24, 9, 9 } },
+    { "txt_paragraph_goback", "QLineEdit", "1", { 208, 16, 10, 19 } },
+    { "cmd_display_note_file", "QPushButton", "display notes", { 224, 24, 9, 13 } },
+    { "cmd_displayCumulativeText", "QPushButton", "display SEND file", { 296, 16, 57, 33 } },
+    { "cmd_enter_response", "QPushButton", "Enter Response", { 376, 16, 57, 33 } },
+    { "cmd_save_as_notes", "QPushButton", "Save as Notes", { 432, 16, 57, 33 } },
+    { "cmd_Make_paragraph", "QPushButton", "Make Paragraph", { 488, 16, 65, 33 } },
+    { "cmd_clear_answer_box", "QPushButton", "clear box", { 552, 16, 57, 33 } },
+    { "cmd_quit", "QPushButton", "quit program", { 680, 0, 49, 33 } },
+    { "txt_question", "QPlainTextEdit", "", { 16, 48, 345, 217 } },
+    { "txt_answer", "QPlainTextEdit", " ", { 376, 48, 337, 217 } },
+    { "Picture1", "tolvanex::PictureBox", "", { 16, 272, 345, 225 } },
+    { "Picture2", "tolvanex::PictureBox", "", { 376, 272, 337, 225 } },
+    { "lbl_only_if_prompted", "QLabel", "click only if prompted", { 16, 504, 57, 33 } },
+    { "cmd_next_picture", "QPushButton", "next picture", { 80, 504, 57, 33 } },
+    { "cmd_copy_picture", "QPushButton", "copy picture", { 80, 544, 57, 33 } },
+    { "cmd_timerTrigger", "QPushButton", "Trigger Timer", { 160, 504, 49, 33 } },
+    { "List1", "QListWidget", "", { 208, 512, 113, 56 } },
+    { "cmd_pend_exp", "QPushButton", "pend exp", { 576, 504, 33, 25 } },
 };
 
 const Control kParameters[] = {
-    {"lbl_parameter", "QLabel", "Parameter 1", {376, 512, 60, 13}},
-    {"txt_parameter", "QLineEdit", "1", {448, 512, 20, 19}},
-    {"lbl_parameter", "QLabel", "Parameter 2", {376, 544, 57, 13}},
-    {"txt_parameter", "QLineEdit", "1", {448, 544, 20, 19}},
-    {"lbl_parameter", "QLabel", "Parameter 3", {480, 512, 67, 13}},
-    {"txt_parameter", "QLineEdit", "1", {547, 512, 20, 19}},
-    {"lbl_parameter", "QLabel", "Parameter 4", {480, 544, 60, 13}},
-    {"txt_parameter", "QLineEdit", "1", {547, 544, 20, 19}},
+    { "lbl_parameter", "QLabel", "Parameter 1", { 376, 512, 60, 13 } },
+    { "txt_parameter", "QLineEdit", "1", { 448, 512, 20, 19 } },
+    { "lbl_parameter", "QLabel", "Parameter 2", { 376, 544, 57, 13 } },
+    { "txt_parameter", "QLineEdit", "1", { 448, 544, 20, 19 } },
+    { "lbl_parameter", "QLabel", "Parameter 3", { 480, 512, 67, 13 } },
+    { "txt_parameter", "QLineEdit", "1", { 547, 512, 20, 19 } },
+    { "lbl_parameter", "QLabel", "Parameter 4", { 480, 544, 60, 13 } },
+    { "txt_parameter", "QLineEdit", "1", { 547, 544, 20, 19 } },
 };
 
 QString captionOf(QWidget* widget)
@@ -129,7 +130,7 @@ TEST(MainWindow, ThirtyControlsWithTheirCaptionsAndPlaces)
         EXPECT_EQ(captionOf(widget), c.caption) << c.name;
         EXPECT_FALSE(widget->accessibleName().isEmpty() && captionOf(widget).isEmpty()) << c.name;
     }
-    int index[2] = {0, 0};
+    int index[2] = { 0, 0 };
     for (const Control& c : kParameters) {
         const int kind = std::string(c.name) == "txt_parameter";
         const QList<QWidget*> members = w.window.findChildren<QWidget*>(c.name);
@@ -149,7 +150,7 @@ TEST(MainWindow, ThirtyControlsWithTheirCaptionsAndPlaces)
 TEST(MainWindow, TheTwoTextBoxesArePlainBoldAndAlwaysScrollable)
 {
     Window w;
-    for (const char* name : {"txt_question", "txt_answer"}) {
+    for (const char* name : { "txt_question", "txt_answer" }) {
         auto* box = w.child<QPlainTextEdit>(name);
         EXPECT_EQ(box->font().pointSizeF(), 9.75);
         EXPECT_EQ(box->font().weight(), QFont::Bold);
@@ -179,11 +180,11 @@ TEST(MainWindow, BoxesGiveBackExactlyWhatWasPutInAndTypedLineBreaksAsCrLf)
 TEST(MainWindow, TabOrderFollowsTheTabPositions)
 {
     Window w;
-    const char* expected[] = {"txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
+    const char* expected[] = { "txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
         "Picture2", "cmd_save_as_notes", "cmd_Make_paragraph", "cmd_Make_Paragraph_question", "txt_paragraph_goback",
         "cmd_timerTrigger", "List1", "txt_parameter", "txt_parameter", "txt_parameter", "txt_parameter",
         "cmd_displayCumulativeText", "cmd_display_note_file", "cmd_quit", "cmd_pend_exp", "cmd_next_picture",
-        "cmd_copy_picture", "cmd_clear_answer_box"};
+        "cmd_copy_picture", "cmd_clear_answer_box" };
     QWidget* at = w.child("txt_question");
     for (const char* name : expected) {
         ASSERT_EQ(at->objectName().toStdString(), name);
@@ -211,7 +212,7 @@ TEST(MainWindow, InertControlsChangeNothing)
     const std::string question = w.window.questionText();
     const std::string master = fileBytes(w.folder("masterFile_Student_One.txt"));
     const DrillState before = w.window.drill().state();
-    for (const char* name : {"cmd_Make_Paragraph_question", "cmd_Make_paragraph", "cmd_timerTrigger"})
+    for (const char* name : { "cmd_Make_Paragraph_question", "cmd_Make_paragraph", "cmd_timerTrigger" })
         w.click(name);
     QTest::keyClicks(w.child("txt_paragraph_goback"), "7");
     for (QLineEdit* box : w.window.findChildren<QLineEdit*>("txt_parameter"))
@@ -269,7 +270,9 @@ TEST(MainWindow, ShortcutsPageAndFileWithoutTouchingCaptions)
     QTest::keyClicks(answer, "x=2");
     w.h.prompter.reply("2");
     QTest::keyClick(answer, Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_NE(fileBytes(w.folder("masterFile_Student_One.txt")).find("RESPONSE -->  \r\nx=2\r\nconfidence assessment:  2\r\n"), std::string::npos);
+    EXPECT_NE(fileBytes(w.folder("masterFile_Student_One.txt"))
+                  .find("RESPONSE -->  \r\nx=2\r\nconfidence assessment:  2\r\n"),
+        std::string::npos);
     EXPECT_EQ(w.window.answerText(), "");
     QTest::keyClicks(answer, "a note");
     QTest::keyClick(answer, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);

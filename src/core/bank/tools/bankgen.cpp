@@ -23,7 +23,7 @@ std::vector<std::string> readBankLines(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw Failure{path + ": cannot be read"};
+        throw Failure { path + ": cannot be read" };
     std::vector<std::string> lines;
     bool haveLine = false;
     std::string raw;
@@ -35,7 +35,7 @@ std::vector<std::string> readBankLines(const std::string& path)
         const std::string where = path + ":" + std::to_string(number) + ": ";
         for (unsigned char c : raw) {
             if (c < 0x20 || c > 0x7e)
-                throw Failure{where + "only printable ASCII is allowed (no tabs, no accented letters)"};
+                throw Failure { where + "only printable ASCII is allowed (no tabs, no accented letters)" };
         }
         if (raw.empty() || raw[0] == '#')
             continue;
@@ -51,17 +51,17 @@ std::vector<std::string> readBankLines(const std::string& path)
         }
         if (raw == "." || raw.rfind(". ", 0) == 0) {
             if (!haveLine)
-                throw Failure{where + "a paragraph line needs a bank line (\"> \") above it"};
+                throw Failure { where + "a paragraph line needs a bank line (\"> \") above it" };
             lines.back() += "\r\n";
             if (raw.size() > 1)
                 lines.back() += raw.substr(2);
             continue;
         }
-        throw Failure{where + "a line must start with \"> \", \". \", \".\", \"-\" or \"#\""};
+        throw Failure { where + "a line must start with \"> \", \". \", \".\", \"-\" or \"#\"" };
     }
     for (const std::string& line : lines) {
         if (line.size() > kMaxLineLength)
-            throw Failure{path + ": a bank line is longer than 3066 characters: " + line.substr(0, 40)};
+            throw Failure { path + ": a bank line is longer than 3066 characters: " + line.substr(0, 40) };
     }
     return lines;
 }
@@ -71,12 +71,23 @@ std::string literal(const std::string& text)
     std::string out = "\"";
     for (char c : text) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\\\""; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '?': out += "\\?"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '?':
+            out += "\\?";
+            break;
+        default:
+            out += c;
         }
     }
     return out + "\"";
@@ -135,7 +146,7 @@ int main(int argc, char** argv)
         std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
         file << out.str();
         if (!file.flush())
-            throw Failure{std::string(argv[1]) + ": cannot be written"};
+            throw Failure { std::string(argv[1]) + ": cannot be written" };
     } catch (const Failure& failure) {
         std::cerr << "bankgen: " << failure.message << "\n";
         return 1;
