@@ -61,33 +61,44 @@ Recorder::Recorder(const Services& services, DrillView& view, DrillState& state)
 
 void Recorder::enterResponse()
 {
+    const DrillState& s = m_state;
+    fileRecord({ s.masterFile, s.sendFile }, "Your response", "Enter Response", [&](RecordWriter& writer) {
+        const std::string response = m_view.answerText();
+        const double numberValue = numericValue(s.assignmentNumber) * 10000 + numericValue(s.questionNumber);
+        writer.lineToAll(kOpeningSeparator);
+        writer.line(kMaster, indented(timeText(m_services.clock.now())));
+        writer.line(kSend, indented(timeText(m_services.clock.now())));
+        writer.line(kMaster, "\r\n\r\n`questionNumber" + writtenNumber(numberValue));
+        writer.line(kMaster, code(s.lastLineRead, s.codeNumber));
+        writer.line(kSend, code(s.lastLineRead, s.codeNumber));
+        writer.lineToAll(kOpeningSeparator);
+        writer.lineToAll("RESPONSE -->  ");
+        writer.line(kMaster, code(response, s.codeNumber));
+        writer.line(kSend, code(response, s.codeNumber));
+        if (s.currentKind == LineKind::Question) {
+            writer.lineToAll("confidence assessment:  " + m_services.prompter.ask(kConfidencePrompt).value_or(""));
+        } else if (s.currentKind == LineKind::Answer) {
+            rateSelfCritique(writer);
+        }
+        writer.lineToAll(kClosingSeparator);
+        return response;
+    });
+}
+
+void Recorder::fileRecord(const std::vector<std::string>& paths, const std::string& record, const std::string& button,
+    const std::function<std::string(RecordWriter&)>& build)
+{
     DrillState& s = m_state;
+    // An answer box holding only the response prompt files nothing; the boxes are emptied all the same.
     if (m_view.answerText() != s.responsePrompt) {
         try {
-            RecordWriter writer(m_services.files, { s.masterFile, s.sendFile });
-            const std::string response = m_view.answerText();
-            const double numberValue = numericValue(s.assignmentNumber) * 10000 + numericValue(s.questionNumber);
-            writer.lineToAll(kOpeningSeparator);
-            writer.line(kMaster, indented(timeText(m_services.clock.now())));
-            writer.line(kSend, indented(timeText(m_services.clock.now())));
-            writer.line(kMaster, "\r\n\r\n`questionNumber" + writtenNumber(numberValue));
-            writer.line(kMaster, code(s.lastLineRead, s.codeNumber));
-            writer.line(kSend, code(s.lastLineRead, s.codeNumber));
-            writer.lineToAll(kOpeningSeparator);
-            writer.lineToAll("RESPONSE -->  ");
-            writer.line(kMaster, code(response, s.codeNumber));
-            writer.line(kSend, code(response, s.codeNumber));
-            if (s.currentKind == LineKind::Question) {
-                writer.lineToAll("confidence assessment:  " + m_services.prompter.ask(kConfidencePrompt).value_or(""));
-            } else if (s.currentKind == LineKind::Answer) {
-                rateSelfCritique(writer);
-            }
-            writer.lineToAll(kClosingSeparator);
+            RecordWriter writer(m_services.files, paths);
+            const std::string entry = build(writer);
             writer.commit();
             s.responsePromptFlag = false;
-            s.entryText = response;
+            s.entryText = entry;
         } catch (const FilingError& error) {
-            keepWords(error, "Your response", "Enter Response");
+            keepWords(error, record, button);
             return;
         }
     }
@@ -114,41 +125,30 @@ void Recorder::rateSelfCritique(RecordWriter& writer)
 
 void Recorder::saveAsNotes()
 {
-    DrillState& s = m_state;
-    if (m_view.answerText() != s.responsePrompt) {
-        try {
-            const std::string entry = "NOTES -------> " + m_view.answerText();
-            RecordWriter writer(m_services.files, { s.masterFile, s.sendFile, s.notesFile });
-            writer.lineToAll(kOpeningSeparator);
-            for (std::size_t file = 0; file < 3; ++file)
-                writer.line(file, indented(timeText(m_services.clock.now())));
-            for (std::size_t file = 0; file < 3; ++file) {
-                const LocalTime now = m_services.clock.now();
-                writer.line(file, indented(dateText(now) + timeText(now)));
-            }
-            for (std::size_t file = 0; file < 3; ++file)
-                writer.line(file, code(s.lastLineRead, s.codeNumber));
-            writer.lineToAll(kOpeningSeparator);
-            for (std::size_t file = 0; file < 3; ++file)
-                writer.line(file, code(entry, s.codeNumber));
-            // The send and notes files end the record without a line break. Text written after a
-            // print separator is padded to the start of the next print zone, the lines being
-            // divided into zones of 14 columns (1-14, 15-28, ...): after the 49 full stops that
-            // is column 57, so seven blanks follow, and the next record continues that line.
-            writer.line(kMaster, kClosingSeparator);
-            writer.text(kSend, std::string(kClosingSeparator) + "       ");
-            writer.text(2, std::string(kClosingSeparator) + "       ");
-            writer.commit();
-            s.responsePromptFlag = false;
-            s.entryText = entry;
-        } catch (const FilingError& error) {
-            keepWords(error, "Your note", "Save as Notes");
-            return;
+    const DrillState& s = m_state;
+    fileRecord({ s.masterFile, s.sendFile, s.notesFile }, "Your note", "Save as Notes", [&](RecordWriter& writer) {
+        const std::string entry = "NOTES -------> " + m_view.answerText();
+        writer.lineToAll(kOpeningSeparator);
+        for (std::size_t file = 0; file < 3; ++file)
+            writer.line(file, indented(timeText(m_services.clock.now())));
+        for (std::size_t file = 0; file < 3; ++file) {
+            const LocalTime now = m_services.clock.now();
+            writer.line(file, indented(dateText(now) + timeText(now)));
         }
-    }
-    s.wordsKept = false;
-    m_view.setQuestionText("");
-    m_view.setAnswerText("");
+        for (std::size_t file = 0; file < 3; ++file)
+            writer.line(file, code(s.lastLineRead, s.codeNumber));
+        writer.lineToAll(kOpeningSeparator);
+        for (std::size_t file = 0; file < 3; ++file)
+            writer.line(file, code(entry, s.codeNumber));
+        // The send and notes files end the record without a line break. Text written after a
+        // print separator is padded to the start of the next print zone, the lines being
+        // divided into zones of 14 columns (1-14, 15-28, ...): after the 49 full stops that
+        // is column 57, so seven blanks follow, and the next record continues that line.
+        writer.line(kMaster, kClosingSeparator);
+        writer.text(kSend, std::string(kClosingSeparator) + "       ");
+        writer.text(2, std::string(kClosingSeparator) + "       ");
+        return entry;
+    });
 }
 
 void Recorder::displayNotes()

@@ -2,7 +2,9 @@
 
 #include "core/run/RunState.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace tolvanex {
 
@@ -27,6 +29,10 @@ public:
     void clearBox();
 
 private:
+    // Files the record that build writes (build returns the text kept as the entry text) in the
+    // given files, whole or not at all, then empties both boxes; on a failure the words stay.
+    void fileRecord(const std::vector<std::string>& paths, const std::string& record, const std::string& button,
+        const std::function<std::string(RecordWriter&)>& build);
     void rateSelfCritique(RecordWriter& writer);
     // After a failed filing: the words stay in the answer box, and the student is told.
     void keepWords(const FilingError& error, const std::string& record, const std::string& button);
