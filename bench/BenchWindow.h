@@ -6,71 +6,36 @@
 #include "BenchSupport.h"
 
 #include "core/platform/RealServices.h"
+#include "core/startup/StartUp.h"
+#include "core/text/Texts.h"
 #include "gui/window/MainWindow.h"
+#include "support/WindowFakes.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPlainTextEdit>
 #include <QWidget>
 
 namespace tolvanex::bench {
 
-// Replies in order; an unexpected prompt is reported and cancelled.
-class ScriptedPrompter : public Prompter {
-public:
-    std::optional<std::string> ask(const std::string& prompt) override
-    {
-        if (replies.empty()) {
-            std::fprintf(stderr, "bench: unexpected prompt: %.60s\n", prompt.c_str());
-            return std::nullopt;
-        }
-        std::string reply = replies.front();
-        replies.pop_front();
-        return reply;
-    }
-    std::deque<std::string> replies;
-};
-
-class ReportedMessages : public MessageService {
-public:
-    void showMessage(const std::string& text) override
-    {
-        std::fprintf(stderr, "bench: message: %s\n", text.c_str());
-        ++shown;
-    }
-    int shown = 0;
-};
-
-class SilentBeeper : public Beeper {
-public:
-    void beep() override { }
-};
-
-class NoClipboard : public PictureClipboard {
-public:
-    bool putPicture(const QImage&) override { return false; }
-    std::optional<QImage> getPicture() override { return std::nullopt; }
-};
-
-class NotedExit : public ProgramExit {
-public:
-    void exitProgram() override { ended = true; }
-    bool ended = false;
-};
-
-// The main window over scripted services and the real clock, generator and file system (drive c:
-// is HOME, which the caller points at a temporary folder).
+// The main window over the tests' scripted prompts, messages, beeper, exit and clipboard, and the
+// real clock, generator and file system (drive c: is HOME, which the caller points at a temporary
+// folder).
 struct BenchWindow {
     BenchWindow()
         : files(LocalFileSystem::userHomeFolder())
-        , window({ { prompter, messages, clock, random, files }, beeper, clipboard, exit })
+        , window({ { prompter, messages, clock, random, files, beeper, exit }, clipboard })
     {
     }
     // Answers name, folder question and assignment number, and loads.
     bool start(const std::string& assignment)
     {
         prompter.replies = { "Bench Student", "", assignment };
-        return window.load();
+        const bool started = window.load();
+        for (const std::string& message : messages.shown)
+            std::fprintf(stderr, "bench: message: %s\n", message.c_str());
+        return started && messages.shown.empty();
     }
     template <class T = QWidget> T* child(const char* name)
     {
@@ -81,15 +46,22 @@ struct BenchWindow {
         }
         return found;
     }
+    // The run's files, as the program names them.
+    FileNames fileNames()
+    {
+        return tolvanex::fileNames(std::string(texts::defaultFolder), "Bench_Student", clock.now());
+    }
+    // Text put into the answer box as the student would.
+    void typeAnswer(const char* text) { child<QPlainTextEdit>("txt_answer")->setPlainText(QString::fromUtf8(text)); }
 
-    ScriptedPrompter prompter;
-    ReportedMessages messages;
+    testing::ScriptedPrompter prompter;
+    testing::RecordingMessages messages;
     SystemClock clock;
     SplitMixRandom random;
     LocalFileSystem files;
-    SilentBeeper beeper;
-    NoClipboard clipboard;
-    NotedExit exit;
+    testing::CountingBeeper beeper;
+    testing::CountingExit exit;
+    testing::FakeClipboard clipboard;
     MainWindow window;
 };
 

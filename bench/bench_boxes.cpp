@@ -110,18 +110,18 @@ SampleRecords sampleRecords(const std::filesystem::path& home)
 {
     SampleRecords samples;
     ShownWindow s(home);
-    const DrillState& state = s.w.window.drill().state();
-    samples.sendHeading = readBytes(s.native(state.sendFile));
+    const FileNames names = s.w.fileNames();
+    samples.sendHeading = readBytes(s.native(names.send));
     s.click("cmdNextQuestion");
-    s.w.window.setAnswerText("v = 3 m/s\r\nok");
+    s.w.typeAnswer("v = 3 m/s\nok");
     s.w.prompter.replies = { "2" };
     s.click("cmd_enter_response");
-    samples.sendRecord = readBytes(s.native(state.sendFile)).substr(samples.sendHeading.size());
+    samples.sendRecord = readBytes(s.native(names.send)).substr(samples.sendHeading.size());
     s.click("cmdNextQuestion");
-    s.w.window.setAnswerText("The period is 1.57 s.\r\nTiming 20 cycles divides the reaction-time error by 20.");
+    s.w.typeAnswer("The period is 1.57 s.\nTiming 20 cycles divides the reaction-time error by 20.");
     s.click("cmd_save_as_notes");
-    samples.note = readBytes(s.native(state.notesFile));
-    std::filesystem::remove(s.native(state.notesFile));
+    samples.note = readBytes(s.native(names.notes));
+    std::filesystem::remove(s.native(names.notes));
     return samples;
 }
 
@@ -160,7 +160,7 @@ bool displayNotes(const std::filesystem::path& home, const SampleRecords& sample
         ShownWindow s(home);
         s.click("cmdNextQuestion");
         settle(*s.paints, s.paints->paints);
-        writeBytes(s.native(s.w.window.drill().state().notesFile), notes);
+        writeBytes(s.native(s.w.fileNames().notes), notes);
         const std::size_t before = s.w.window.questionText().size();
         const double ms = s.timedClick("cmd_display_note_file");
         const std::string text = s.w.window.questionText();
@@ -216,7 +216,7 @@ void displaySendFile(const std::filesystem::path& home, const SampleRecords& sam
         ShownWindow s(home);
         s.click("cmdNextQuestion");
         settle(*s.paints, s.paints->paints);
-        writeBytes(s.native(s.w.window.drill().state().sendFile), send);
+        writeBytes(s.native(s.w.fileNames().send), send);
         const std::string before = s.w.window.questionText();
         const double ms = s.timedClick("cmd_displayCumulativeText");
         const std::string after = s.w.window.questionText();

@@ -50,13 +50,13 @@ int main(int argc, char** argv)
         BenchWindow w;
         if (!w.start("2"))
             std::exit(2);
-        const DrillState& state = w.window.drill().state();
-        master = nativePath(state.masterFile, home.path.string());
-        send = nativePath(state.sendFile, home.path.string());
+        const FileNames names = w.fileNames();
+        master = nativePath(names.master, home.path.string());
+        send = nativePath(names.send, home.path.string());
         // Up to the first question, with a typed answer.
-        while (state.currentKind != LineKind::Question)
+        while (w.window.questionText().find("`q") == std::string::npos)
             w.child<QPushButton>("cmdNextQuestion")->click();
-        w.window.setAnswerText("v = 3 m/s\r\nThe period is 1.57 s because 31.4 s / 20 = 1.57 s.");
+        w.typeAnswer("v = 3 m/s\nThe period is 1.57 s because 31.4 s / 20 = 1.57 s.");
         w.prompter.replies = { "2" };
         const std::size_t masterBefore = std::filesystem::file_size(master);
         const std::size_t sendBefore = std::filesystem::file_size(send);
@@ -64,7 +64,7 @@ int main(int argc, char** argv)
         const double ms = timeMs([&] { enter->click(); });
         masterBytes = readBytes(master).substr(masterBefore);
         sendBytes = readBytes(send).substr(sendBefore);
-        if (masterBytes.find("confidence assessment:  2\r\n") == std::string::npos || w.messages.shown > 0) {
+        if (masterBytes.find("confidence assessment:  2\r\n") == std::string::npos || !w.messages.shown.empty()) {
             std::fprintf(stderr, "bench: the response was not recorded\n");
             std::exit(2);
         }

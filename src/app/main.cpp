@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     QtBeeper beeper;
     QtClipboard clipboard;
     QtProgramExit exit;
-    MainWindow window({ { prompter, messages, clock, random, files }, beeper, clipboard, exit });
+    MainWindow window({ { prompter, messages, clock, random, files, beeper, exit }, clipboard });
     if (!window.load())
         return 0;
     window.show();

@@ -25,22 +25,13 @@ import traceback
 
 sys.dont_write_bytecode = True  # no cache folder in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from programtexts import ProgramTexts, default_path  # noqa: E402
 from xsession import DriveError, Program, XServer, missing_tools, wait_until  # noqa: E402
 
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE
 
-PROMPTS = [
-    ("Your full name:  ", "Fay Ng"),
-    ("Enter 1 if you want to change the folder to which your files will be written.  The current default folder is "
-     "c:\\tolvanex.  If you wish to use this folder, just hit the Enter key", ""),
-    ("Assignment Number:  ", "5"),
-]
-CONFIDENCE = ("Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have no "
-              "confidence in your answer, 1 means you have some confidence, 2 means you are pretty confident and 3 "
-              "means you are certain of your answer:")
-OPEN = b"......!!!!!!!!..................................."
-CLOSE = b"." * 49
 CRLF = b"\r\n"
+TEXTS = None  # the program's texts (generated/texts.json), read by main()
 ANSWER_BOX = (376 + 337 // 2, 48 + 217 // 2)
 QUIT_BUTTON = (680 + 49 // 2, 16)
 
@@ -138,7 +129,7 @@ class Journey:
                 raise DriveError("the message does not mention %r:\n%s" % (part, text))
         self.x.key("Return")
 
-    def failing_filing(self, keys, words, path, call, error, reason, prompt, endings):
+    def failing_filing(self, keys, words, path, call, error, reason, prompt, record, endings):
         """Files with one system call failing and checks what the student sees and that no file
         changed; then files again and checks that each file named in endings got exactly one whole
         record with the words, ending so, and the others nothing."""
@@ -149,7 +140,7 @@ class Journey:
             self.keys(keys)
             if prompt:
                 self.program.answer_prompt(prompt, "2")
-            self.message("could not be saved. Nothing of it is in your files", path, reason)
+            self.message(TEXTS.fill("notSaved", record=record), path, reason)
         finally:
             injected = injection.stop()
         if not injected:
@@ -184,14 +175,15 @@ def added_once(before, after, name, words):
     if not after.startswith(before):
         raise DriveError("%s lost what it held" % name)
     record = after[len(before):]
-    if not (record.startswith(OPEN + CRLF) and record.count(words) == 1 and record.count(OPEN) == 2):
+    opening = TEXTS.line("openingSeparator")
+    if not (record.startswith(opening + CRLF) and record.count(words) == 1 and record.count(opening) == 2):
         raise DriveError("%s did not get exactly one whole record: %r" % (name, record))
 
 
 def journey(j):
     p = j.program
-    for prompt, reply in PROMPTS:
-        p.answer_prompt(prompt, reply)
+    for prompt, reply in (("namePrompt", "Fay Ng"), ("folderQuestion", ""), ("assignmentPrompt", "5")):
+        p.answer_prompt(TEXTS[prompt], reply)
     j.window = p.main_window()
     master, notes = "masterFile_Fay_Ng.txt", "notes_Fay_Ng.txt"
     send = "send_%sFay_Ng.txt" % datetime.datetime.now().strftime("%m%d")
@@ -201,15 +193,16 @@ def journey(j):
 
     words = "v = 21 m / 3 s = 7 m/s"
     j.type_answer(words)
-    rated = b"confidence assessment:  2" + CRLF + CLOSE + CRLF
-    j.failing_filing("ctrl+Return", words, j.path(send), "write", "ENOSPC", "No space left on device", CONFIDENCE,
-                     {master: rated, send: rated})
+    close = TEXTS.line("closingSeparator")
+    rated = TEXTS.line("confidenceLine", reply="2") + CRLF + close + CRLF
+    j.failing_filing("ctrl+Return", words, j.path(send), "write", "ENOSPC", "No space left on device",
+                     TEXTS["confidencePrompt"], TEXTS["responseRecord"], {master: rated, send: rated})
 
     note = "check the units first"
     j.type_answer(note)
-    pad = CLOSE + b" " * 7
+    pad = close + b" " * 7
     j.failing_filing("ctrl+shift+s", note, j.path(notes), "fsync", "EIO", "Input/output error", None,
-                     {master: CLOSE + CRLF, send: pad, notes: pad})
+                     TEXTS["noteRecord"], {master: close + CRLF, send: pad, notes: pad})
 
     j.click(QUIT_BUTTON)
     if p.wait_exit() != 0:
@@ -220,8 +213,11 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--program", required=True, help="the built tolvanex executable")
     parser.add_argument("--output", required=True, help="where the program's output and strace logs go")
+    parser.add_argument("--texts", help="the program's texts (default: generated/texts.json beside the program)")
     args = parser.parse_args()
     args.program = os.path.abspath(args.program)
+    global TEXTS
+    TEXTS = ProgramTexts(args.texts or default_path(args.program))
     missing = missing_tools() + [tool for tool in ("strace",) if shutil.which(tool) is None]
     if missing:
         print("skipped: missing tools: %s (tools/common.sh installs them)" % ", ".join(missing), file=sys.stderr)

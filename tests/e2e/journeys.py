@@ -19,6 +19,7 @@ import time
 import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from programtexts import ProgramTexts, default_path  # noqa: E402
 from xsession import DriveError, Program, XServer, missing_tools, wait_until  # noqa: E402
 
 # The client area and the controls, in pixels (x, y, width, height).
@@ -37,35 +38,27 @@ CONTROLS = {
 }
 FRAMED = [name for name in CONTROLS if name != "Picture1"]
 
-OPEN = b"......!!!!!!!!..................................."
-CLOSE = b"." * 49
-PAD = CLOSE + b" " * 7
 BLANKS = b" " * 36
 CRLF = b"\r\n"
 
-PROMPTS = {
-    "name": "Your full name:  ",
-    "folder": "Enter 1 if you want to change the folder to which your files will be written.  The current "
-              "default folder is c:\\tolvanex.  If you wish to use this folder, just hit the Enter key",
-    "path": "You have chosen to change the folder to which your files will be written on your hard drive from "
-            "the default c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the "
-            "Enter key to retain the default path.",
-    "assignment": "Assignment Number:  ",
-    "confidence": "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have "
-                  "no confidence in your answer, 1 means you have some confidence, 2 means you are pretty "
-                  "confident and 3 means you are certain of your answer:",
-    "critique": "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique was "
-                "necessary on this question but was not given, 1 indicates that self-critique was necessary but "
-                "the given self-critique was not adequate, 2 indicates that self-critique was necessary and was "
-                "mostly adequate, and 3 indicates that either self-critique was not necessary or that after "
-                "reading the solution everything was completely obvious so you skipped the self-critique.",
-}
-RESPONSE_PROMPT = (
-    "Enter, as appropriate, an answer to the question, a critique of your answer in response to a given answer, "
-    "your insights regarding the situation at this point, notes to yourself, or just an OK.\n\nAlways critique "
-    "your solutions by describing any insights you had or errors you makde, and by explaining how you can make use "
-    "of the insight or how you now know how to avoid certain errors.  Also pose for the instructor any question or "
-    "questions that you have related to the problem or series of problems.")
+# The program's texts (generated/texts.json), set by main() before any journey runs.
+TEXTS = None
+OPEN = CLOSE = PAD = None
+PROMPTS = {}
+RESPONSE_PROMPT = None
+
+
+def use_texts(texts):
+    global TEXTS, OPEN, CLOSE, PAD, RESPONSE_PROMPT
+    TEXTS = texts
+    OPEN = texts.line("openingSeparator")
+    CLOSE = texts.line("closingSeparator")
+    PAD = CLOSE + b" " * 7
+    PROMPTS.update(name=texts["namePrompt"], folder=texts["folderQuestion"], path=texts["pathPrompt"],
+                   assignment=texts["assignmentPrompt"], confidence=texts["confidencePrompt"],
+                   critique=texts["selfCritiquePrompt"])
+    # As the answer box shows it: its line breaks as the box gives them back when copied.
+    RESPONSE_PROMPT = texts["responsePrompt"].replace("\r\n", "\n")
 
 
 # --- The course content, read the way the bank is built from it -----------------------------
@@ -344,21 +337,21 @@ class Journey:
             read_bytes(self.path(filename))), 10, what)
 
     def heading(self, assignment, header):
-        return [Pattern("filler line", FILLER), CRLF + b"assignment #" + assignment.encode() + CRLF
-                + header.encode() + CRLF + b"Physics I" + CRLF, self.clock.date(), CRLF]
+        return [Pattern("filler line", FILLER), CRLF + TEXTS.line("assignmentLine", number=assignment) + CRLF
+                + header.encode() + CRLF + TEXTS.line("courseTitle") + CRLF, self.clock.date(), CRLF]
 
     def response(self, number, shown, text, rating, master):
         """A filed response as the master file (master=True) or the send file has it."""
         parts = [OPEN + CRLF + BLANKS, self.clock.time(), CRLF]
         if master:
-            parts.append(CRLF + CRLF + b"`questionNumber " + number.encode() + b" " + CRLF)
-        parts.append(filed(shown) + CRLF + OPEN + CRLF + b"RESPONSE -->  " + CRLF
+            parts.append(CRLF + CRLF + TEXTS.line("questionNumberMarker") + b" " + number.encode() + b" " + CRLF)
+        parts.append(filed(shown) + CRLF + OPEN + CRLF + TEXTS.line("responseLine") + CRLF
                      + filed(text) + CRLF + rating.encode() + CRLF + CLOSE + CRLF)
         return parts
 
     def note(self, shown, text, master):
         parts = [OPEN + CRLF + BLANKS, self.clock.time(), CRLF + BLANKS, self.clock.date(), self.clock.time(),
-                 CRLF + filed(shown) + CRLF + OPEN + CRLF + b"NOTES -------> " + filed(text) + CRLF]
+                 CRLF + filed(shown) + CRLF + OPEN + CRLF + TEXTS.line("notesEntry", words="") + filed(text) + CRLF]
         parts.append(CLOSE + CRLF if master else PAD)
         return parts
 
@@ -420,7 +413,7 @@ def journey_mouse(j):
     j.type_answer("About 7 m/s")
     j.click("cmd_enter_response")
     j.program.answer_prompt(PROMPTS["confidence"], "2")
-    j.wait_file(send, lambda d: d.endswith(b"confidence assessment:  2\r\n" + CLOSE + CRLF), "the response")
+    j.wait_file(send, lambda d: d.endswith(TEXTS.line("confidenceLine", reply="2") + CRLF + CLOSE + CRLF), "the response")
     j.expect_empty_boxes()
 
     j.click("cmdNextQuestion")
@@ -428,7 +421,7 @@ def journey_mouse(j):
     j.type_answer(CRITIQUE)
     j.click("cmd_enter_response")
     j.program.answer_prompt(PROMPTS["critique"], "3")
-    j.wait_file(send, lambda d: d.endswith(b"self critique assessment: 3\r\n" + CLOSE + CRLF), "the critique")
+    j.wait_file(send, lambda d: d.endswith(TEXTS.line("selfCritiqueLine", reply="3") + CRLF + CLOSE + CRLF), "the critique")
     j.expect_empty_boxes()
 
     j.type_answer(NOTE, paste=True)
@@ -439,7 +432,7 @@ def journey_mouse(j):
 
     # "display notes" puts the notes file, its lines run together, after the last entry.
     j.click("cmd_display_note_file")
-    shown_notes = "NOTES -------> " + NOTE + "".join(file_lines(cp1252_text(read_bytes(j.path(notes)))))
+    shown_notes = TEXTS.fill("notesEntry", words=NOTE) + "".join(file_lines(cp1252_text(read_bytes(j.path(notes)))))
     j.expect_box("txt_question", shown_notes)
     # "display SEND file" adds the send file, each line on a line of its own.
     j.click("cmd_displayCumulativeText")
@@ -452,8 +445,8 @@ def journey_mouse(j):
     j.screenshot("files-shown")
     j.quit()
 
-    r1 = ("50001", question, "About 7 m/s", "confidence assessment:  2")
-    r2 = ("50001", answer, CRITIQUE, "self critique assessment: 3")
+    r1 = ("50001", question, "About 7 m/s", TEXTS.fill("confidenceLine", reply="2"))
+    r2 = ("50001", answer, CRITIQUE, TEXTS.fill("selfCritiqueLine", reply="3"))
     for filename, is_master in ((master, True), (send, False)):
         parts = list(heading) + j.response(*r1, is_master) + j.response(*r2, is_master)
         parts += j.note(answer, NOTE, is_master)
@@ -469,8 +462,9 @@ def journey_keyboard(j):
     p = j.program
     p.answer_prompt(PROMPTS["name"], "Cy Diaz")
     p.answer_prompt(PROMPTS["folder"], "")
-    p.answer_prompt(PROMPTS["assignment"], "019")
-    j.message("no-assignment-019", '"019"', "001 to 018")
+    missing = TEXTS.missing_assignment()
+    p.answer_prompt(PROMPTS["assignment"], missing)
+    j.message("no-assignment", '"%s"' % missing, "%s to %s" % (TEXTS.assignments[0], TEXTS.assignments[-1]))
     p.answer_prompt(PROMPTS["assignment"], "5")
     j.main_window()
     master, send, notes = "masterFile_Cy_Diaz.txt", j.clock.send_name("Cy_Diaz"), "notes_Cy_Diaz.txt"
@@ -495,7 +489,7 @@ def journey_keyboard(j):
     j.quit()
 
     for filename, is_master in ((master, True), (send, False)):
-        parts = list(heading) + j.response("50001", question, "21 m in 3 s", "confidence assessment:  1", is_master)
+        parts = list(heading) + j.response("50001", question, "21 m in 3 s", TEXTS.fill("confidenceLine", reply="1"), is_master)
         parts += j.note(answer, "units check", is_master)
         match_file(read_bytes(j.path(filename)), parts, filename)
     match_file(read_bytes(j.path(notes)), j.note(answer, "units check", False), notes)
@@ -560,7 +554,7 @@ def journey_keyboard_only(j):
     expect_focused_text(j, "the question box", question)
     j.keys("Tab", "Tab", "Tab", "space")  # answer box, "Next Question / Answer", "Enter Response"
     keyboard_prompt(j, "2")
-    j.wait_file(send, lambda d: d.endswith(b"confidence assessment:  2\r\n" + CLOSE + CRLF), "the response")
+    j.wait_file(send, lambda d: d.endswith(TEXTS.line("confidenceLine", reply="2") + CRLF + CLOSE + CRLF), "the response")
     j.expect_empty_boxes()
 
     # After "Enter Response" the focus is on "Next Question / Answer": Enter pages on at once.
@@ -574,7 +568,7 @@ def journey_keyboard_only(j):
     expect_focused_text(j, "the question box", answer.replace("\r\n", "\n"))
     j.keys("Tab", "ctrl+Return")
     keyboard_prompt(j, "3", key="Escape")  # Cancel: the rating is empty
-    j.wait_file(send, lambda d: d.endswith(b"self critique assessment: \r\n" + CLOSE + CRLF), "the critique")
+    j.wait_file(send, lambda d: d.endswith(TEXTS.line("selfCritiqueLine", reply="") + CRLF + CLOSE + CRLF), "the critique")
     j.expect_empty_boxes()
 
     # A note, pasted into the answer box (one Shift+Tab back), filed five Tabs on with "Save as Notes".
@@ -591,7 +585,7 @@ def journey_keyboard_only(j):
     # The focus stays in the answer box; backwards round the tab order to "display notes" (Enter),
     # which leaves the focus in the question box on what it shows.
     j.keys(*["shift+Tab"] * 7, "Return")
-    shown_notes = "NOTES -------> " + KEY_NOTE + "".join(file_lines(cp1252_text(read_bytes(j.path(notes)))))
+    shown_notes = TEXTS.fill("notesEntry", words=KEY_NOTE) + "".join(file_lines(cp1252_text(read_bytes(j.path(notes)))))
     expect_focused_text(j, "the question box", shown_notes)
     j.keys(*["shift+Tab"] * 7, "space")  # "display SEND file"
     send_lines = file_lines(cp1252_text(read_bytes(j.path(send))))
@@ -602,8 +596,8 @@ def journey_keyboard_only(j):
     if status != 0:
         raise DriveError("the program ended with status %d" % status)
 
-    r1 = ("50001", question, "About 7 m/s", "confidence assessment:  2")
-    r2 = ("50001", answer, CRITIQUE, "self critique assessment: ")
+    r1 = ("50001", question, "About 7 m/s", TEXTS.fill("confidenceLine", reply="2"))
+    r2 = ("50001", answer, CRITIQUE, TEXTS.fill("selfCritiqueLine", reply=""))
     for filename, is_master in ((master, True), (send, False)):
         parts = list(heading) + j.response(*r1, is_master) + j.response(*r2, is_master)
         parts += j.note(answer, KEY_NOTE, is_master)
@@ -688,10 +682,12 @@ def journey_unwritable(j):
     with open(j.folder, "w") as f:
         f.write("in the way\n")
     j.click("cmd_enter_response")
-    j.message("folder-is-a-file", "could not be saved", "c:\\tolvanex\\masterFile_Eve_Fox.txt", "Not a directory")
+    p.answer_prompt(PROMPTS["confidence"], "1")  # the rating is asked before the files are touched
+    j.message("folder-is-a-file", TEXTS.fill("notSaved", record=TEXTS["responseRecord"]),
+              "c:\\tolvanex\\masterFile_Eve_Fox.txt", "Not a directory")
     j.expect_box("txt_answer", words)
     j.expect_box("txt_question", question)
-    j.no_dialog_open()  # no rating is asked for a response that was not filed
+    j.no_dialog_open()
     j.screenshot("kept-after-failure")
     os.remove(j.folder)
     os.rename(away, j.folder)
@@ -700,6 +696,7 @@ def journey_unwritable(j):
     os.rename(j.path(send), j.path(send) + ".away")
     os.mkdir(j.path(send))
     j.click("cmd_enter_response")
+    p.answer_prompt(PROMPTS["confidence"], "1")
     j.message("send-file-is-a-folder", "c:\\tolvanex\\" + send, "Is a directory")
     j.expect_box("txt_answer", words)
     os.rmdir(j.path(send))
@@ -716,7 +713,7 @@ def journey_unwritable(j):
     j.quit()
     heading = j.heading("005", header)
     for filename, is_master in ((master, True), (send, False)):
-        parts = list(heading) + j.response("50001", question, words, "confidence assessment:  2", is_master)
+        parts = list(heading) + j.response("50001", question, words, TEXTS.fill("confidenceLine", reply="2"), is_master)
         match_file(read_bytes(j.path(filename)), parts, filename)
     expect_folder(j, {master, send})
 
@@ -826,9 +823,11 @@ def main():
     parser.add_argument("--program", required=True, help="the built tolvanex executable")
     parser.add_argument("--content", required=True, help="the course content folder (src/core/bank/content)")
     parser.add_argument("--output", required=True, help="where screenshots and logs go")
+    parser.add_argument("--texts", help="the program's texts (default: generated/texts.json beside the program)")
     parser.add_argument("journeys", nargs="*", default=list(JOURNEYS), help=", ".join(JOURNEYS))
     args = parser.parse_args()
     args.program, args.content = os.path.abspath(args.program), os.path.abspath(args.content)
+    use_texts(ProgramTexts(args.texts or default_path(args.program)))
     missing = missing_tools()
     if missing:
         # Reported to CTest as skipped, not failed: a bare build without these tools can still test.

@@ -198,29 +198,105 @@ std::filesystem::path freshHome()
 
 } // namespace
 
-DrillHarness::DrillHarness(const BankContent& content)
+FakeServices::FakeServices()
     : home(freshHome())
     , files(home)
-    , drill(Services { prompter, messages, clock, random, files }, view, content)
 {
 }
 
-DrillHarness::~DrillHarness()
+FakeServices::~FakeServices()
 {
     std::error_code ignored;
     std::filesystem::permissions(folder(), std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(home, ignored);
 }
 
-bool DrillHarness::start(const std::string& name, const std::string& assignment)
+void FakeServices::replyAtStartUp(const std::string& typed, const std::string& assignment)
 {
-    prompter.reply(name);
+    name = typed;
+    prompter.reply(typed);
     prompter.reply("");
     prompter.reply(assignment);
-    return !ends([this] { drill.load(); });
 }
 
-bool DrillHarness::ends(const std::function<void()>& handler)
+std::filesystem::path FakeServices::master() const
+{
+    return folder() / utf8Path("masterFile_" + namePartOf(name) + ".txt");
+}
+
+std::filesystem::path FakeServices::send() const
+{
+    const std::string date = dateText(clock.time);
+    return folder() / utf8Path("send_" + date.substr(0, 2) + date.substr(3, 2) + namePartOf(name) + ".txt");
+}
+
+std::filesystem::path FakeServices::notes() const
+{
+    return folder() / utf8Path("notes_" + namePartOf(name) + ".txt");
+}
+
+void Boxes::show(const Outcome& outcome)
+{
+    if (outcome.clearQuestion)
+        question.clear();
+    question += outcome.addToQuestion;
+    if (outcome.answer)
+        answer = *outcome.answer;
+    last = outcome;
+}
+
+DrillHarness::DrillHarness(const BankContent& content)
+    : drill(services(), content)
+{
+}
+
+bool DrillHarness::start(const std::string& typed, const std::string& assignment)
+{
+    replyAtStartUp(typed, assignment);
+    return load();
+}
+
+bool DrillHarness::load()
+{
+    return !ends([this] { boxes.show(drill.load()); });
+}
+
+bool StartUpHarness::start(const std::string& typed, const std::string& assignment)
+{
+    replyAtStartUp(typed, assignment);
+    return load();
+}
+
+bool StartUpHarness::load()
+{
+    return !ends([this] { setup = StartUp(services(), m_content).load(bank); });
+}
+
+bool clickOn(Drill& drill, Boxes& boxes, Button button)
+{
+    return ends([&] {
+        switch (button) {
+        case Button::NextQuestion:
+            return boxes.show(drill.nextQuestion(boxes.question, boxes.answer));
+        case Button::EnterResponse:
+            return boxes.show(drill.enterResponse(boxes.answer));
+        case Button::SaveAsNotes:
+            return boxes.show(drill.saveAsNotes(boxes.answer));
+        case Button::DisplayNotes:
+            return boxes.show(drill.displayNotes());
+        case Button::DisplaySendFile:
+            return boxes.show(drill.displaySendFile());
+        case Button::ClearBox:
+            return boxes.show(drill.clearBox());
+        case Button::NextPicture:
+            return boxes.show(drill.nextPicture());
+        case Button::Quit:
+            drill.quit();
+        }
+    });
+}
+
+bool ends(const std::function<void()>& handler)
 {
     try {
         handler();
@@ -228,22 +304,6 @@ bool DrillHarness::ends(const std::function<void()>& handler)
         return true;
     }
     return false;
-}
-
-std::filesystem::path DrillHarness::master() const
-{
-    return folder() / utf8Path("masterFile_" + drill.state().namePart + ".txt");
-}
-
-std::filesystem::path DrillHarness::send() const
-{
-    const std::string date = dateText(clock.time);
-    return folder() / utf8Path("send_" + date.substr(0, 2) + date.substr(3, 2) + drill.state().namePart + ".txt");
-}
-
-std::filesystem::path DrillHarness::notes() const
-{
-    return folder() / utf8Path("notes_" + drill.state().namePart + ".txt");
 }
 
 } // namespace tolvanex::testing

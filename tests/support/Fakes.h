@@ -101,25 +101,6 @@ public:
     HomeDriveFileSystem real;
 };
 
-class FakeView : public DrillView {
-public:
-    std::string questionText() override { return question; }
-    void setQuestionText(const std::string& text) override { question = text; }
-    void appendToQuestion(const std::string& tail) override { question += tail; }
-    std::string answerText() override { return answer; }
-    void setAnswerText(const std::string& text) override { answer = text; }
-    void setPictureScale(double width, double height) override
-    {
-        scaleWidth = width;
-        scaleHeight = height;
-    }
-
-    std::string question;
-    std::string answer = " ";
-    double scaleWidth = 0;
-    double scaleHeight = 0;
-};
-
 // Paths from and to UTF-8 texts, whatever code page the system's narrow paths use.
 std::filesystem::path utf8Path(const std::string& text);
 std::string utf8Of(const std::filesystem::path& path);
@@ -128,21 +109,46 @@ std::string utf8Of(const std::filesystem::path& path);
 std::string fileBytes(const std::filesystem::path& path);
 bool fileExists(const std::filesystem::path& path);
 
-// A drill with scripted services over a fresh temporary home folder (removed afterwards).
-class DrillHarness {
+// The program's end, counted.
+class CountingExit : public ProgramExit {
 public:
-    // A drill over the given course (the real one unless a test brings a small one).
-    explicit DrillHarness(const BankContent& content = builtInContent());
-    ~DrillHarness();
+    void exitProgram() override { ++exits; }
+    int exits = 0;
+};
 
-    // Answers the start-up prompts (name, folder question, assignment number) and loads.
-    // Returns false when the program ended during start-up.
-    bool start(const std::string& name, const std::string& assignment);
+// Each beep noted: with a counting generator, by the number of values drawn when it sounded.
+class CountingBeeper : public Beeper {
+public:
+    explicit CountingBeeper(const CountingRandom* random = nullptr)
+        : m_random(random)
+    {
+    }
+    void beep() override { drawsAtBeep.push_back(m_random ? m_random->draws : 0); }
+    std::vector<int> drawsAtBeep;
 
-    // Runs a handler; true when it ended the program.
-    bool ends(const std::function<void()>& handler);
+private:
+    const CountingRandom* m_random;
+};
 
-    // Native paths of the run's files in the default folder.
+// Every service scripted or observed, with the files in a fresh temporary home folder that stands
+// for drive c: (removed afterwards).
+struct FakeServices {
+    FakeServices();
+    ~FakeServices();
+    FakeServices(const FakeServices&) = delete;
+    FakeServices& operator=(const FakeServices&) = delete;
+    Services services() { return servicesWith(); }
+    // The same, with some services a test brings itself instead.
+    Services servicesWith(
+        Prompter* otherPrompter = nullptr, MessageService* otherMessages = nullptr, FileSystem* otherFiles = nullptr)
+    {
+        return { otherPrompter ? *otherPrompter : prompter, otherMessages ? *otherMessages : messages, clock, random,
+            otherFiles ? *otherFiles : files, beeper, exit };
+    }
+    // Answers the start-up prompts: the name, Enter at the folder question, the assignment.
+    void replyAtStartUp(const std::string& name, const std::string& assignment);
+
+    // The default folder on disk, and the run's files in it for the name given at start-up.
     std::filesystem::path folder() const { return home / "tolvanex"; }
     std::filesystem::path master() const;
     std::filesystem::path send() const;
@@ -154,8 +160,74 @@ public:
     FixedClock clock;
     CountingRandom random;
     TestFileSystem files;
-    FakeView view;
+    CountingBeeper beeper { &random };
+    CountingExit exit;
+    // The name last given at start-up, as typed.
+    std::string name;
+};
+
+// The two text boxes as the window keeps them: a click's outcome shown on them.
+struct Boxes {
+    void show(const Outcome& outcome);
+    std::string question;
+    std::string answer = " ";
+    // The outcome shown last.
+    Outcome last;
+};
+
+// The buttons of the window that reach the drill.
+enum class Button {
+    NextQuestion,
+    EnterResponse,
+    SaveAsNotes,
+    DisplayNotes,
+    DisplaySendFile,
+    ClearBox,
+    NextPicture,
+    Quit
+};
+
+// Clicks a button as the window does: what the boxes hold goes in, the outcome is shown on them.
+// True when the click ended the program (the boxes then stay as they were).
+bool clickOn(Drill& drill, Boxes& boxes, Button button);
+// Runs a handler; true when it ended the program.
+bool ends(const std::function<void()>& handler);
+
+// A drill over scripted services and boxes, clicked as the window clicks it.
+class DrillHarness : public FakeServices {
+public:
+    // A drill over the given course (the real one unless a test brings a small one).
+    explicit DrillHarness(const BankContent& content = builtInContent());
+
+    // Answers the start-up prompts (name, folder question, assignment number) and loads.
+    // Returns false when the program ended during start-up.
+    bool start(const std::string& name, const std::string& assignment);
+    // Loads with the replies already scripted; false when the program ended during start-up.
+    bool load();
+    bool click(Button button) { return clickOn(drill, boxes, button); }
+    bool ends(const std::function<void()>& handler) { return testing::ends(handler); }
+
     Drill drill;
+    Boxes boxes;
+};
+
+// Start-up alone, over scripted services: the dialogue, the bank filled and the heading block.
+class StartUpHarness : public FakeServices {
+public:
+    explicit StartUpHarness(const BankContent& content = builtInContent())
+        : m_content(content)
+    {
+    }
+    // Answers the start-up prompts and loads; false when the program ended during start-up.
+    bool start(const std::string& name, const std::string& assignment);
+    // Loads with the replies already scripted.
+    bool load();
+
+    QuestionBank bank;
+    RunSetup setup;
+
+private:
+    const BankContent& m_content;
 };
 
 } // namespace tolvanex::testing

@@ -1,5 +1,7 @@
 #include "core/bank/QuestionBank.h"
 
+#include "core/text/Text.h"
+
 namespace tolvanex {
 
 SubscriptOutOfRange::SubscriptOutOfRange(long index)
@@ -64,6 +66,26 @@ void loadBank(QuestionBank& bank, long& lineCursor, const BankContent& content)
             throw SubscriptOutOfRange(lineCursor);
         bank.storeParts(lineCursor, content.parts.subspan(stored.firstPart, stored.partCount));
     }
+}
+
+std::optional<long> findAssignmentHeader(const QuestionBank& bank, const std::string& assignmentNumber)
+{
+    const std::string wanted = assignmentNumber + ".";
+    for (long index = 1; index <= QuestionBank::kLastIndex; ++index) {
+        if (firstChars(bank.line(index), 4) == wanted)
+            return index;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> assignmentNumbers(const QuestionBank& bank)
+{
+    std::vector<std::string> numbers;
+    for (long index = 1; index <= QuestionBank::kLastIndex; ++index) {
+        if (isHeaderLine(bank.line(index)))
+            numbers.emplace_back(bank.line(index).substr(0, 3));
+    }
+    return numbers;
 }
 
 } // namespace tolvanex

@@ -2,6 +2,7 @@
 
 #include "core/bank/BankContent.h"
 
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -24,7 +25,6 @@ private:
 class QuestionBank {
 public:
     static constexpr long kLastIndex = 5000;
-    static constexpr long kFilledLines = 582;
 
     QuestionBank();
 
@@ -42,5 +42,12 @@ private:
 // Fills the bank in content order: the cursor is advanced before each store, so with the cursor
 // at 0 the first line lands at index 1; parts of a line are appended at the same index.
 void loadBank(QuestionBank& bank, long& lineCursor, const BankContent& content = builtInContent());
+
+// The index of the chosen assignment's header line: the first line from index 1 on whose first
+// four characters are the assignment number and "."; nothing when no line is.
+std::optional<long> findAssignmentHeader(const QuestionBank& bank, const std::string& assignmentNumber);
+
+// The numbers of the assignments the bank holds ("001", "002", ...), in bank order.
+std::vector<std::string> assignmentNumbers(const QuestionBank& bank);
 
 } // namespace tolvanex

@@ -1,20 +1,57 @@
 #include "core/drill/Drill.h"
 
-#include "core/recording/Coding.h"
-
 namespace tolvanex {
 
-Drill::Drill(const Services& services, DrillView& view, const BankContent& content)
+Drill::Drill(const Services& services, const BankContent& content)
     : m_services(services)
-    , m_startUp(services, view, m_state, m_bank, content)
-    , m_reader(view, m_state, m_bank)
-    , m_recorder(services, view, m_state)
+    , m_content(content)
+    , m_reader(m_bank, m_setup)
+    , m_recorder(services, m_setup)
 {
 }
 
-std::string Drill::makeCodeLine(float codeNbr)
+Outcome Drill::load()
 {
-    return tolvanex::makeCodeLine(codeNbr, m_services.random);
+    m_setup = StartUp(m_services, m_content).load(m_bank);
+    m_reader.start();
+    return Outcome {};
+}
+
+Outcome Drill::nextQuestion(const std::string& question, const std::string& answer)
+{
+    Outcome outcome = m_reader.nextQuestion(answer, m_answerKept);
+    m_recorder.setEntryText(question + outcome.addToQuestion);
+    return outcome;
+}
+
+Outcome Drill::enterResponse(const std::string& answer)
+{
+    return afterFiling(m_recorder.enterResponse(answer, m_reader.block()));
+}
+
+Outcome Drill::saveAsNotes(const std::string& answer)
+{
+    return afterFiling(m_recorder.saveAsNotes(answer, m_reader.block()));
+}
+
+Outcome Drill::clearBox()
+{
+    m_answerKept = false;
+    return m_recorder.clearBox();
+}
+
+Outcome Drill::nextPicture()
+{
+    m_reader.nextPicture();
+    return Outcome {};
+}
+
+Outcome Drill::afterFiling(Outcome outcome)
+{
+    if (outcome.filed == Filed::Response || outcome.filed == Filed::Note)
+        m_reader.answered();
+    m_answerKept = outcome.filed == Filed::Kept;
+    return outcome;
 }
 
 } // namespace tolvanex

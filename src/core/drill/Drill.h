@@ -1,13 +1,14 @@
 #pragma once
 
-// The drill behind the main window: one run's state, and the click handlers that the window
-// forwards to it. It owns the state and the bank and hands them to the parts that do the work;
-// it has no windowing toolkit in it.
+// The drill behind the main window: one run, and the click handlers that the window forwards to
+// it. Each handler takes what the boxes hold as values and returns what they show next (Outcome);
+// the drill hands the values each part needs of another across, and has no windowing toolkit in it.
 
 #include "core/bank/QuestionBank.h"
+#include "core/platform/Services.h"
 #include "core/reader/QuestionReader.h"
 #include "core/recording/Recorder.h"
-#include "core/run/RunState.h"
+#include "core/run/Run.h"
 #include "core/startup/StartUp.h"
 
 #include <string>
@@ -18,39 +19,37 @@ class Drill {
 public:
     // content: the course the bank is filled from at start-up; the built-in course unless a test
     // brings its own.
-    Drill(const Services& services, DrillView& view, const BankContent& content = builtInContent());
+    explicit Drill(const Services& services, const BankContent& content = builtInContent());
     Drill(const Drill&) = delete;
     Drill& operator=(const Drill&) = delete;
 
-    // Load event: course title, start-up dialogue, positioning at the assignment with the heading
-    // block. Throws ProgramEnded when the student cancels a second chance.
-    void load() { m_startUp.load(); }
+    // Load event: start-up dialogue, positioning at the assignment with the heading block. Throws
+    // ProgramEnded when the student cancels a second chance.
+    Outcome load();
 
-    // The window's buttons.
-    void cmdNextQuestionClick() { m_reader.nextQuestion(); }
-    void enterResponseClick() { m_recorder.enterResponse(); }
-    void saveAsNotesClick() { m_recorder.saveAsNotes(); }
-    void displayNotesClick() { m_recorder.displayNotes(); }
-    void displaySendFileClick() { m_recorder.displaySendFile(); }
-    void clearBoxClick() { m_recorder.clearBox(); }
-    void nextPictureClick() { m_reader.nextPicture(); }
-    void quitClick() { endProgram(); }
-
-    void readNextQuestion() { m_reader.readNextQuestion(); }
-    void runRoutine(const std::string& routine) { m_reader.runRoutine(routine); }
-    std::string makeCodeLine(float codeNbr);
-
-    DrillState& state() { return m_state; }
-    const DrillState& state() const { return m_state; }
-    QuestionBank& bank() { return m_bank; }
+    // The window's buttons. question, answer: what the two boxes hold at the click.
+    Outcome nextQuestion(const std::string& question, const std::string& answer);
+    Outcome enterResponse(const std::string& answer);
+    Outcome saveAsNotes(const std::string& answer);
+    Outcome displayNotes() { return m_recorder.displayNotes(); }
+    Outcome displaySendFile() { return m_recorder.displaySendFile(); }
+    Outcome clearBox();
+    Outcome nextPicture();
+    [[noreturn]] void quit() { endProgram(); }
 
 private:
+    // A filing's outcome, passed on: a filed block is answered, and words a failed filing kept
+    // stay in the answer box when the student pages on.
+    Outcome afterFiling(Outcome outcome);
+
     Services m_services;
-    DrillState m_state;
+    const BankContent& m_content;
     QuestionBank m_bank;
-    StartUp m_startUp;
+    RunSetup m_setup;
     QuestionReader m_reader;
     Recorder m_recorder;
+    // The answer box holds words a filing could not take: paging on leaves them there.
+    bool m_answerKept = false;
 };
 
 } // namespace tolvanex

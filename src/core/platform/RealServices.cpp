@@ -1,10 +1,13 @@
 #include "core/platform/RealServices.h"
 
+#include "core/platform/SystemAppendFile.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -108,12 +111,11 @@ int syncFolderOf(const std::string& file)
     return synced;
 }
 
-class LocalAppendFile : public AppendFile {
+class LocalAppendFile : public SystemAppendFile {
 public:
-    LocalAppendFile(std::string path, int fd, bool created)
-        : m_path(std::move(path))
+    LocalAppendFile(std::string path, std::string native, int fd, bool created)
+        : SystemAppendFile(std::move(path), std::move(native), created)
         , m_fd(fd)
-        , m_created(created)
     {
     }
     ~LocalAppendFile() override
@@ -122,47 +124,35 @@ public:
             ::close(m_fd);
     }
 
-    void write(std::string_view bytes) override
-    {
-        while (!bytes.empty()) {
-            const auto done = ::write(m_fd, bytes.data(), bytes.size());
-            if (done < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw FileError(m_path, systemReason(errno), m_native);
-            }
-            if (done == 0)
-                throw FileError(m_path, "the disk accepted no more data", m_native);
-            bytes.remove_prefix(static_cast<std::size_t>(done));
-        }
-    }
-
-    void commit() override
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        const int synced = ::fsync(fd);
-        const int syncError = errno;
-        const int closed = ::close(fd);
-        const int closeError = errno;
-        if (synced != 0)
-            throw FileError(m_path, systemReason(syncError), m_native);
-        if (closed != 0)
-            throw FileError(m_path, systemReason(closeError), m_native);
-        // A new file is only safely there once its folder entry is on disk too.
-        if (m_created) {
-            if (const int error = syncFolderOf(m_native); error != 0)
-                throw FileError(m_path, "its folder could not be put on disk: " + systemReason(error), m_native);
-        }
-    }
-
-    void setNative(std::string native) { m_native = std::move(native); }
-
 private:
-    std::string m_path;
-    std::string m_native;
+    std::size_t writeSome(std::string_view bytes) override
+    {
+        for (;;) {
+            const auto done = ::write(m_fd, bytes.data(), bytes.size());
+            if (done >= 0)
+                return static_cast<std::size_t>(done);
+            if (errno != EINTR)
+                fail(systemReason(errno));
+        }
+    }
+    void sync() override
+    {
+        if (::fsync(m_fd) != 0)
+            fail(systemReason(errno));
+    }
+    void close() override
+    {
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0)
+            fail(systemReason(errno));
+    }
+    void syncFolder() override
+    {
+        if (const int error = syncFolderOf(m_native); error != 0)
+            fail("its folder could not be put on disk: " + systemReason(error));
+    }
+
     int m_fd;
-    bool m_created;
 };
 
 } // namespace
@@ -192,9 +182,7 @@ std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& pa
     const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         throw FileError(path, systemReason(errno), native);
-    auto file = std::make_unique<LocalAppendFile>(path, fd, !existed);
-    file->setNative(native);
-    return file;
+    return std::make_unique<LocalAppendFile>(path, native, fd, !existed);
 }
 
 std::string LocalFileSystem::readAll(const std::string& path)

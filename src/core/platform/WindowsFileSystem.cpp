@@ -6,6 +6,7 @@
 #ifdef _WIN32
 
 #include "core/platform/RealServices.h"
+#include "core/platform/SystemAppendFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -200,46 +201,36 @@ void flushFolderOf(const std::string& path)
         ::FlushFileBuffers(handle.get());
 }
 
-class WindowsAppendFile : public AppendFile {
+class WindowsAppendFile : public SystemAppendFile {
 public:
     WindowsAppendFile(std::string path, HANDLE handle, bool created)
-        : m_path(std::move(path))
+        : SystemAppendFile(path, path, created)
         , m_file(handle)
-        , m_created(created)
     {
-    }
-
-    void write(std::string_view bytes) override
-    {
-        while (!bytes.empty()) {
-            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-            DWORD written = 0;
-            if (!::WriteFile(m_file.get(), bytes.data(), chunk, &written, nullptr))
-                fail(m_path, ::GetLastError());
-            if (written == 0)
-                throw FileError(m_path, "the disk accepted no more data");
-            bytes.remove_prefix(std::min<std::size_t>(written, bytes.size()));
-        }
-    }
-
-    void commit() override
-    {
-        const bool flushed = ::FlushFileBuffers(m_file.get()) != 0;
-        const DWORD flushError = ::GetLastError();
-        const bool closed = m_file.close();
-        const DWORD closeError = ::GetLastError();
-        if (!flushed)
-            fail(m_path, flushError);
-        if (!closed)
-            fail(m_path, closeError);
-        if (m_created)
-            flushFolderOf(m_path);
     }
 
 private:
-    std::string m_path;
+    std::size_t writeSome(std::string_view bytes) override
+    {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(m_file.get(), bytes.data(), chunk, &written, nullptr))
+            tolvanex::fail(m_path, ::GetLastError());
+        return written;
+    }
+    void sync() override
+    {
+        if (!::FlushFileBuffers(m_file.get()))
+            tolvanex::fail(m_path, ::GetLastError());
+    }
+    void close() override
+    {
+        if (!m_file.close())
+            tolvanex::fail(m_path, ::GetLastError());
+    }
+    void syncFolder() override { flushFolderOf(m_path); }
+
     Handle m_file;
-    bool m_created;
 };
 
 } // namespace

@@ -4,44 +4,47 @@
 
 namespace tolvanex {
 
-QuestionReader::QuestionReader(DrillView& view, DrillState& state, const QuestionBank& bank)
-    : m_view(view)
-    , m_state(state)
-    , m_bank(bank)
+QuestionReader::QuestionReader(const QuestionBank& bank, const RunSetup& setup)
+    : m_bank(bank)
+    , m_setup(setup)
 {
 }
 
-void QuestionReader::readNextQuestion()
+void QuestionReader::start()
 {
-    DrillState& s = m_state;
-    if (s.responsePromptFlag && !s.wordsKept)
-        m_view.setAnswerText(s.responsePrompt);
-    s.responsePromptFlag = false;
+    m_lineCursor = m_setup.headerLine;
+}
+
+bool QuestionReader::readNextQuestion(bool keepAnswer)
+{
+    const bool promptBack = m_responsePromptFlag && !keepAnswer;
+    m_responsePromptFlag = false;
     std::string text;
     while (text.empty()) {
         // Past the last line of the bank there is nothing more to read: the assignment is over.
-        if (s.lineCursor >= QuestionBank::kLastIndex)
+        if (m_lineCursor >= QuestionBank::kLastIndex)
             endProgram();
-        ++s.lineCursor;
-        const std::string& line = m_bank.line(s.lineCursor);
+        ++m_lineCursor;
+        const std::string& line = m_bank.line(m_lineCursor);
         if (isQuestionLine(line)) {
-            s.currentKind = LineKind::Question;
+            m_block.kind = LineKind::Question;
             text = line;
         } else if (isAnswerLine(line)) {
             text = line.substr(2);
-            s.currentKind = LineKind::Answer;
+            m_block.kind = LineKind::Answer;
         } else {
             text = line;
         }
     }
-    s.lastLineRead = text;
+    m_block.lastLineRead = text;
     if (lowerAscii(firstChars(text, 2)) == "`q")
-        s.questionNumber = plainNumber(numericValue(std::string_view(text).substr(2)));
+        m_block.questionNumber = plainNumber(numericValue(std::string_view(text).substr(2)));
     if (!isRoutineLine(text))
-        s.responsePromptFlag = true;
-    s.displayText = text;
-    if (firstChars(text, 3) == s.nextAssignmentNumber)
+        m_responsePromptFlag = true;
+    m_displayText = std::move(text);
+    if (firstChars(m_displayText, 3) == m_setup.nextAssignmentNumber)
         endProgram();
+    return promptBack;
 }
 
 std::string QuestionReader::remSpaces(const std::string& aLine)
@@ -60,19 +63,23 @@ std::string QuestionReader::routineName(const std::string& line) const
     return lowerAscii(remSpaces(line.size() > 9 ? line.substr(9) : std::string()));
 }
 
-void QuestionReader::nextQuestion()
+Outcome QuestionReader::nextQuestion(const std::string& answer, bool keepAnswer)
 {
-    DrillState& s = m_state;
-    readNextQuestion();
-    if (s.displayText.size() > 8 && isRoutineLine(s.displayText)) {
-        runRoutine(routineName(s.displayText));
-        s.displayText.clear();
-        readNextQuestion();
+    // The answer box is only ever given the response prompt here: the second reading after a
+    // routine line never asks for it, a routine line leaving the flag cleared.
+    bool promptBack = readNextQuestion(keepAnswer);
+    if (m_displayText.size() > 8 && isRoutineLine(m_displayText)) {
+        runRoutine(routineName(m_displayText));
+        m_displayText.clear();
+        promptBack = readNextQuestion(keepAnswer) || promptBack;
     }
-    s.displayText = bracesToBreaks(s.displayText);
-    m_view.appendToQuestion(s.displayText);
-    s.displayText.clear();
-    s.entryText = m_view.questionText();
+    Outcome outcome;
+    outcome.addToQuestion = bracesToBreaks(m_displayText);
+    m_displayText.clear();
+    if (promptBack)
+        outcome.answer = m_setup.responsePrompt;
+    outcome.focus = typingFocus(outcome.answer.value_or(answer), m_setup.responsePrompt);
+    return outcome;
 }
 
 std::string QuestionReader::bracesToBreaks(const std::string& text)
@@ -102,13 +109,13 @@ void QuestionReader::runRoutine(const std::string& routine)
 void QuestionReader::nextPicture()
 {
     for (long k = 1; k <= 2; ++k) {
-        const long index = m_state.lineCursor + k;
+        const long index = m_lineCursor + k;
         if (!QuestionBank::validIndex(index))
             continue;
         const std::string& line = m_bank.line(index);
         if (isRoutineLine(line)) {
             runRoutine(routineName(line));
-            m_state.lineCursor += k;
+            m_lineCursor += k;
         }
     }
 }

@@ -47,12 +47,14 @@ char32_t codePointOf(unsigned char byte)
     return byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : byte;
 }
 
-int byteOf(char32_t cp)
+int byteOf(char32_t cp, bool unassignedAsBytes)
 {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
         return static_cast<int>(cp);
+    // U+0080 to U+009F are no characters of the code page (its bytes 0x80 to 0x9F stand for
+    // others), so they are written as code points like every other character it lacks.
     for (int i = 0; i < 32; ++i) {
-        if (kHigh[i] == cp)
+        if (kHigh[i] == cp && (cp > 0xFF || unassignedAsBytes))
             return 0x80 + i;
     }
     return -1;
@@ -99,9 +101,7 @@ char32_t nextCodePoint(std::string_view text, std::size_t& at)
     return cp;
 }
 
-} // namespace
-
-std::string encodeCp1252(std::string_view utf8)
+std::string encode(std::string_view utf8, bool unassignedAsBytes)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -112,7 +112,7 @@ std::string encodeCp1252(std::string_view utf8)
             continue;
         }
         const char32_t cp = nextCodePoint(utf8, at);
-        const int byte = byteOf(cp);
+        const int byte = byteOf(cp, unassignedAsBytes);
         if (byte >= 0) {
             out += static_cast<char>(byte);
         } else {
@@ -122,6 +122,18 @@ std::string encodeCp1252(std::string_view utf8)
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string encodeCp1252(std::string_view utf8)
+{
+    return encode(utf8, false);
+}
+
+std::string encodeCp1252Made(std::string_view utf8)
+{
+    return encode(utf8, true);
 }
 
 std::string decodeCp1252(std::string_view bytes)

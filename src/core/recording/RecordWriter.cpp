@@ -1,8 +1,45 @@
 #include "core/recording/RecordWriter.h"
 
 #include "core/recording/Cp1252.h"
+#include "core/text/Text.h"
+#include "core/text/Texts.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
 
 namespace tolvanex {
+
+Record::Record(std::vector<std::string> paths)
+    : m_paths(std::move(paths))
+    , m_bytes(m_paths.size())
+{
+}
+
+void Record::line(std::size_t file, std::string_view text)
+{
+    std::string& bytes = m_bytes.at(file);
+    bytes += encodeCp1252(text);
+    bytes += "\r\n";
+}
+
+void Record::text(std::size_t file, std::string_view text)
+{
+    m_bytes.at(file) += encodeCp1252(text);
+}
+
+void Record::madeLine(std::size_t file, std::string_view text)
+{
+    std::string& bytes = m_bytes.at(file);
+    bytes += encodeCp1252Made(text);
+    bytes += "\r\n";
+}
+
+void Record::lineToAll(std::string_view text)
+{
+    for (std::size_t file = 0; file < m_paths.size(); ++file)
+        line(file, text);
+}
 
 FilingError::FilingError(const FileError& cause, std::vector<FileError> notRestored)
     : FileError(cause)
@@ -10,132 +47,93 @@ FilingError::FilingError(const FileError& cause, std::vector<FileError> notResto
 {
 }
 
-RecordWriter::RecordWriter(FileSystem& files, const std::vector<std::string>& paths)
-    : m_files(files)
-{
-    m_slots.reserve(paths.size());
-    try {
-        for (const std::string& path : paths) {
-            Slot slot;
-            slot.path = path;
-            slot.lengthBefore = files.fileLength(path);
-            m_slots.push_back(std::move(slot));
-            m_slots.back().file = files.openForAppend(path);
-        }
-    } catch (const FileError& error) {
-        fail(error);
-    }
-}
+namespace {
 
-RecordWriter::~RecordWriter()
-{
-    if (!m_finished) {
-        try {
-            rollBack();
-        } catch (...) {
-            // Nothing was written; at worst an empty file this record created stays behind.
-        }
-    }
-}
+// One file of a record on its way: its length before, and how far the writing got.
+struct Target {
+    const std::string& path;
+    // The length before this record; nothing when the record creates the file.
+    std::optional<std::uintmax_t> lengthBefore;
+    std::unique_ptr<AppendFile> file;
+    bool opened = false;
+    bool written = false;
+};
 
-void RecordWriter::line(std::size_t file, const std::string& text)
+// Puts every touched file back; the files that could not be, with the reason.
+std::vector<FileError> rollBack(FileSystem& files, std::vector<Target>& targets)
 {
-    m_slots.at(file).pending += encodeCp1252(text);
-    m_slots.at(file).pending += "\r\n";
-}
-
-void RecordWriter::text(std::size_t file, const std::string& text)
-{
-    m_slots.at(file).pending += encodeCp1252(text);
-}
-
-void RecordWriter::lineToAll(const std::string& text)
-{
-    for (std::size_t file = 0; file < m_slots.size(); ++file)
-        line(file, text);
-}
-
-void RecordWriter::commit()
-{
-    try {
-        for (Slot& slot : m_slots) {
-            slot.written = true;
-            slot.file->write(slot.pending);
-            slot.file->commit();
-        }
-    } catch (const FileError& error) {
-        fail(error);
-    }
-    m_finished = true;
-}
-
-bool RecordWriter::stillAsBefore(const Slot& slot)
-{
-    try {
-        return m_files.fileLength(slot.path) == slot.lengthBefore;
-    } catch (const FileError&) {
-        return false;
-    }
-}
-
-std::vector<FileError> RecordWriter::rollBack()
-{
-    m_finished = true;
     std::vector<FileError> notRestored;
-    for (Slot& slot : m_slots) {
-        const bool opened = slot.file != nullptr;
+    for (Target& target : targets) {
         // Closed first: a file is cut back or removed through a handle of its own.
-        slot.file.reset();
+        target.file.reset();
         try {
-            if (!slot.lengthBefore) {
-                if (opened)
-                    m_files.removeFile(slot.path);
-            } else if (slot.written) {
-                m_files.cutBack(slot.path, *slot.lengthBefore);
+            if (!target.lengthBefore) {
+                if (target.opened)
+                    files.removeFile(target.path);
+            } else if (target.written) {
+                files.cutBack(target.path, *target.lengthBefore);
             }
         } catch (const FileError& error) {
             // The files are only ever appended to: one that still has its old length (or is still
             // missing) holds what it held, even when the undo itself failed.
-            if (!stillAsBefore(slot))
+            bool asBefore = false;
+            try {
+                asBefore = files.fileLength(target.path) == target.lengthBefore;
+            } catch (const FileError&) {
+            }
+            if (!asBefore)
                 notRestored.push_back(error);
         }
     }
     return notRestored;
 }
 
-void RecordWriter::fail(const FileError& cause)
+} // namespace
+
+void writeRecord(FileSystem& files, const Record& record)
 {
-    throw FilingError(cause, rollBack());
+    std::vector<Target> targets;
+    targets.reserve(record.fileCount());
+    try {
+        for (std::size_t file = 0; file < record.fileCount(); ++file) {
+            targets.push_back({ record.path(file), files.fileLength(record.path(file)), nullptr });
+            targets.back().file = files.openForAppend(record.path(file));
+            targets.back().opened = true;
+        }
+        for (std::size_t file = 0; file < record.fileCount(); ++file) {
+            targets[file].written = true;
+            targets[file].file->write(record.bytes(file));
+            targets[file].file->commit();
+        }
+    } catch (const FileError& error) {
+        throw FilingError(error, rollBack(files, targets));
+    }
 }
 
 namespace {
 
 std::string fileAndReason(const FileError& error)
 {
-    std::string text = "File: " + error.systemPath();
+    std::string text = fill(texts::fileLine, { { "file", error.systemPath() } });
     if (error.systemPath() != error.path())
-        text += "\n(" + error.path() + " in this program)";
-    return text + "\nReason: " + error.reason();
+        text += "\n" + fill(texts::programsName, { { "path", error.path() } });
+    return text + "\n" + fill(texts::reasonLine, { { "reason", error.reason() } });
 }
 
 } // namespace
 
-void reportFileError(MessageService& messages, const FileError& error, const std::string& what)
+void reportFileError(MessageService& messages, const FileError& error, std::string_view what)
 {
-    messages.showMessage(what + "\n\n" + fileAndReason(error));
+    messages.showMessage(std::string(what) + "\n\n" + fileAndReason(error));
 }
 
 void reportFilingError(MessageService& messages, const FilingError& error, const FilingWords& words)
 {
     std::string text;
     if (error.restored()) {
-        text = words.record
-            + " could not be saved. Nothing of it is in your files: they are exactly as they were before.";
+        text = fill(texts::notSaved, { { "record", words.record } });
     } else {
-        text = words.record
-            + " was not saved whole, and what had been written of it could not all be taken back out. "
-              "These files may end in an unfinished record; before you send one, delete what follows "
-              "its last complete record:";
+        text = fill(texts::notSavedWhole, { { "record", words.record } });
         for (const FileError& file : error.notRestored())
             text += "\n" + file.systemPath() + " (" + file.reason() + ")";
     }

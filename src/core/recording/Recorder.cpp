@@ -4,26 +4,14 @@
 #include "core/recording/Cp1252.h"
 #include "core/recording/RecordWriter.h"
 #include "core/text/Text.h"
+#include "core/text/Texts.h"
 
 namespace tolvanex {
 namespace {
 
-constexpr const char* kConfidencePrompt
-    = "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have no confidence "
-      "in your answer, 1 means you have some confidence, 2 means you are pretty confident and 3 means you are "
-      "certain of your answer:";
-constexpr const char* kSelfCritiquePrompt
-    = "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique was necessary "
-      "on this question but was not given, 1 indicates that self-critique was necessary but the given "
-      "self-critique was not adequate, 2 indicates that self-critique was necessary and was mostly adequate, and 3 "
-      "indicates that either self-critique was not necessary or that after reading the solution everything was "
-      "completely obvious so you skipped the self-critique.";
-
-constexpr const char* kCheckTheFolder = "Make sure the folder can be written to and the disk has room (and that "
-                                        "a removable drive is still plugged in)";
-
 constexpr std::size_t kMaster = 0;
 constexpr std::size_t kSend = 1;
+constexpr std::size_t kNotes = 2;
 
 // 36 blanks, then the text.
 std::string indented(const std::string& text)
@@ -50,144 +38,151 @@ std::vector<std::string> fileLines(const std::string& text)
     return lines;
 }
 
+// A viewer's outcome: the text added to the question box, to be read from its start.
+Outcome shownBelow(std::string added)
+{
+    Outcome outcome;
+    outcome.addToQuestion = std::move(added);
+    outcome.focus = Focus::ReadAdded;
+    return outcome;
+}
+
 } // namespace
 
-Recorder::Recorder(const Services& services, DrillView& view, DrillState& state)
+Recorder::Recorder(const Services& services, const RunSetup& setup)
     : m_services(services)
-    , m_view(view)
-    , m_state(state)
+    , m_setup(setup)
 {
 }
 
-void Recorder::enterResponse()
+Outcome Recorder::enterResponse(const std::string& answer, const Block& block)
 {
-    const DrillState& s = m_state;
-    fileRecord({ s.masterFile, s.sendFile }, "Your response", "Enter Response", [&](RecordWriter& writer) {
-        const std::string response = m_view.answerText();
-        const double numberValue = numericValue(s.assignmentNumber) * 10000 + numericValue(s.questionNumber);
-        writer.lineToAll(kOpeningSeparator);
-        writer.line(kMaster, indented(timeText(m_services.clock.now())));
-        writer.line(kSend, indented(timeText(m_services.clock.now())));
-        writer.line(kMaster, "\r\n\r\n`questionNumber" + writtenNumber(numberValue));
-        writer.line(kMaster, code(s.lastLineRead, s.codeNumber));
-        writer.line(kSend, code(s.lastLineRead, s.codeNumber));
-        writer.lineToAll(kOpeningSeparator);
-        writer.lineToAll("RESPONSE -->  ");
-        writer.line(kMaster, code(response, s.codeNumber));
-        writer.line(kSend, code(response, s.codeNumber));
-        if (s.currentKind == LineKind::Question) {
-            writer.lineToAll("confidence assessment:  " + m_services.prompter.ask(kConfidencePrompt).value_or(""));
-        } else if (s.currentKind == LineKind::Answer) {
-            rateSelfCritique(writer);
+    const RunSetup& s = m_setup;
+    return fileRecord(answer, { s.masterFile, s.sendFile }, Filed::Response, [&](Record& record) {
+        const double numberValue = numericValue(s.assignmentNumber) * 10000 + numericValue(block.questionNumber);
+        record.lineToAll(texts::openingSeparator);
+        record.line(kMaster, indented(timeText(m_services.clock.now())));
+        record.line(kSend, indented(timeText(m_services.clock.now())));
+        record.line(kMaster, "\r\n\r\n" + std::string(texts::questionNumberMarker) + writtenNumber(numberValue));
+        record.line(kMaster, code(block.lastLineRead, s.codeNumber));
+        record.line(kSend, code(block.lastLineRead, s.codeNumber));
+        record.lineToAll(texts::openingSeparator);
+        record.lineToAll(texts::responseLine);
+        record.line(kMaster, code(answer, s.codeNumber));
+        record.line(kSend, code(answer, s.codeNumber));
+        if (block.kind == LineKind::Question) {
+            const std::string reply = m_services.prompter.ask(std::string(texts::confidencePrompt)).value_or("");
+            record.lineToAll(fill(texts::confidenceLine, { { "reply", reply } }));
+        } else if (block.kind == LineKind::Answer) {
+            record.lineToAll(fill(texts::selfCritiqueLine, { { "reply", rateSelfCritique() } }));
         }
-        writer.lineToAll(kClosingSeparator);
-        return response;
+        record.lineToAll(texts::closingSeparator);
+        return answer;
     });
 }
 
-void Recorder::fileRecord(const std::vector<std::string>& paths, const std::string& record, const std::string& button,
-    const std::function<std::string(RecordWriter&)>& build)
+std::string Recorder::rateSelfCritique()
 {
-    DrillState& s = m_state;
-    // An answer box holding only the response prompt files nothing; the boxes are emptied all the same.
-    if (m_view.answerText() != s.responsePrompt) {
-        try {
-            RecordWriter writer(m_services.files, paths);
-            const std::string entry = build(writer);
-            writer.commit();
-            s.responsePromptFlag = false;
-            s.entryText = entry;
-        } catch (const FilingError& error) {
-            keepWords(error, record, button);
-            return;
-        }
-    }
-    s.wordsKept = false;
-    m_view.setQuestionText("");
-    m_view.setAnswerText("");
+    return m_services.prompter.ask(std::string(texts::selfCritiquePrompt)).value_or("");
 }
 
-void Recorder::keepWords(const FilingError& error, const std::string& record, const std::string& button)
+Outcome Recorder::saveAsNotes(const std::string& answer, const Block& block)
 {
-    // The words stay in the answer box, and paging on leaves them there, until they are filed or
-    // the student clears the box.
-    m_state.wordsKept = true;
-    reportFilingError(m_services.messages, error,
-        { record,
-            std::string("Your words are still in the answer box. ") + kCheckTheFolder + ", then click \"" + button
-                + "\" again: they will be filed once." });
-}
-
-void Recorder::rateSelfCritique(RecordWriter& writer)
-{
-    writer.lineToAll("self critique assessment: " + m_services.prompter.ask(kSelfCritiquePrompt).value_or(""));
-}
-
-void Recorder::saveAsNotes()
-{
-    const DrillState& s = m_state;
-    fileRecord({ s.masterFile, s.sendFile, s.notesFile }, "Your note", "Save as Notes", [&](RecordWriter& writer) {
-        const std::string entry = "NOTES -------> " + m_view.answerText();
-        writer.lineToAll(kOpeningSeparator);
+    const RunSetup& s = m_setup;
+    return fileRecord(answer, { s.masterFile, s.sendFile, s.notesFile }, Filed::Note, [&](Record& record) {
+        const std::string entry = fill(texts::notesEntry, { { "words", answer } });
+        record.lineToAll(texts::openingSeparator);
         for (std::size_t file = 0; file < 3; ++file)
-            writer.line(file, indented(timeText(m_services.clock.now())));
+            record.line(file, indented(timeText(m_services.clock.now())));
         for (std::size_t file = 0; file < 3; ++file) {
             const LocalTime now = m_services.clock.now();
-            writer.line(file, indented(dateText(now) + timeText(now)));
+            record.line(file, indented(dateText(now) + timeText(now)));
         }
         for (std::size_t file = 0; file < 3; ++file)
-            writer.line(file, code(s.lastLineRead, s.codeNumber));
-        writer.lineToAll(kOpeningSeparator);
+            record.line(file, code(block.lastLineRead, s.codeNumber));
+        record.lineToAll(texts::openingSeparator);
         for (std::size_t file = 0; file < 3; ++file)
-            writer.line(file, code(entry, s.codeNumber));
+            record.line(file, code(entry, s.codeNumber));
         // The send and notes files end the record without a line break. Text written after a
         // print separator is padded to the start of the next print zone, the lines being
         // divided into zones of 14 columns (1-14, 15-28, ...): after the 49 full stops that
         // is column 57, so seven blanks follow, and the next record continues that line.
-        writer.line(kMaster, kClosingSeparator);
-        writer.text(kSend, std::string(kClosingSeparator) + "       ");
-        writer.text(2, std::string(kClosingSeparator) + "       ");
+        const std::string padded = std::string(texts::closingSeparator) + "       ";
+        record.line(kMaster, texts::closingSeparator);
+        record.text(kSend, padded);
+        record.text(kNotes, padded);
         return entry;
     });
 }
 
-void Recorder::displayNotes()
+Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string> paths, Filed kind,
+    const std::function<std::string(Record&)>& build)
 {
-    std::string bytes;
-    try {
-        bytes = m_services.files.readAll(m_state.notesFile);
-    } catch (const FileError& error) {
-        reportFileError(m_services.messages, error,
-            "Your notes cannot be shown: there are no notes yet, or the notes file cannot be "
-            "read.");
-        return;
+    Outcome outcome;
+    // An answer box holding only the response prompt files nothing; the boxes are emptied all the same.
+    if (answer != m_setup.responsePrompt) {
+        try {
+            Record record(std::move(paths));
+            std::string entry = build(record);
+            writeRecord(m_services.files, record);
+            m_entryText = std::move(entry);
+            outcome.filed = kind;
+        } catch (const FilingError& error) {
+            // The words stay in the answer box, and paging on leaves them there, until they are
+            // filed or the student clears the box.
+            const std::string_view caption
+                = kind == Filed::Response ? texts::enterResponseCaption : texts::saveAsNotesCaption;
+            reportFilingError(m_services.messages, error,
+                { kind == Filed::Response ? texts::responseRecord : texts::noteRecord,
+                    fill(texts::wordsKept, { { "button", caption } }) });
+            outcome.filed = Filed::Kept;
+            outcome.focus = typingFocus(answer, m_setup.responsePrompt);
+            return outcome;
+        }
     }
-    for (const std::string& line : fileLines(decodeCp1252(bytes)))
-        m_state.entryText += line;
-    m_view.appendToQuestion(m_state.entryText);
+    outcome.clearQuestion = true;
+    outcome.answer = "";
+    outcome.focus = kind == Filed::Response ? Focus::NextBlock : Focus::TypeOver;
+    return outcome;
 }
 
-void Recorder::displaySendFile()
+Outcome Recorder::displayNotes()
 {
     std::string bytes;
     try {
-        bytes = m_services.files.readAll(m_state.sendFile);
+        bytes = m_services.files.readAll(m_setup.notesFile);
     } catch (const FileError& error) {
-        reportFileError(m_services.messages, error, "Today's send file cannot be shown.");
-        return;
+        reportFileError(m_services.messages, error, texts::notesNotShown);
+        return shownBelow({});
+    }
+    for (const std::string& line : fileLines(decodeCp1252(bytes)))
+        m_entryText += line;
+    return shownBelow(m_entryText);
+}
+
+Outcome Recorder::displaySendFile()
+{
+    std::string bytes;
+    try {
+        bytes = m_services.files.readAll(m_setup.sendFile);
+    } catch (const FileError& error) {
+        reportFileError(m_services.messages, error, texts::sendFileNotShown);
+        return shownBelow({});
     }
     std::string shown;
     for (const std::string& line : fileLines(decodeCp1252(bytes))) {
         shown += "\r\n";
         shown += line;
     }
-    m_view.appendToQuestion(shown);
+    return shownBelow(std::move(shown));
 }
 
-void Recorder::clearBox()
+Outcome Recorder::clearBox()
 {
-    m_state.wordsKept = false;
-    m_view.setAnswerText("");
+    Outcome outcome;
+    outcome.answer = "";
+    outcome.focus = Focus::TypeOver;
+    return outcome;
 }
 
 } // namespace tolvanex

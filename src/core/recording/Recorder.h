@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/run/RunState.h"
+#include "core/platform/Services.h"
+#include "core/run/Run.h"
 
 #include <functional>
 #include <string>
@@ -8,38 +9,42 @@
 
 namespace tolvanex {
 
-class FilingError;
-class RecordWriter;
+class Record;
 
 // Filing what the student typed, and showing the files back: a response with its rating, a
-// note, the two file viewers and the clearing of the answer box.
+// note, the two file viewers and the clearing of the answer box. Each takes what it needs as
+// values and returns what the boxes show next.
 class Recorder {
 public:
-    Recorder(const Services& services, DrillView& view, DrillState& state);
+    Recorder(const Services& services, const RunSetup& setup);
 
     // "Enter Response": a response record in the master and send files, rated after a question
     // (confidence) or after a given answer (self-critique).
-    void enterResponse();
+    Outcome enterResponse(const std::string& answer, const Block& block);
     // "Save as Notes": a notes record in the master, send and notes files.
-    void saveAsNotes();
-    // "display notes": the notes file's lines, joined without breaks, appended to the question box.
-    void displayNotes();
-    // "display SEND file": today's send file, each line on a line of its own, appended likewise.
-    void displaySendFile();
-    void clearBox();
+    Outcome saveAsNotes(const std::string& answer, const Block& block);
+    // "display notes": the entry text, then the notes file's lines joined without breaks, added to
+    // the question box; the entry text keeps what was added.
+    Outcome displayNotes();
+    // "display SEND file": today's send file, each line on a line of its own, added likewise.
+    Outcome displaySendFile();
+    Outcome clearBox();
+
+    // The text last shown or filed: the question box's whole text after a block was shown, the
+    // words of the last filing, or what the notes viewer added. Set by the drill after paging.
+    void setEntryText(std::string text) { m_entryText = std::move(text); }
+    const std::string& entryText() const { return m_entryText; }
 
 private:
-    // Files the record that build writes (build returns the text kept as the entry text) in the
-    // given files, whole or not at all, then empties both boxes; on a failure the words stay.
-    void fileRecord(const std::vector<std::string>& paths, const std::string& record, const std::string& button,
-        const std::function<std::string(RecordWriter&)>& build);
-    void rateSelfCritique(RecordWriter& writer);
-    // After a failed filing: the words stay in the answer box, and the student is told.
-    void keepWords(const FilingError& error, const std::string& record, const std::string& button);
+    // Files the record that build makes (build returns the text kept as the entry text), whole or
+    // not at all; then both boxes are emptied, or on a failure the words stay in the answer box.
+    Outcome fileRecord(const std::string& answer, std::vector<std::string> paths, Filed kind,
+        const std::function<std::string(Record&)>& build);
+    std::string rateSelfCritique();
 
     Services m_services;
-    DrillView& m_view;
-    DrillState& m_state;
+    const RunSetup& m_setup;
+    std::string m_entryText;
 };
 
 } // namespace tolvanex

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/bank/QuestionBank.h"
-#include "core/run/RunState.h"
+#include "core/platform/Services.h"
+#include "core/run/Run.h"
 
 #include <string>
+#include <vector>
 
 namespace tolvanex {
 
@@ -12,35 +14,40 @@ namespace tolvanex {
 // line found and the heading block written to the master and send files.
 class StartUp {
 public:
-    StartUp(
-        const Services& services, DrillView& view, DrillState& state, QuestionBank& bank, const BankContent& content);
+    StartUp(const Services& services, const BankContent& content);
 
-    // Course title, start-up dialogue, positioning with the heading block. Throws ProgramEnded
-    // when the student cancels a second chance.
-    void load();
-
-    static std::string responsePromptText();
+    // Fills the bank and settles the run: course title, start-up dialogue, positioning with the
+    // heading block. Throws ProgramEnded when the student cancels a second chance.
+    RunSetup load(QuestionBank& bank);
 
 private:
-    void startUp();
+    void startUp(QuestionBank& bank);
+    std::string askName();
     // The assignment number widened to three characters, and the number of the one after it.
     void setAssignmentNumbers(const std::string& reply);
     void formFileNames();
-    void positionAtAssignment();
-    bool findAssignmentHeader();
-    void writeHeadingBlock();
-    // Second chances at start-up: the name when it cannot go into a file name, the folder when the
-    // heading block cannot be written there. Cancel ends the program.
-    void askNameAgain(const std::string& problem);
+    void positionAtAssignment(const QuestionBank& bank);
+    void writeHeadingBlock(const QuestionBank& bank);
+    // The folder asked for again when the heading block cannot be written there; Cancel ends the
+    // program.
     void askFolderAgain();
 
     Services m_services;
-    DrillView& m_view;
-    DrillState& m_state;
-    QuestionBank& m_bank;
     const BankContent& m_content;
+    RunSetup m_setup;
     // The student answered the folder question with "1".
     bool m_folderChosen = false;
 };
+
+// The file names of a run, as the program names them ("c:\tolvanex\masterFile_Ann_Lee.txt").
+struct FileNames {
+    std::string master;
+    std::string send;
+    std::string notes;
+};
+FileNames fileNames(const std::string& folder, const std::string& namePart, const LocalTime& today);
+
+// The student's name as it goes into the file names: every blank becomes "_".
+std::string namePartOf(std::string name);
 
 } // namespace tolvanex

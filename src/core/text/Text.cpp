@@ -1,5 +1,6 @@
 #include "core/text/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -108,6 +109,31 @@ std::string widenToThree(std::string text)
     default:
         return text;
     }
+}
+
+std::string fill(std::string_view text, std::initializer_list<std::pair<std::string_view, std::string_view>> values)
+{
+    std::string out;
+    out.reserve(text.size() + 64);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find('{', at);
+        const std::size_t close = open == std::string_view::npos ? open : text.find('}', open);
+        if (close == std::string_view::npos) {
+            out.append(text.substr(at));
+            break;
+        }
+        out.append(text.substr(at, open - at));
+        const std::string_view key = text.substr(open + 1, close - open - 1);
+        const auto* value = std::find_if(values.begin(), values.end(), [&](const auto& v) { return v.first == key; });
+        if (value == values.end()) {
+            out.append(text.substr(open, close + 1 - open));
+        } else {
+            out.append(value->second);
+        }
+        at = close + 1;
+    }
+    return out;
 }
 
 bool isQuestionLine(std::string_view line)

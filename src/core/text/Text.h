@@ -1,7 +1,9 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tolvanex {
 
@@ -30,6 +32,9 @@ std::string writtenNumber(double value);
 // An assignment number widened to three characters: one character gets "00" before it, two get
 // "0"; every other length is kept as it is.
 std::string widenToThree(std::string text);
+
+// The text with every "{key}" replaced by its value (texts::... hold their changing parts so).
+std::string fill(std::string_view text, std::initializer_list<std::pair<std::string_view, std::string_view>> values);
 
 // Line-kind markers of the bank.
 bool isQuestionLine(std::string_view line); // begins with "`q" (case-sensitive)

@@ -1,5 +1,7 @@
 #include "gui/pictures/PictureBox.h"
 
+#include "core/text/Text.h"
+#include "core/text/Texts.h"
 #include "gui/platform/QtServices.h"
 
 #include <QPainter>
@@ -105,16 +107,16 @@ void copyPicture(const PictureBox& from, PictureBox& to, PictureClipboard& clipb
     std::optional<QImage> copied;
     try {
         if (!clipboard.putPicture(picture)) {
-            messages.showMessage("The picture could not be copied: the clipboard cannot be used.");
+            messages.showMessage(std::string(texts::clipboardUnusable));
             return;
         }
         copied = clipboard.getPicture();
     } catch (const std::exception& error) {
-        messages.showMessage(std::string("The picture could not be copied: ") + error.what());
+        messages.showMessage(fill(texts::pictureNotCopied, { { "reason", error.what() } }));
         return;
     }
     if (!copied || copied->isNull()) {
-        messages.showMessage("The picture could not be read back from the clipboard.");
+        messages.showMessage(std::string(texts::pictureNotReadBack));
         return;
     }
     to.setPicture(*copied);

@@ -58,13 +58,6 @@ public:
     std::optional<QImage> getPicture() override;
 };
 
-// What happens once the program has ended: the real one leaves the event loop.
-class ProgramExit {
-public:
-    virtual ~ProgramExit() = default;
-    virtual void exitProgram() = 0;
-};
-
 class QtProgramExit : public ProgramExit {
 public:
     void exitProgram() override;

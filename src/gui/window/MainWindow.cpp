@@ -1,5 +1,8 @@
 #include "gui/window/MainWindow.h"
 
+#include "core/pictures/PendExp.h"
+#include "core/text/Text.h"
+#include "core/text/Texts.h"
 #include "gui/pictures/PictureBox.h"
 #include "gui/window/WrapButton.h"
 
@@ -102,7 +105,7 @@ void BoxText::append(const std::string& tail)
 MainWindow::MainWindow(const WindowServices& services, const BankContent& content, QWidget* parent)
     : QWidget(parent)
     , m_services(services)
-    , m_drill(services.core, *this, content)
+    , m_drill(services.core, content)
 {
     setObjectName("Form1");
     setWindowTitle("Form1");
@@ -119,43 +122,46 @@ void MainWindow::buildControls()
 {
     struct Button {
         const char* name;
-        const char* caption;
+        std::string_view caption;
         QRect place;
-        std::function<void()> click;
+        std::function<Outcome()> click;
     };
     Drill& d = m_drill;
     const Button buttons[] = {
-        { "cmdNextQuestion", "Next Question / Answer", twips(240, 0, 975, 735), [&d] { d.cmdNextQuestionClick(); } },
+        { "cmdNextQuestion", texts::nextQuestionCaption, twips(240, 0, 975, 735),
+            [this, &d] { return d.nextQuestion(questionText(), answerText()); } },
         { "cmd_Make_Paragraph_question", "Make Paragraph", twips(1200, 240, 855, 495), nullptr },
-        { "cmd_display_note_file", "display notes", twips(3360, 360, 135, 195), [&d] { d.displayNotesClick(); } },
+        { "cmd_display_note_file", "display notes", twips(3360, 360, 135, 195), [&d] { return d.displayNotes(); } },
         { "cmd_displayCumulativeText", "display SEND file", twips(4440, 240, 855, 495),
-            [&d] { d.displaySendFileClick(); } },
-        { "cmd_enter_response", "Enter Response", twips(5640, 240, 855, 495), [&d] { d.enterResponseClick(); } },
-        { "cmd_save_as_notes", "Save as Notes", twips(6480, 240, 855, 495), [&d] { d.saveAsNotesClick(); } },
+            [&d] { return d.displaySendFile(); } },
+        { "cmd_enter_response", texts::enterResponseCaption, twips(5640, 240, 855, 495),
+            [this, &d] { return d.enterResponse(answerText()); } },
+        { "cmd_save_as_notes", texts::saveAsNotesCaption, twips(6480, 240, 855, 495),
+            [this, &d] { return d.saveAsNotes(answerText()); } },
         { "cmd_Make_paragraph", "Make Paragraph", twips(7320, 240, 975, 495), nullptr },
-        { "cmd_clear_answer_box", "clear box", twips(8280, 240, 855, 495), [&d] { d.clearBoxClick(); } },
-        { "cmd_quit", "quit program", twips(10200, 0, 735, 495), [&d] { d.quitClick(); } },
-        { "cmd_next_picture", "next picture", twips(1200, 7560, 855, 495), [&d] { d.nextPictureClick(); } },
-        { "cmd_copy_picture", "copy picture", twips(1200, 8160, 855, 495), [this] { copyPicture(); } },
+        { "cmd_clear_answer_box", "clear box", twips(8280, 240, 855, 495), [&d] { return d.clearBox(); } },
+        { "cmd_quit", "quit program", twips(10200, 0, 735, 495), [&d]() -> Outcome { d.quit(); } },
+        { "cmd_next_picture", "next picture", twips(1200, 7560, 855, 495), [&d] { return d.nextPicture(); } },
+        { "cmd_copy_picture", "copy picture", twips(1200, 8160, 855, 495),
+            [this] {
+                copyPicture(*m_picture1, *m_picture2, m_services.clipboard, m_services.core.messages);
+                return Outcome {};
+            } },
         { "cmd_timerTrigger", "Trigger Timer", twips(2400, 7560, 735, 495), nullptr },
         { "cmd_pend_exp", "pend exp", twips(8640, 7560, 495, 375),
             [this] {
                 // Once running the timer keeps its rhythm: a further click neither restarts it nor adds one.
                 if (!m_timer.isActive())
                     m_timer.start();
+                return Outcome {};
             } },
     };
     for (const Button& entry : buttons) {
-        auto* button = new WrapButton(entry.caption, this);
+        auto* button = new WrapButton(QString::fromUtf8(entry.caption.data(), qsizetype(entry.caption.size())), this);
         button->setObjectName(entry.name);
         button->setGeometry(entry.place);
         if (entry.click)
-            connect(button, &QPushButton::clicked, this, [this, click = entry.click, after = focusAfter(entry.name)] {
-                const int shownFrom = m_question->document()->characterCount() - 1;
-                run(click);
-                if (!m_ended)
-                    placeFocus(after, shownFrom);
-            });
+            connect(button, &QPushButton::clicked, this, [this, handler = entry.click] { click(handler); });
     }
 
     auto label = [this](const char* name, const char* caption, QRect place) {
@@ -236,7 +242,8 @@ void MainWindow::buildControls()
     m_timer.setParent(this);
     m_timer.setObjectName("tmr_pend_exp");
     m_timer.setInterval(15);
-    connect(&m_timer, &QTimer::timeout, this, [this] { run([this] { pendExpTick(); }); });
+    connect(&m_timer, &QTimer::timeout, this,
+        [this] { run([this] { pendExpTick(m_services.core.beeper, m_services.core.random, *m_picture1); }); });
 
     // Keyboard order: the controls that take the focus, in their tab positions.
     const char* order[] = { "txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
@@ -278,7 +285,13 @@ void MainWindow::buildControls()
 
 bool MainWindow::load()
 {
-    run([this] { m_drill.load(); });
+    // Both picture boxes are 1000 by 1000 units, before any prompt is shown.
+    m_picture1->setScale(1000, 1000);
+    m_picture2->setScale(1000, 1000);
+    Outcome outcome;
+    run([this, &outcome] { outcome = m_drill.load(); });
+    if (!m_ended)
+        showOutcome(outcome);
     return !m_ended;
 }
 
@@ -291,48 +304,53 @@ void MainWindow::showEvent(QShowEvent* event)
     }
 }
 
-MainWindow::FocusAfter MainWindow::focusAfter(std::string_view button)
+void MainWindow::click(const std::function<Outcome()>& handler)
 {
-    // After paging, and after a note or "clear box", the student types; after a response the next
-    // block is due; what a viewer shows is to be read. Every other button keeps the focus.
-    if (button == "cmdNextQuestion" || button == "cmd_save_as_notes" || button == "cmd_clear_answer_box")
-        return FocusAfter::Typing;
-    if (button == "cmd_enter_response")
-        return FocusAfter::Filing;
-    if (button == "cmd_display_note_file" || button == "cmd_displayCumulativeText")
-        return FocusAfter::Reading;
-    return FocusAfter::Stay;
+    Outcome outcome;
+    bool handled = false;
+    run([&] {
+        outcome = handler();
+        handled = true;
+    });
+    if (handled && !m_ended)
+        placeFocus(outcome.focus, showOutcome(outcome));
 }
 
-void MainWindow::placeFocus(FocusAfter after, int shownFrom)
+int MainWindow::showOutcome(const Outcome& outcome)
 {
-    switch (after) {
-    case FocusAfter::Stay:
+    if (outcome.clearQuestion)
+        m_questionText->setText("");
+    const int addedFrom = m_question->document()->characterCount() - 1;
+    m_questionText->append(outcome.addToQuestion);
+    if (outcome.answer)
+        m_answerText->setText(*outcome.answer);
+    return addedFrom;
+}
+
+void MainWindow::placeFocus(Focus focus, int addedFrom)
+{
+    switch (focus) {
+    case Focus::Stay:
         return;
-    case FocusAfter::Filing:
-        // Filed, or nothing to file: the next block is one key away. Words that could not be filed
-        // are still in the answer box, and the focus goes back to them.
-        if (answerText().empty()) {
-            findChild<QPushButton*>("cmdNextQuestion")->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-        [[fallthrough]];
-    case FocusAfter::Typing: {
-        // Text the program put there (the response prompt, the first blank) is selected, so that
-        // typing replaces it; the student's own words get the caret at their end.
-        const std::string text = answerText();
+    case Focus::NextBlock:
+        findChild<QPushButton*>("cmdNextQuestion")->setFocus(Qt::OtherFocusReason);
+        return;
+    case Focus::TypeOver:
+    case Focus::TypeOn: {
+        // Text the program put there is selected, so that typing replaces it; the student's own
+        // words get the caret at their end.
         QTextCursor cursor = m_answer->textCursor();
         cursor.movePosition(QTextCursor::End);
-        if (text == m_drill.state().responsePrompt || text.find_first_not_of(" \t\r\n") == std::string::npos)
+        if (focus == Focus::TypeOver)
             cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
         m_answer->setTextCursor(cursor);
         m_answer->setFocus(Qt::OtherFocusReason);
         return;
     }
-    case FocusAfter::Reading: {
+    case Focus::ReadAdded: {
         // The caret at the start of what the viewer added, in view, ready for Page Down.
         QTextCursor cursor = m_question->textCursor();
-        cursor.setPosition(std::min(shownFrom, m_question->document()->characterCount() - 1));
+        cursor.setPosition(std::min(addedFrom, m_question->document()->characterCount() - 1));
         m_question->setTextCursor(cursor);
         m_question->setFocus(Qt::OtherFocusReason);
         return;
@@ -350,7 +368,7 @@ void MainWindow::run(const std::function<void()>& handler)
         endProgram();
     } catch (const std::exception& error) {
         // Nothing may escape into the event loop; the student is told and can go on.
-        m_services.core.messages.showMessage(std::string("Something went wrong: ") + error.what());
+        m_services.core.messages.showMessage(fill(texts::somethingWentWrong, { { "reason", error.what() } }));
     }
 }
 
@@ -359,48 +377,7 @@ void MainWindow::endProgram()
     m_ended = true;
     m_timer.stop();
     hide();
-    m_services.exit.exitProgram();
-}
-
-void MainWindow::pendExpTick()
-{
-    tolvanex::pendExpTick(m_services.beeper, m_services.core.random, *m_picture1);
-}
-
-void MainWindow::copyPicture()
-{
-    tolvanex::copyPicture(*m_picture1, *m_picture2, m_services.clipboard, m_services.core.messages);
-}
-
-std::string MainWindow::questionText()
-{
-    return m_questionText->text();
-}
-
-void MainWindow::setQuestionText(const std::string& text)
-{
-    m_questionText->setText(text);
-}
-
-void MainWindow::appendToQuestion(const std::string& tail)
-{
-    m_questionText->append(tail);
-}
-
-std::string MainWindow::answerText()
-{
-    return m_answerText->text();
-}
-
-void MainWindow::setAnswerText(const std::string& text)
-{
-    m_answerText->setText(text);
-}
-
-void MainWindow::setPictureScale(double width, double height)
-{
-    m_picture1->setScale(width, height);
-    m_picture2->setScale(width, height);
+    m_services.core.exit.exitProgram();
 }
 
 } // namespace tolvanex

@@ -7,7 +7,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <string_view>
 
 class QPlainTextEdit;
 
@@ -35,14 +34,12 @@ private:
 
 struct WindowServices {
     Services core;
-    Beeper& beeper;
     PictureClipboard& clipboard;
-    ProgramExit& exit;
 };
 
 // The main window, "Form1": thirty controls at fixed places, and handlers that pass each click to
 // the drill. A click after the program has ended does nothing.
-class MainWindow : public QWidget, public DrillView {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
     // content: the course the drill's bank is filled from (the built-in course by default).
@@ -52,36 +49,24 @@ public:
     // The load event: start-up dialogue and positioning. False when the program ended during it.
     bool load();
     bool hasEnded() const { return m_ended; }
-    Drill& drill() { return m_drill; }
     QTimer& pendExpTimer() { return m_timer; }
 
-    // DrillView
-    std::string questionText() override;
-    void setQuestionText(const std::string& text) override;
-    void appendToQuestion(const std::string& tail) override;
-    std::string answerText() override;
-    void setAnswerText(const std::string& text) override;
-    void setPictureScale(double width, double height) override;
+    // The texts of the two boxes, exactly as the drill gave them or as the student typed them.
+    std::string questionText() { return m_questionText->text(); }
+    std::string answerText() { return m_answerText->text(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Where the keyboard focus goes once a button's click has been handled.
-    enum class FocusAfter {
-        Stay, // on the button
-        Typing, // into the answer box
-        Filing, // to "Next Question / Answer", or the answer box when it kept the words
-        Reading, // into the question box, at the start of what was added to it
-    };
-
     void buildControls();
-    static FocusAfter focusAfter(std::string_view button);
-    void placeFocus(FocusAfter after, int shownFrom);
+    // Runs a click's handler and shows what it leads to.
+    void click(const std::function<Outcome()>& handler);
+    // The boxes as the outcome says; returns where the text added to the question box starts.
+    int showOutcome(const Outcome& outcome);
+    void placeFocus(Focus focus, int addedFrom);
     void run(const std::function<void()>& handler);
     void endProgram();
-    void pendExpTick();
-    void copyPicture();
 
     WindowServices m_services;
     Drill m_drill;

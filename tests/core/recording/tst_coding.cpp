@@ -14,7 +14,7 @@ using testing::CountingRandom;
 
 std::string fillerBytes(float codeNbr, CountingRandom& random)
 {
-    return encodeCp1252(makeCodeLine(codeNbr, random));
+    return encodeCp1252Made(makeCodeLine(codeNbr, random));
 }
 
 TEST(Code, ReturnsTheTextUnchanged)

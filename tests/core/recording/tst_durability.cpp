@@ -1,5 +1,6 @@
 // Every filing lands whole in every file, or leaves every file as it was: each writing handler is
 // run with its 1st, 2nd, ... file operation failing until a run has no operation left to fail.
+#include "core/text/Texts.h"
 #include "support/Fakes.h"
 #include "support/FaultyFileSystem.h"
 #include "support/SmallBank.h"
@@ -13,6 +14,7 @@
 namespace tolvanex {
 namespace {
 
+using testing::Button;
 using testing::fileBytes;
 using Files = std::map<std::string, std::optional<std::string>>;
 
@@ -25,9 +27,10 @@ class AnsweringPrompter : public Prompter {
 public:
     std::optional<std::string> ask(const std::string& prompt) override
     {
-        for (const auto& [start, reply] : { std::pair("Your full name:", "Ann Lee"), std::pair("Enter 1 if", ""),
-                 std::pair("Assignment Number:", "2"), std::pair("Assess", "2"), std::pair("Rate", "3") }) {
-            if (prompt.rfind(start, 0) == 0)
+        for (const auto& [asked, reply] : { std::pair(texts::namePrompt, "Ann Lee"),
+                 std::pair(texts::folderQuestion, ""), std::pair(texts::assignmentPrompt, "2"),
+                 std::pair(texts::confidencePrompt, "2"), std::pair(texts::selfCritiquePrompt, "3") }) {
+            if (prompt == asked)
                 return reply;
         }
         if (secondChances++ > 0)
@@ -56,21 +59,23 @@ struct FaultyRun {
         }
         return held;
     }
-    bool click(void (Drill::*handler)())
+    bool click(Button button) { return testing::clickOn(drill, boxes, button); }
+    bool load()
     {
-        return h.ends([&] { (drill.*handler)(); });
+        return !testing::ends([&] { boxes.show(drill.load()); });
     }
 
-    testing::DrillHarness h;
+    testing::FakeServices h;
     AnsweringPrompter prompter;
     testing::FaultyFileSystem faulty { h.files };
-    Drill drill { Services { prompter, h.messages, h.clock, h.random, faulty }, h.view, testing::threeAssignments() };
+    Drill drill { h.servicesWith(&prompter, nullptr, &faulty), testing::threeAssignments() };
+    testing::Boxes boxes;
 };
 
 struct Handler {
     bool earlierRecords;
     int pages; // "Next Question / Answer" clicks before filing; -1: the heading block at start-up
-    void (Drill::*click)();
+    Button click;
 };
 
 struct Outcome {
@@ -102,23 +107,23 @@ Outcome runCase(const Handler& handler, int failAt, bool shortWrite, bool undoFa
     if (handler.pages < 0) {
         run.prompter.onSecondChance = checkFailure;
         run.faulty.arm(failAt, shortWrite, undoFails);
-        EXPECT_FALSE(run.h.ends([&] { run.drill.load(); }));
+        EXPECT_TRUE(run.load());
         EXPECT_EQ(run.prompter.secondChances, run.faulty.failed.empty() ? 0 : 1);
     } else {
-        EXPECT_FALSE(run.h.ends([&] { run.drill.load(); }));
+        EXPECT_TRUE(run.load());
         for (int page = 0; page < handler.pages; ++page)
-            run.drill.cmdNextQuestionClick();
-        run.h.view.answer = kWords;
+            run.click(Button::NextQuestion);
+        run.boxes.answer = kWords;
         before = run.files();
         run.faulty.arm(failAt, shortWrite, undoFails);
         EXPECT_FALSE(run.click(handler.click));
         if (!run.faulty.failed.empty()) {
             checkFailure();
-            EXPECT_EQ(run.h.view.answer, kWords);
+            EXPECT_EQ(run.boxes.answer, kWords);
             EXPECT_FALSE(run.click(handler.click));
         }
         EXPECT_EQ(run.h.messages.shown.size(), run.faulty.failed.empty() ? 0u : 1u);
-        EXPECT_EQ(run.h.view.answer, "");
+        EXPECT_EQ(run.boxes.answer, "");
     }
     Outcome outcome { run.faulty.failed, run.faulty.undos, {} };
     for (const auto& [name, bytes] : run.files()) {
@@ -132,9 +137,8 @@ Outcome runCase(const Handler& handler, int failAt, bool shortWrite, bool undoFa
 
 TEST(Durability, EveryFilingIsWholeOrUndoneAtEveryFailure)
 {
-    const Handler handlers[]
-        = { { false, -1, nullptr }, { true, -1, nullptr }, { false, 1, &Drill::enterResponseClick },
-              { false, 2, &Drill::enterResponseClick }, { false, 1, &Drill::saveAsNotesClick } };
+    const Handler handlers[] = { { false, -1, Button::Quit }, { true, -1, Button::Quit },
+        { false, 1, Button::EnterResponse }, { false, 2, Button::EnterResponse }, { false, 1, Button::SaveAsNotes } };
     int cases = 0;
     for (const Handler& handler : handlers) {
         const Files reference = runCase(handler, 0, false, false).added;
@@ -160,29 +164,28 @@ TEST(Durability, EveryFilingIsWholeOrUndoneAtEveryFailure)
 TEST(Durability, WordsKeptAfterAFailureSurvivePagingOnUntilFiledOrCleared)
 {
     FaultyRun run(false);
-    ASSERT_FALSE(run.h.ends([&] { run.drill.load(); }));
-    const std::string& answer = run.h.view.answer;
+    ASSERT_TRUE(run.load());
+    const std::string& answer = run.boxes.answer;
     const auto failToFile = [&] {
-        run.h.view.answer = kWords;
+        run.boxes.answer = kWords;
         run.faulty.arm(2); // the master file does not open
-        EXPECT_FALSE(run.click(&Drill::enterResponseClick));
+        EXPECT_FALSE(run.click(Button::EnterResponse));
         EXPECT_EQ(run.faulty.failed, "open");
     };
-    run.drill.cmdNextQuestionClick();
+    run.click(Button::NextQuestion);
     failToFile();
-    run.click(&Drill::clearBoxClick); // the student lets the words go: paging on is as ever
-    run.drill.cmdNextQuestionClick();
-    EXPECT_EQ(answer, run.drill.state().responsePrompt);
+    run.click(Button::ClearBox); // the student lets the words go: paging on is as ever
+    run.click(Button::NextQuestion);
+    EXPECT_EQ(answer, texts::responsePrompt);
     failToFile();
     for (int page = 0; page < 2; ++page) {
-        run.drill.cmdNextQuestionClick();
+        run.click(Button::NextQuestion);
         EXPECT_EQ(answer, kWords);
     }
     run.faulty.arm(0);
-    EXPECT_FALSE(run.click(&Drill::saveAsNotesClick));
+    EXPECT_FALSE(run.click(Button::SaveAsNotes));
     EXPECT_EQ(answer, "");
     EXPECT_NE(fileBytes(run.h.folder() / kFileNames[2]).find("NOTES -------> " + kWords), std::string::npos);
-    EXPECT_FALSE(run.drill.state().wordsKept);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // Start-up second chances: a name that cannot go into a file name is asked for again, an unusable
 // folder is asked for again, each prompt saying what went wrong, and names that fit keep their
 // file names.
+#include "core/text/Text.h"
+#include "core/text/Texts.h"
 #include "support/Fakes.h"
 #include "support/SmallBank.h"
 
@@ -11,7 +13,7 @@
 namespace tolvanex {
 namespace {
 
-using testing::DrillHarness;
+using Harness = testing::StartUpHarness;
 using testing::fileExists;
 
 std::size_t entriesIn(const std::filesystem::path& folder)
@@ -23,15 +25,17 @@ TEST(SecondChance, ANameNoFileNameCanHoldIsAskedForAgain)
 {
     for (const std::string& name : std::vector<std::string> { "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b",
              "a|b", "a\tb", "a\x01z", "a\x7f", std::string(241, 'x'), std::string(300, 'y') }) {
-        DrillHarness h(testing::threeAssignments());
-        for (const std::string& reply : { name, std::string(), std::string("2"), std::string("Ann Lee") })
+        Harness h(testing::threeAssignments());
+        // Refused at once: the name is asked for again before the folder question.
+        for (const std::string& reply : { name, std::string("Ann Lee"), std::string(), std::string("2") })
             h.prompter.reply(reply);
-        ASSERT_FALSE(h.ends([&] { h.drill.load(); })) << name;
+        ASSERT_TRUE(h.load()) << name;
         ASSERT_EQ(h.messages.shown.size(), 1u);
         EXPECT_EQ(h.messages.shown[0].find("Your name cannot be used in the names of your files: it "), 0u);
         ASSERT_EQ(h.prompter.asked.size(), 4u);
-        EXPECT_EQ(h.prompter.asked[3].find("Your name cannot be used in a file name: it "), 0u) << h.prompter.asked[3];
-        EXPECT_NE(h.prompter.asked[3].find("Type your full name again:  "), std::string::npos);
+        EXPECT_EQ(h.prompter.asked[1].find("Your name cannot be used in a file name: it "), 0u) << h.prompter.asked[1];
+        EXPECT_NE(h.prompter.asked[1].find("Type your full name again:  "), std::string::npos);
+        EXPECT_EQ(h.prompter.asked[2], texts::folderQuestion);
         EXPECT_TRUE(fileExists(h.folder() / "masterFile_Ann_Lee.txt"));
         EXPECT_EQ(entriesIn(h.folder()), 2u);
     }
@@ -41,22 +45,22 @@ TEST(SecondChance, NamesThatFitKeepTheirFileNames)
 {
     for (const std::string& name :
         std::vector<std::string> { std::string(240, 'x'), std::string("Zo\xC3\xAB O'Brien-Smith (2nd) #1, a.b;c") }) {
-        DrillHarness h(testing::threeAssignments());
+        Harness h(testing::threeAssignments());
         ASSERT_TRUE(h.start(name, "2"));
         EXPECT_TRUE(h.messages.shown.empty());
         EXPECT_TRUE(fileExists(h.master()));
-        EXPECT_EQ(testing::utf8Of(h.master().filename()), "masterFile_" + h.drill.state().namePart + ".txt");
+        EXPECT_EQ(testing::utf8Of(h.master().filename()), "masterFile_" + h.setup.namePart + ".txt");
     }
 }
 
 TEST(SecondChance, AnUnusableDefaultFolderIsAskedForWithoutTheFolderChangeText)
 {
-    DrillHarness h(testing::threeAssignments());
+    Harness h(testing::threeAssignments());
     std::ofstream(h.folder()) << "a file where the folder should be";
     std::filesystem::create_directory(h.home / "elsewhere");
     for (const char* reply : { "Ann Lee", "", "2", "c:\\elsewhere" })
         h.prompter.reply(reply);
-    ASSERT_FALSE(h.ends([&] { h.drill.load(); }));
+    ASSERT_TRUE(h.load());
     ASSERT_EQ(h.messages.shown.size(), 1u);
     const std::string& message = h.messages.shown[0];
     EXPECT_EQ(message.find("The heading of your files could not be saved. Nothing of it is in your files"), 0u);
@@ -66,9 +70,7 @@ TEST(SecondChance, AnUnusableDefaultFolderIsAskedForWithoutTheFolderChangeText)
     EXPECT_NE(message.find("Reason: Not a directory"), std::string::npos);
 #endif
     ASSERT_EQ(h.prompter.asked.size(), 4u);
-    EXPECT_EQ(h.prompter.asked[3],
-        "Your files could not be written in the folder c:\\tolvanex.  Enter the path to another folder for your "
-        "files, or just hit the Enter key to try c:\\tolvanex again.");
+    EXPECT_EQ(h.prompter.asked[3], fill(texts::folderAgainPrompt, { { "folder", "c:\\tolvanex" } }));
     EXPECT_EQ(entriesIn(h.home / "elsewhere"), 2u);
 }
 

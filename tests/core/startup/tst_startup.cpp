@@ -1,4 +1,5 @@
 // Start-up: the prompts, file names, assignment numbers, positioning and the heading block.
+#include "core/text/Texts.h"
 #include "support/Fakes.h"
 #include "support/SmallBank.h"
 
@@ -7,19 +8,9 @@
 namespace tolvanex {
 namespace {
 
-using testing::DrillHarness;
+using Harness = testing::StartUpHarness;
 using testing::fileBytes;
 using testing::fileExists;
-
-const std::string kNamePrompt = "Your full name:  ";
-const std::string kFolderQuestion
-    = "Enter 1 if you want to change the folder to which your files will be written.  The current default folder is "
-      "c:\\tolvanex.  If you wish to use this folder, just hit the Enter key";
-const std::string kPathPrompt
-    = "You have chosen to change the folder to which your files will be written on your hard drive from the default "
-      "c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the Enter key to retain the "
-      "default path.";
-const std::string kAssignmentPrompt = "Assignment Number:  ";
 
 // Headers of every form: plain, with a trailing blank, with line breaks, the number alone.
 const testing::SmallBank& bank()
@@ -37,7 +28,7 @@ const testing::SmallBank& bank()
 }
 
 // Code number 19 and a filler line of 19 characters of code 118.
-void scriptPlainFiller(DrillHarness& h)
+void scriptPlainFiller(Harness& h)
 {
     h.random.scripted.push_back(0.0f);
     for (int pass = 0; pass < 19; ++pass) {
@@ -54,16 +45,17 @@ std::string heading(const std::string& assignment, const std::string& header, co
 
 TEST(StartUp, AsksTheThreePromptsWithTheirExactTexts)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     h.prompter.reply("Student One");
     h.prompter.reply("1");
     h.prompter.reply("");
     h.prompter.reply("5");
-    ASSERT_NO_THROW(h.drill.load());
-    EXPECT_EQ(
-        h.prompter.asked, (std::vector<std::string> { kNamePrompt, kFolderQuestion, kPathPrompt, kAssignmentPrompt }));
+    ASSERT_TRUE(h.load());
+    EXPECT_EQ(h.prompter.asked,
+        (std::vector<std::string> { std::string(texts::namePrompt), std::string(texts::folderQuestion),
+            std::string(texts::pathPrompt), std::string(texts::assignmentPrompt) }));
     EXPECT_EQ(h.prompter.unexpected, 0);
-    const DrillState& s = h.drill.state();
+    const RunSetup& s = h.setup;
     EXPECT_EQ(s.courseTitle, "Physics I");
     EXPECT_EQ(s.outputFolder, "c:\\tolvanex");
     EXPECT_EQ(s.assignmentNumber, "005");
@@ -71,8 +63,6 @@ TEST(StartUp, AsksTheThreePromptsWithTheirExactTexts)
     EXPECT_EQ(s.responsePrompt.find("Enter, as appropriate, an answer"), 0u);
     EXPECT_NE(s.responsePrompt.find("just an OK.\r\n\r\nAlways critique your solutions"), std::string::npos);
     EXPECT_EQ(s.responsePrompt.substr(s.responsePrompt.size() - 19), "series of problems.");
-    EXPECT_EQ(h.view.scaleWidth, 1000);
-    EXPECT_EQ(h.view.scaleHeight, 1000);
     ASSERT_EQ(h.random.seeds.size(), 1u);
     EXPECT_EQ(h.random.seeds[0], 14 * 3600 + 5 * 60 + 9);
 }
@@ -80,11 +70,11 @@ TEST(StartUp, AsksTheThreePromptsWithTheirExactTexts)
 TEST(StartUp, OnlyAPlainOneOffersThePathPrompt)
 {
     for (const char* reply : { " 1", "1 ", "one", "11", "" }) {
-        DrillHarness h(bank());
+        Harness h(bank());
         h.prompter.reply("A");
         h.prompter.reply(reply);
         h.prompter.reply("2");
-        ASSERT_NO_THROW(h.drill.load());
+        ASSERT_TRUE(h.load());
         EXPECT_EQ(h.prompter.asked.size(), 3u) << '"' << reply << '"';
         EXPECT_EQ(h.prompter.unexpected, 0);
     }
@@ -92,10 +82,10 @@ TEST(StartUp, OnlyAPlainOneOffersThePathPrompt)
 
 TEST(StartUp, FileNamesFromFolderNameAndDate)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     h.clock.set(2026, 1, 7, 9, 0, 0);
     ASSERT_TRUE(h.start("Student One", "2"));
-    const DrillState& s = h.drill.state();
+    const RunSetup& s = h.setup;
     EXPECT_EQ(s.masterFile, "c:\\tolvanex\\masterFile_Student_One.txt");
     EXPECT_EQ(s.sendFile, "c:\\tolvanex\\send_0107Student_One.txt");
     EXPECT_EQ(s.notesFile, "c:\\tolvanex\\notes_Student_One.txt");
@@ -105,45 +95,45 @@ TEST(StartUp, FileNamesFromFolderNameAndDate)
 
 TEST(StartUp, NamesKeepEverythingButBlanks)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     ASSERT_TRUE(h.start("a  b,c.d", "3"));
-    EXPECT_EQ(h.drill.state().notesFile, "c:\\tolvanex\\notes_a__b,c.d.txt");
-    DrillHarness empty(bank());
+    EXPECT_EQ(h.setup.notesFile, "c:\\tolvanex\\notes_a__b,c.d.txt");
+    Harness empty(bank());
     empty.clock.set(2030, 12, 31, 0, 0, 1);
     ASSERT_TRUE(empty.start("", "3"));
-    EXPECT_EQ(empty.drill.state().masterFile, "c:\\tolvanex\\masterFile_.txt");
-    EXPECT_EQ(empty.drill.state().sendFile, "c:\\tolvanex\\send_1231.txt");
-    EXPECT_EQ(empty.drill.state().notesFile, "c:\\tolvanex\\notes_.txt");
+    EXPECT_EQ(empty.setup.masterFile, "c:\\tolvanex\\masterFile_.txt");
+    EXPECT_EQ(empty.setup.sendFile, "c:\\tolvanex\\send_1231.txt");
+    EXPECT_EQ(empty.setup.notesFile, "c:\\tolvanex\\notes_.txt");
 }
 
 TEST(StartUp, AFolderTypedWithATrailingBackslashIsUsedAsTyped)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     h.prompter.reply("Student One");
     h.prompter.reply("1");
     h.prompter.reply("d:\\work\\");
     h.prompter.reply("5");
     h.prompter.cancel(); // the second chance after drive d: turns out to be missing
-    EXPECT_TRUE(h.ends([&] { h.drill.load(); }));
-    EXPECT_EQ(h.drill.state().notesFile, "d:\\work\\\\notes_Student_One.txt");
-    EXPECT_EQ(h.drill.state().masterFile, "d:\\work\\\\masterFile_Student_One.txt");
+    EXPECT_FALSE(h.load());
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].find("d:\\work\\\\masterFile_Student_One.txt"), std::string::npos);
 }
 
 TEST(StartUp, CodeNumberIsNineteenToTwentyEight)
 {
     const std::pair<float, float> draws[] = { { 0.0f, 19 }, { 0.5f, 24 }, { 0.95f, 28 }, { 0.99999994f, 28 } };
     for (const auto& [r, expected] : draws) {
-        DrillHarness h(bank());
+        Harness h(bank());
         h.random.scripted.push_back(r);
         ASSERT_TRUE(h.start("A", "2"));
-        EXPECT_EQ(h.drill.state().codeNumber, expected) << r;
+        EXPECT_EQ(h.setup.codeNumber, expected) << r;
     }
     int seen[30] = {};
     for (int second = 0; second < 300; ++second) {
-        DrillHarness h(bank());
+        Harness h(bank());
         h.clock.set(2026, 3, 4, 10, second / 60, second % 60);
         ASSERT_TRUE(h.start("A", "2"));
-        const auto code = static_cast<int>(h.drill.state().codeNumber);
+        const auto code = static_cast<int>(h.setup.codeNumber);
         ASSERT_GE(code, 19);
         ASSERT_LE(code, 28);
         ++seen[code];
@@ -154,11 +144,11 @@ TEST(StartUp, CodeNumberIsNineteenToTwentyEight)
 
 TEST(Positioning, HeadingBlockInBothFilesByteForByte)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     scriptPlainFiller(h);
     ASSERT_TRUE(h.start("Student One", "5"));
     const std::string header = "005.  Uniformly Accelerated Motion";
-    EXPECT_EQ(h.drill.state().lineCursor, 9);
+    EXPECT_EQ(h.setup.headerLine, 9);
     EXPECT_EQ(fileBytes(h.master()), heading("005", header, "01-07-2026"));
     EXPECT_EQ(fileBytes(h.send()), heading("005", header, "01-07-2026"));
     EXPECT_FALSE(fileExists(h.notes()));
@@ -166,7 +156,7 @@ TEST(Positioning, HeadingBlockInBothFilesByteForByte)
 
 TEST(Positioning, TheSameFillerLineHeadsBothFiles)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     ASSERT_TRUE(h.start("A", "7"));
     const std::string master = fileBytes(h.master());
     const std::string send = fileBytes(h.send());
@@ -179,36 +169,36 @@ TEST(Positioning, TheSameFillerLineHeadsBothFiles)
 
 TEST(Positioning, HeadersWithLineBreaksOrATrailingBlankAreWrittenAsStored)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     scriptPlainFiller(h);
     ASSERT_TRUE(h.start("A", "10"));
-    EXPECT_EQ(h.drill.state().lineCursor, 13);
+    EXPECT_EQ(h.setup.headerLine, 13);
     EXPECT_EQ(fileBytes(h.master()),
         heading("010", "010.  Note that there are 10 questions in this set.\r\n\r\n.Force and Acceleration.",
             "01-07-2026"));
-    DrillHarness four(bank());
+    Harness four(bank());
     scriptPlainFiller(four);
     ASSERT_TRUE(four.start("B", "4"));
     EXPECT_EQ(fileBytes(four.send()), heading("004", "004.  Acceleration ", "01-07-2026"));
-    DrillHarness last(bank());
+    Harness last(bank());
     scriptPlainFiller(last);
     ASSERT_TRUE(last.start("C", "018"));
-    EXPECT_EQ(last.drill.state().lineCursor, 15);
+    EXPECT_EQ(last.setup.headerLine, 15);
     EXPECT_EQ(fileBytes(last.master()), heading("018", "018.", "01-07-2026"));
 }
 
 TEST(Positioning, RunsAccumulateAndTheSendFileFollowsTheDay)
 {
-    DrillHarness first(bank());
+    Harness first(bank());
     scriptPlainFiller(first);
     ASSERT_TRUE(first.start("Student One", "5"));
     // A second run in the same home folder, on the same day and then on the next day.
-    testing::DrillHarness* runs[2];
-    DrillHarness second(bank());
-    DrillHarness third(bank());
+    Harness* runs[2];
+    Harness second(bank());
+    Harness third(bank());
     runs[0] = &second;
     runs[1] = &third;
-    for (DrillHarness* run : runs) {
+    for (Harness* run : runs) {
         std::filesystem::remove_all(run->home);
         std::filesystem::create_directories(run->home);
         std::filesystem::copy(first.home, run->home, std::filesystem::copy_options::recursive);
@@ -228,38 +218,38 @@ TEST(Positioning, RunsAccumulateAndTheSendFileFollowsTheDay)
 
 TEST(Positioning, TheYearIsNotPartOfTheSendFileName)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     h.clock.set(2027, 1, 7, 9, 0, 0);
     ASSERT_TRUE(h.start("Student One", "2"));
-    EXPECT_EQ(h.drill.state().sendFile, "c:\\tolvanex\\send_0107Student_One.txt");
+    EXPECT_EQ(h.setup.sendFile, "c:\\tolvanex\\send_0107Student_One.txt");
 }
 
 TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
 {
     for (const char* reply : { "019", "", "000", "0005", "7b", " 5" }) {
-        DrillHarness h(bank());
+        Harness h(bank());
         h.prompter.reply("A");
         h.prompter.reply("");
         h.prompter.reply(reply);
         h.prompter.reply("3");
-        ASSERT_NO_THROW(h.drill.load()) << reply;
+        ASSERT_TRUE(h.load()) << reply;
         ASSERT_EQ(h.messages.shown.size(), 1u) << reply;
-        EXPECT_NE(h.messages.shown[0].find("001 to 018"), std::string::npos);
-        EXPECT_EQ(h.prompter.asked.back(), kAssignmentPrompt);
-        EXPECT_EQ(h.drill.state().assignmentNumber, "003");
-        EXPECT_EQ(h.drill.state().nextAssignmentNumber, "004");
-        EXPECT_EQ(h.drill.state().lineCursor, 5);
+        EXPECT_NE(h.messages.shown[0].find("002 to 018 (you may type 2 to 18)"), std::string::npos);
+        EXPECT_EQ(h.prompter.asked.back(), texts::assignmentPrompt);
+        EXPECT_EQ(h.setup.assignmentNumber, "003");
+        EXPECT_EQ(h.setup.nextAssignmentNumber, "004");
+        EXPECT_EQ(h.setup.headerLine, 5);
     }
 }
 
 TEST(Positioning, CancelOnTheSecondAskingEndsWithNothingWritten)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     h.prompter.reply("A");
     h.prompter.reply("");
     h.prompter.reply("019");
     h.prompter.cancel();
-    EXPECT_TRUE(h.ends([&] { h.drill.load(); }));
+    EXPECT_FALSE(h.load());
     EXPECT_TRUE(std::filesystem::is_empty(h.folder()));
 }
 
@@ -267,50 +257,47 @@ TEST(Positioning, AMissingFolderGetsAMessageAndASecondChance)
 {
     // At the second chance, an empty reply means the default folder, like a typed one.
     for (const char* again : { "c:\\tolvanex\\", "" }) {
-        DrillHarness h(bank());
+        Harness h(bank());
         h.prompter.reply("A");
         h.prompter.reply("1");
         h.prompter.reply("c:\\no such folder");
         h.prompter.reply("5");
         h.prompter.reply(again);
-        ASSERT_NO_THROW(h.drill.load());
+        ASSERT_TRUE(h.load());
         ASSERT_EQ(h.messages.shown.size(), 1u);
         EXPECT_NE(h.messages.shown[0].find("c:\\no such folder\\masterFile_A.txt"), std::string::npos);
         EXPECT_NE(h.messages.shown[0].find("No such file or directory"), std::string::npos);
-        EXPECT_EQ(h.prompter.asked.back(), kPathPrompt);
+        EXPECT_EQ(h.prompter.asked.back(), texts::pathPrompt);
         EXPECT_FALSE(fileExists(h.home / "no such folder"));
-        EXPECT_EQ(h.drill.state().outputFolder, again[0] ? again : "c:\\tolvanex") << again;
+        EXPECT_EQ(h.setup.outputFolder, again[0] ? again : "c:\\tolvanex") << again;
         EXPECT_NE(fileBytes(h.folder() / "masterFile_A.txt").find("assignment #005"), std::string::npos) << again;
     }
 }
 
 TEST(Positioning, AFailedSendFileWritesNothingAndCancelEnds)
 {
-    DrillHarness h(bank());
+    Harness h(bank());
     h.files.failOpenContaining = "send_";
-    h.prompter.reply("A");
-    h.prompter.reply("");
-    h.prompter.reply("5");
+    h.replyAtStartUp("A", "5");
     h.prompter.cancel();
-    EXPECT_TRUE(h.ends([&] { h.drill.load(); }));
+    EXPECT_FALSE(h.load());
     ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_NE(h.messages.shown[0].find("Permission denied"), std::string::npos);
-    EXPECT_EQ(fileBytes(h.master()), "");
+    EXPECT_TRUE(fileExists(h.folder()));
+    EXPECT_FALSE(fileExists(h.master()));
 }
 
 TEST(Positioning, ANameWithASeparatorNeverWritesOutsideTheFolder)
 {
     for (const char* name : { "..\\evil", "a/b" }) {
-        DrillHarness h(bank());
-        h.prompter.reply(name);
-        h.prompter.reply("");
-        h.prompter.reply("5");
-        h.prompter.reply("Fixed Name");
-        ASSERT_NO_THROW(h.drill.load());
+        Harness h(bank());
+        for (const char* reply : { name, "Fixed Name", "", "5" })
+            h.prompter.reply(reply);
+        ASSERT_TRUE(h.load());
         ASSERT_EQ(h.messages.shown.size(), 1u);
         EXPECT_NE(h.messages.shown[0].find("cannot contain"), std::string::npos);
-        EXPECT_NE(h.prompter.asked.back().find("Type your full name again"), std::string::npos);
-        EXPECT_EQ(h.drill.state().namePart, "Fixed_Name");
+        EXPECT_NE(h.prompter.asked[1].find("Type your full name again"), std::string::npos);
+        EXPECT_EQ(h.setup.namePart, "Fixed_Name");
         EXPECT_TRUE(fileExists(h.folder() / "masterFile_Fixed_Name.txt"));
         std::size_t entries = 0;
         for ([[maybe_unused]] const auto& entry : std::filesystem::recursive_directory_iterator(h.home))

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
+
 namespace tolvanex {
 namespace {
 
@@ -12,6 +15,12 @@ struct WideningRow {
     std::string assignment;
     std::string next;
 };
+
+// A row as test listings show it: the reply typed, the same on every build.
+void PrintTo(const WideningRow& row, std::ostream* out)
+{
+    *out << "reply \"" << row.reply << "\"";
+}
 
 class Widening : public ::testing::TestWithParam<WideningRow> { };
 
@@ -27,7 +36,14 @@ INSTANTIATE_TEST_SUITE_P(Replies, Widening,
     ::testing::Values(WideningRow { "5", "005", "006" }, WideningRow { "12", "012", "013" },
         WideningRow { "099", "099", "100" }, WideningRow { "999", "999", "1000" }, WideningRow { "", "", "001" },
         WideningRow { "7b", "07b", "008" }, WideningRow { "0005", "0005", "006" }, WideningRow { " 5", "0 5", "006" },
-        WideningRow { "\xC3\xA9", "00\xC3\xA9", "001" }));
+        WideningRow { "\xC3\xA9", "00\xC3\xA9", "001" }),
+    [](const ::testing::TestParamInfo<WideningRow>& row) {
+        // Test names take letters, digits and "_" only.
+        std::string name = "reply_";
+        for (unsigned char c : row.param.reply)
+            name += std::isalnum(c) && c < 0x80 ? std::string(1, static_cast<char>(c)) : "_" + std::to_string(c) + "_";
+        return name;
+    });
 
 TEST(NumericValue, LeadingNumberWithBlanksIgnored)
 {

@@ -3,6 +3,7 @@
 #include "gui/window/MainWindow.h"
 #include "support/Fakes.h"
 #include "support/SmallBank.h"
+#include "support/WindowFakes.h"
 
 #include <QProperty>
 #include <QPushButton>
@@ -15,57 +16,6 @@
 
 namespace tolvanex {
 namespace {
-
-// Notes each beep and how many random values had been drawn when it sounded.
-class CountingBeeper : public Beeper {
-public:
-    explicit CountingBeeper(const testing::CountingRandom& random)
-        : m_random(random)
-    {
-    }
-    void beep() override { drawsAtBeep.push_back(m_random.draws); }
-    std::vector<int> drawsAtBeep;
-
-private:
-    const testing::CountingRandom& m_random;
-};
-
-class FakeClipboard : public PictureClipboard {
-public:
-    bool putPicture(const QImage& picture) override
-    {
-        ++puts;
-        if (throwOnPut)
-            throw std::runtime_error("the clipboard is locked by another program");
-        if (refusePut)
-            return false;
-        held = picture;
-        return true;
-    }
-    std::optional<QImage> getPicture() override
-    {
-        ++gets;
-        if (unreadable)
-            return std::nullopt;
-        if (losesPicture)
-            return QImage();
-        return held;
-    }
-
-    QImage held;
-    bool refusePut = false;
-    bool throwOnPut = false;
-    bool unreadable = false;
-    bool losesPicture = false; // takes the picture and then holds none
-    int puts = 0;
-    int gets = 0;
-};
-
-class CountingExit : public ProgramExit {
-public:
-    void exitProgram() override { ++exits; }
-    int exits = 0;
-};
 
 QImage filled(int width, int height, QColor colour)
 {
@@ -113,9 +63,7 @@ double fromMiddle(QPoint p, QSize box)
 class Pictures : public ::testing::Test {
 protected:
     Pictures()
-        : beeper(h.random)
-        , window({ { h.prompter, h.messages, h.clock, h.random, h.files }, beeper, clipboard, exit },
-              testing::threeAssignments())
+        : window(h.windowServices(), testing::threeAssignments())
         , picture1(window.findChild<PictureBox*>("Picture1"))
         , picture2(window.findChild<PictureBox*>("Picture2"))
     {
@@ -124,9 +72,7 @@ protected:
     {
         ASSERT_NE(picture1, nullptr);
         ASSERT_NE(picture2, nullptr);
-        h.prompter.reply("Student One");
-        h.prompter.reply("");
-        h.prompter.reply("2");
+        h.replyAtStartUp("Student One", "2");
         ASSERT_TRUE(window.load());
         h.messages.shown.clear();
     }
@@ -139,10 +85,10 @@ protected:
     // One tick, as the timer gives it.
     void tick() { ASSERT_TRUE(QMetaObject::invokeMethod(&window.pendExpTimer(), "timeout", Qt::DirectConnection)); }
 
-    testing::DrillHarness h;
-    CountingBeeper beeper;
-    FakeClipboard clipboard;
-    CountingExit exit;
+    testing::FakeWindowServices h;
+    testing::CountingBeeper& beeper = h.beeper;
+    testing::FakeClipboard& clipboard = h.clipboard;
+    testing::CountingExit& exit = h.exit;
     MainWindow window;
     PictureBox* picture1;
     PictureBox* picture2;

@@ -16,10 +16,10 @@
 namespace tolvanex {
 namespace {
 
+// The window's two large boxes as they are made, each with the text the program keeps beside it.
 struct Boxes : ::testing::Test {
     Boxes()
-        : window({ { h.prompter, h.messages, h.clock, h.random, h.files }, beeper, clipboard, exit },
-            testing::threeAssignments())
+        : window(h.windowServices(), testing::threeAssignments())
         , question(window.findChild<QPlainTextEdit*>("txt_question"))
         , answer(window.findChild<QPlainTextEdit*>("txt_answer"))
     {
@@ -31,13 +31,13 @@ struct Boxes : ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
 
-    testing::DrillHarness h;
-    testing::CountedBeeper beeper;
-    testing::NoClipboard clipboard;
-    testing::ObservedExit exit;
+    testing::FakeWindowServices h;
     MainWindow window;
     QPlainTextEdit* question;
     QPlainTextEdit* answer;
+    // Boxes of their own over the window's two text boxes, which keep theirs untouched.
+    BoxText questionText { question };
+    BoxText answerText { answer };
 };
 
 std::string numberedLines(int count)
@@ -52,14 +52,14 @@ TEST_F(Boxes, PuttingBackTheShownTextLeavesItAndReturnsCaretAndViewToTheTop)
 {
     ASSERT_NO_FATAL_FAILURE(showWindow());
     const std::string prompt = numberedLines(60);
-    window.setAnswerText(prompt);
+    answerText.setText(prompt);
     answer->moveCursor(QTextCursor::End);
     QScrollBar* bar = answer->verticalScrollBar();
     bar->setValue(bar->maximum());
     ASSERT_GT(bar->value(), 0);
 
-    window.setAnswerText(prompt);
-    EXPECT_EQ(window.answerText(), prompt);
+    answerText.setText(prompt);
+    EXPECT_EQ(answerText.text(), prompt);
     EXPECT_EQ(answer->toPlainText(), QString::fromStdString(prompt).replace("\r\n", "\n"));
     EXPECT_EQ(answer->textCursor().position(), 0);
     EXPECT_FALSE(answer->textCursor().hasSelection());
@@ -68,27 +68,27 @@ TEST_F(Boxes, PuttingBackTheShownTextLeavesItAndReturnsCaretAndViewToTheTop)
 
 TEST_F(Boxes, PuttingBackTheEarlierTextReplacesWhatTheStudentTyped)
 {
-    window.setAnswerText("prompt");
+    answerText.setText("prompt");
     answer->moveCursor(QTextCursor::End);
     QTest::keyClicks(answer, " and more");
     ASSERT_EQ(answer->toPlainText(), "prompt and more");
     // The drill has not read the box since the typing: the text it puts back is still new.
-    window.setAnswerText("prompt");
+    answerText.setText("prompt");
     EXPECT_EQ(answer->toPlainText(), "prompt");
-    EXPECT_EQ(window.answerText(), "prompt");
+    EXPECT_EQ(answerText.text(), "prompt");
 }
 
 TEST_F(Boxes, AppendingKeepsWhatTheStudentTypedAndTheExactLineBreaks)
 {
-    window.setQuestionText("Q\r\n");
+    questionText.setText("Q\r\n");
     question->moveCursor(QTextCursor::End);
     QTest::keyClicks(question, "typed");
     QTest::keyClick(question, Qt::Key_Return);
-    window.appendToQuestion("tail\r\n\r\nend");
-    EXPECT_EQ(window.questionText(), "Q\r\ntyped\r\ntail\r\n\r\nend");
+    questionText.append("tail\r\n\r\nend");
+    EXPECT_EQ(questionText.text(), "Q\r\ntyped\r\ntail\r\n\r\nend");
     EXPECT_EQ(question->toPlainText(), "Q\ntyped\ntail\n\nend");
-    window.appendToQuestion("");
-    EXPECT_EQ(window.questionText(), "Q\r\ntyped\r\ntail\r\n\r\nend");
+    questionText.append("");
+    EXPECT_EQ(questionText.text(), "Q\r\ntyped\r\ntail\r\n\r\nend");
 }
 
 TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
@@ -97,9 +97,9 @@ TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
     std::string paragraph;
     while (paragraph.size() < 300000)
         paragraph += "notes run together without a break ";
-    window.setQuestionText("Q1. ");
-    window.appendToQuestion(paragraph);
-    EXPECT_EQ(window.questionText(), "Q1. " + paragraph);
+    questionText.setText("Q1. ");
+    questionText.append(paragraph);
+    EXPECT_EQ(questionText.text(), "Q1. " + paragraph);
     EXPECT_EQ(question->document()->blockCount(), 1);
     const QTextLayout* layout = question->document()->firstBlock().layout();
     QApplication::processEvents();
@@ -111,7 +111,7 @@ TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
     question->setFocus();
     question->moveCursor(QTextCursor::End);
     QTest::keyClicks(question, "!");
-    EXPECT_EQ(window.questionText(), "Q1. " + paragraph + "!");
+    EXPECT_EQ(questionText.text(), "Q1. " + paragraph + "!");
 }
 
 } // namespace

@@ -1,0 +1,54 @@
+#pragma once
+
+// The files as the core of the program sees them: paths are texts as the program forms them,
+// Windows style ("c:\tolvanex\notes_A.txt"); the real file systems map them onto the system.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tolvanex {
+
+// A file operation that failed: which file, and the system's reason in words. The file is named
+// as the program names it (path) and, when known, as this system names it (systemPath).
+class FileError : public std::runtime_error {
+public:
+    FileError(std::string path, std::string reason, std::string systemPath = {});
+    const std::string& path() const { return m_path; }
+    const std::string& reason() const { return m_reason; }
+    // The file's name on this system; the program's name for it when the system's is not known.
+    const std::string& systemPath() const { return m_systemPath.empty() ? m_path : m_systemPath; }
+
+private:
+    std::string m_path;
+    std::string m_reason;
+    std::string m_systemPath;
+};
+
+// A file opened for appending (created when missing). Bytes written go to its end; commit()
+// puts them on stable storage and closes the file. Every failure throws FileError.
+class AppendFile {
+public:
+    virtual ~AppendFile() = default;
+    virtual void write(std::string_view bytes) = 0;
+    virtual void commit() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual void createFolder(const std::string& path) = 0;
+    virtual std::unique_ptr<AppendFile> openForAppend(const std::string& path) = 0;
+    virtual std::string readAll(const std::string& path) = 0;
+    // The length of a file in bytes; nothing when there is no such file.
+    virtual std::optional<std::uintmax_t> fileLength(const std::string& path) = 0;
+    // Cuts a file back to the given length and puts it on stable storage.
+    virtual void cutBack(const std::string& path, std::uintmax_t length) = 0;
+    // Removes a file and puts its folder on stable storage.
+    virtual void removeFile(const std::string& path) = 0;
+};
+
+} // namespace tolvanex

@@ -1,0 +1,11 @@
+#include "core/run/Run.h"
+
+namespace tolvanex {
+
+Focus typingFocus(const std::string& answer, const std::string& responsePrompt)
+{
+    const bool programText = answer == responsePrompt || answer.find_first_not_of(" \t\r\n") == std::string::npos;
+    return programText ? Focus::TypeOver : Focus::TypeOn;
+}
+
+} // namespace tolvanex

@@ -1,0 +1,163 @@
+#pragma once
+
+// The program's own texts, each in one place: prompts, captions, record lines, file names and
+// messages. A text with parts that change holds them as {name}, filled in with fill() (Text.h).
+// The tests include this header; the journeys that drive the built program read the same texts
+// from a file the build writes (generated/texts.json, made by text/tools/textsdump.cpp).
+
+#include <string_view>
+#include <utility>
+
+namespace tolvanex::texts {
+
+inline constexpr std::string_view courseTitle = "Physics I";
+inline constexpr std::string_view defaultFolder = "c:\\tolvanex";
+
+// Start-up prompts.
+inline constexpr std::string_view namePrompt = "Your full name:  ";
+inline constexpr std::string_view folderQuestion
+    = "Enter 1 if you want to change the folder to which your files will be written.  The current default folder is "
+      "c:\\tolvanex.  If you wish to use this folder, just hit the Enter key";
+inline constexpr std::string_view pathPrompt
+    = "You have chosen to change the folder to which your files will be written on your hard drive from the default "
+      "c:\\tolvanex.  Enter the path to the folder you wish to use.  You may just hit the Enter key to retain the "
+      "default path.";
+inline constexpr std::string_view assignmentPrompt = "Assignment Number:  ";
+// The standing instructions put into the answer box when the student pages on without filing.
+inline constexpr std::string_view responsePrompt
+    = "Enter, as appropriate, an answer to the question, a critique of your answer in response to a given answer, "
+      "your insights regarding the situation at this point, notes to yourself, or just an OK.\r\n\r\n"
+      "Always critique your solutions by describing any insights you had or errors you makde, and by explaining how "
+      "you can make use of the insight or how you now know how to avoid certain errors.  Also pose for the "
+      "instructor any question or questions that you have related to the problem or series of problems.";
+
+// Rating prompts after a response.
+inline constexpr std::string_view confidencePrompt
+    = "Assess your level of confidence in your answer on a scale from 0 to 3, where 0 means you have no confidence in "
+      "your answer, 1 means you have some confidence, 2 means you are pretty confident and 3 means you are certain of "
+      "your answer:";
+inline constexpr std::string_view selfCritiquePrompt
+    = "Rate the quality of your self-critique on a 0-3 scale, where 0 indicates that self-critique was necessary on "
+      "this question but was not given, 1 indicates that self-critique was necessary but the given self-critique was "
+      "not adequate, 2 indicates that self-critique was necessary and was mostly adequate, and 3 indicates that either "
+      "self-critique was not necessary or that after reading the solution everything was completely obvious so you "
+      "skipped the self-critique.";
+
+// Lines of the records in the files.
+inline constexpr std::string_view openingSeparator = "......!!!!!!!!...................................";
+inline constexpr std::string_view closingSeparator = ".................................................";
+inline constexpr std::string_view assignmentLine = "assignment #{number}";
+inline constexpr std::string_view questionNumberMarker = "`questionNumber";
+inline constexpr std::string_view responseLine = "RESPONSE -->  ";
+inline constexpr std::string_view notesEntry = "NOTES -------> {words}";
+inline constexpr std::string_view confidenceLine = "confidence assessment:  {reply}";
+inline constexpr std::string_view selfCritiqueLine = "self critique assessment: {reply}";
+
+// The files, as the program names them: {name} is the student's name with "_" for each blank,
+// {mmdd} today's month and day.
+inline constexpr std::string_view masterFile = "{folder}\\masterFile_{name}.txt";
+inline constexpr std::string_view sendFile = "{folder}\\send_{mmdd}{name}.txt";
+inline constexpr std::string_view notesFile = "{folder}\\notes_{name}.txt";
+
+// Captions of the buttons that messages name.
+inline constexpr std::string_view nextQuestionCaption = "Next Question / Answer";
+inline constexpr std::string_view enterResponseCaption = "Enter Response";
+inline constexpr std::string_view saveAsNotesCaption = "Save as Notes";
+
+// Second chances at start-up.
+inline constexpr std::string_view noSuchAssignment
+    = "There is no assignment \"{number}\" in this program.\n\nThe assignments available are {first} to {last} (you "
+      "may type {firstTyped} to {lastTyped}). Please enter the assignment number again, or click Cancel to leave the "
+      "program.";
+inline constexpr std::string_view nameRefused
+    = "Your name cannot be used in the names of your files: {problem}.\n\nNothing has been written. Please type your "
+      "name again.";
+inline constexpr std::string_view nameAgainPrompt
+    = "Your name cannot be used in a file name: {problem}.  Type your full name again:  ";
+inline constexpr std::string_view nameHoldsCharacter
+    = "it holds {character}, and a file name cannot contain \\ / : * ? \" < > | or control characters";
+inline constexpr std::string_view nameTooLong
+    = "it has {count} characters, and a file name holds at most {limit}, which leaves {left} for a name";
+inline constexpr std::string_view folderAgainPrompt
+    = "Your files could not be written in the folder {folder}.  Enter the path to another folder for your files, or "
+      "just hit the Enter key to try {folder} again.";
+
+// Filings that failed: what was filed, whether anything of it is in the files, what to do, then
+// the file and the system's reason.
+inline constexpr std::string_view headingRecord = "The heading of your files";
+inline constexpr std::string_view responseRecord = "Your response";
+inline constexpr std::string_view noteRecord = "Your note";
+inline constexpr std::string_view notSaved
+    = "{record} could not be saved. Nothing of it is in your files: they are exactly as they were before.";
+inline constexpr std::string_view notSavedWhole
+    = "{record} was not saved whole, and what had been written of it could not all be taken back out. These files "
+      "may end in an unfinished record; before you send one, delete what follows its last complete record:";
+inline constexpr std::string_view checkHeadingFolder
+    = "Make sure the folder exists, can be written to and the disk has room (and that a removable drive is still "
+      "plugged in); you are asked for the folder next.";
+inline constexpr std::string_view wordsKept
+    = "Your words are still in the answer box. Make sure the folder can be written to and the disk has room (and "
+      "that a removable drive is still plugged in), then click \"{button}\" again: they will be filed once.";
+inline constexpr std::string_view fileLine = "File: {file}";
+inline constexpr std::string_view programsName = "({path} in this program)";
+inline constexpr std::string_view reasonLine = "Reason: {reason}";
+
+// The viewers and the window.
+inline constexpr std::string_view notesNotShown
+    = "Your notes cannot be shown: there are no notes yet, or the notes file cannot be read.";
+inline constexpr std::string_view sendFileNotShown = "Today's send file cannot be shown.";
+inline constexpr std::string_view clipboardUnusable = "The picture could not be copied: the clipboard cannot be used.";
+inline constexpr std::string_view pictureNotCopied = "The picture could not be copied: {reason}";
+inline constexpr std::string_view pictureNotReadBack = "The picture could not be read back from the clipboard.";
+inline constexpr std::string_view somethingWentWrong = "Something went wrong: {reason}";
+
+// Every text above by its name, for the file the journeys read.
+inline constexpr std::pair<std::string_view, std::string_view> all[] = {
+    { "courseTitle", courseTitle },
+    { "defaultFolder", defaultFolder },
+    { "namePrompt", namePrompt },
+    { "folderQuestion", folderQuestion },
+    { "pathPrompt", pathPrompt },
+    { "assignmentPrompt", assignmentPrompt },
+    { "responsePrompt", responsePrompt },
+    { "confidencePrompt", confidencePrompt },
+    { "selfCritiquePrompt", selfCritiquePrompt },
+    { "openingSeparator", openingSeparator },
+    { "closingSeparator", closingSeparator },
+    { "assignmentLine", assignmentLine },
+    { "questionNumberMarker", questionNumberMarker },
+    { "responseLine", responseLine },
+    { "notesEntry", notesEntry },
+    { "confidenceLine", confidenceLine },
+    { "selfCritiqueLine", selfCritiqueLine },
+    { "masterFile", masterFile },
+    { "sendFile", sendFile },
+    { "notesFile", notesFile },
+    { "nextQuestionCaption", nextQuestionCaption },
+    { "enterResponseCaption", enterResponseCaption },
+    { "saveAsNotesCaption", saveAsNotesCaption },
+    { "noSuchAssignment", noSuchAssignment },
+    { "nameRefused", nameRefused },
+    { "nameAgainPrompt", nameAgainPrompt },
+    { "nameHoldsCharacter", nameHoldsCharacter },
+    { "nameTooLong", nameTooLong },
+    { "folderAgainPrompt", folderAgainPrompt },
+    { "headingRecord", headingRecord },
+    { "responseRecord", responseRecord },
+    { "noteRecord", noteRecord },
+    { "notSaved", notSaved },
+    { "notSavedWhole", notSavedWhole },
+    { "checkHeadingFolder", checkHeadingFolder },
+    { "wordsKept", wordsKept },
+    { "fileLine", fileLine },
+    { "programsName", programsName },
+    { "reasonLine", reasonLine },
+    { "notesNotShown", notesNotShown },
+    { "sendFileNotShown", sendFileNotShown },
+    { "clipboardUnusable", clipboardUnusable },
+    { "pictureNotCopied", pictureNotCopied },
+    { "pictureNotReadBack", pictureNotReadBack },
+    { "somethingWentWrong", somethingWentWrong },
+};
+
+} // namespace tolvanex::texts

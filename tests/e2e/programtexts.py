@@ -1,0 +1,38 @@
+"""The program's own texts, as the build writes them from the program's source into
+generated/texts.json: prompts, record lines, messages, file names, and the numbers of the
+assignments the course holds. The journeys take their texts from here instead of copying them."""
+
+import json
+import os
+
+
+class ProgramTexts:
+    def __init__(self, path):
+        with open(path, encoding="utf-8") as f:
+            data = json.load(f)
+        self.texts = data["texts"]
+        self.assignments = data["assignments"]
+        self.bank_lines = data["bankLines"]
+
+    def __getitem__(self, name):
+        return self.texts[name]
+
+    def fill(self, name, **values):
+        """The text with each {key} replaced by its value."""
+        text = self.texts[name]
+        for key, value in values.items():
+            text = text.replace("{%s}" % key, value)
+        return text
+
+    def line(self, name, **values):
+        """A record line as the files hold it (the record lines are plain ASCII)."""
+        return self.fill(name, **values).encode("cp1252")
+
+    def missing_assignment(self):
+        """A number just past the course's last assignment."""
+        return "%03d" % (int(self.assignments[-1]) + 1)
+
+
+def default_path(program):
+    """texts.json where the build writes it, beside the built program."""
+    return os.path.join(os.path.dirname(os.path.abspath(program)), "generated", "texts.json")
