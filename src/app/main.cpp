@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "core/platform/RealServices.h"
 #include "gui/window/MainWindow.h"
 
@@ -5,6 +6,8 @@
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = tolvanex::answerCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName("tolvanex");
     using namespace tolvanex;
