@@ -9,6 +9,10 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl
 # The core tests built for Windows and run under Wine (tools/test): the cross compiler, GoogleTest's
 # sources to build with it, and Wine.
 windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64)
+# The checks a distribution makes (tools/test): the licence of every file (reuse), the Debian
+# package (lintian), the AppStream metainfo (appstream; desktop-file-utils above checks the
+# desktop entry).
+distribution_test_packages=(reuse lintian appstream)
 
 install_missing() {
     local missing=()
