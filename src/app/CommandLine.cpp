@@ -65,9 +65,12 @@ const char* const kFilesAndEnvironment
       "\n"
       "Exit status: 0, or 2 for a command line the program does not understand.\n";
 
-void print(std::FILE* stream, const QString& text) { std::fputs(text.toLocal8Bit().constData(), stream); }
-
+void print(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
 }
+
+} // namespace
 
 std::optional<int> answerCommandLine(int& argc, char** argv)
 {
@@ -114,4 +117,4 @@ std::optional<int> answerCommandLine(int& argc, char** argv)
     return std::nullopt;
 }
 
-}
+} // namespace tolvanex

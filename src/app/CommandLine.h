@@ -13,4 +13,4 @@ namespace tolvanex {
 // QApplication. No file is read or written here.
 std::optional<int> answerCommandLine(int& argc, char** argv);
 
-}
+} // namespace tolvanex
