@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by tools/run and tools/test: installs the Debian packages the build needs when they are
 # missing, then configures and builds in ./build.
 set -euo pipefail

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Installation and the Debian package: installs the build into a scratch prefix, builds the
 package with CPack, checks its control fields, dependencies and contents, has lintian,
 appstreamcli and desktop-file-validate check it, finds the one version (and release date) in the
