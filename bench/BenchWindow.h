@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Scripted stand-ins for the services a window needs, the window over them, and waiting until a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bank loader against copying the same finished lines into a fresh 5001-entry array.
 #include "BenchSupport.h"
 

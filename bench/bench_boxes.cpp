@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text box speed: "display notes" with 1 MB and 5 MB notes files and a page scroll through the
 // result, "display SEND file" with a 20,000-line send file, and paging through a whole assignment.
 // Each is timed against a bare QPlainTextEdit of the box's size doing the same to the same text.

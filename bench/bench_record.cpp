@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Enter Response" with a confidence reply, the record put on stable storage, against writing the
 // same bytes to the same two files with plain open, write, fsync and close.
 #include "BenchWindow.h"

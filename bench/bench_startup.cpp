@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up time and peak memory of the whole process: the program's window (prompts answered by
 // script, bank loaded, heading block written and flushed, window shown and painted once) against a
 // minimal window of the same size. Each process is started here with a fresh temporary home

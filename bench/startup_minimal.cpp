@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start-up baseline: a window of the main window's size with one plain-text box and two
 // buttons, which ends after its first paint.
 #include "FirstPaint.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start-up as the benchmark times it: the main window over scripted prompts and the
 // real file system (drive c: is HOME), loaded at assignment 2, shown, and ended after its first
 // paint. Exits with 3 when the start-up failed.

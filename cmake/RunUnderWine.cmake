@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows program under Wine, then passes on its output and exit status:
 #   cmake -DWINE=<wine64> -DPROGRAM=<program.exe> [-DARGS=<arguments>] -DLOG=<file> -P RunUnderWine.cmake
 # Wine's helper processes outlive the program by a few seconds and inherit its output streams;

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The core and its tests built for 64-bit Windows with MinGW-w64 (a second build in
 # <build>/windows, driven from this one) and run under Wine, as the tests labelled "windows".
 # TOLVANEX_WINDOWS_TESTS: ON needs the cross compiler and Wine (tools/test installs them), AUTO

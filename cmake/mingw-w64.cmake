@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Cross compiling for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix).
 # Programs are linked statically, so they need no DLLs beside them, under Wine or on Windows.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by tools/run and tools/test: installs the Debian packages the build needs when they are
 # missing, then configures and builds in ./build.
 set -euo pipefail
@@ -9,6 +11,10 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl
 # The core tests built for Windows and run under Wine (tools/test): the cross compiler, GoogleTest's
 # sources to build with it, and Wine.
 windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64)
+# The checks a distribution makes (tools/test): the licence of every file (reuse), the Debian
+# package (lintian), the AppStream metainfo (appstream; desktop-file-utils above checks the
+# desktop entry).
+distribution_test_packages=(reuse lintian appstream)
 
 install_missing() {
     local missing=()

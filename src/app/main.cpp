@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "CommandLine.h"
 #include "core/platform/RealServices.h"
 #include "gui/window/MainWindow.h"
 
@@ -5,6 +8,8 @@
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = tolvanex::answerCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName("tolvanex");
     using namespace tolvanex;

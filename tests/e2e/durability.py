@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Filings that fail for real, on the real program: strace, attached to the running program,
 makes one system call on one output file fail (the send file's write with a full disk while a
 response is filed, the new notes file's fsync with an I/O error while a note is filed). Each time

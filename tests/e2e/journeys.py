@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end journeys through the built program: each one starts its own X server and the
 program with a fresh home folder, drives it from outside with the keyboard and the mouse, and
 checks the window, the dialogs and the files written, byte for byte.

@@ -1,14 +1,20 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Installation and the Debian package: installs the build into a scratch prefix, builds the
-package with CPack, checks its control fields, dependencies and contents, unpacks it into a
-scratch root (nothing is installed on this machine) and starts the unpacked program in an X
-server of its own, through its start-up prompts to the main window and out by "quit program".
+package with CPack, checks its control fields, dependencies and contents, has lintian,
+appstreamcli and desktop-file-validate check it, finds the one version (and release date) in the
+program, the metainfo, the manual page and the changelog, unpacks it into a scratch root (nothing
+is installed on this machine) and starts the unpacked program in an X server of its own, through
+its start-up prompts to the main window and out by "quit program".
 
-    package.py --build BUILD_DIR --source SOURCE_DIR --output DIR [--cmake CMAKE] [--cpack CPACK]
+    package.py --build BUILD_DIR --source SOURCE_DIR --output DIR --app-id ID [--cmake CMAKE] [--cpack CPACK]
 """
 
 import argparse
 import configparser
+import email.utils
+import gzip
 import os
 import re
 import shutil
@@ -22,10 +28,15 @@ import xml.etree.ElementTree as ElementTree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from xsession import DriveError, Program, XServer, missing_tools, wait_until  # noqa: E402
 
+# Each installed file, with its source in the tree where it is installed unchanged.
 FILES = {
     "bin/tolvanex": None,
-    "share/applications/tolvanex.desktop": "dist/tolvanex.desktop",
+    "share/applications/{id}.desktop": "dist/{id}.desktop",
     "share/icons/hicolor/scalable/apps/tolvanex.svg": "dist/tolvanex.svg",
+    "share/metainfo/{id}.metainfo.xml": None,
+    "share/man/man1/tolvanex.1.gz": None,
+    "share/doc/tolvanex/copyright": None,
+    "share/doc/tolvanex/changelog.gz": None,
 }
 NEEDED = {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6"}
 
@@ -76,12 +87,52 @@ def check_desktop_entry(path):
     categories = entry.get("Categories", "")
     if not categories.endswith(";") or "Education" not in categories.split(";"):
         raise DriveError("desktop entry: Categories=%r" % categories)
-    if shutil.which("desktop-file-validate"):
-        # Hints are advice; errors and warnings fail.
-        out = run("desktop-file-validate", path)
+
+
+def check_with_debian_tools(deb, root, app_id):
+    """lintian on the package, AppStream's validator on the metainfo and on the unpacked tree (which
+    pairs it with its desktop entry), desktop-file-validate on the entry: errors and warnings fail,
+    lintian's info and pedantic tags and the validators' hints are only shown."""
+    share = os.path.join(root, "usr/share")
+    checks = {
+        "lintian": ["lintian", "--fail-on", "error,warning", "--pedantic", "--display-info", deb],
+        "appstreamcli validate": ["appstreamcli", "validate", "--no-net", "--pedantic",
+                                  os.path.join(share, "metainfo", app_id + ".metainfo.xml")],
+        "appstreamcli validate-tree": ["appstreamcli", "validate-tree", "--no-net", "--pedantic", root],
+        "desktop-file-validate": ["desktop-file-validate", os.path.join(share, "applications", app_id + ".desktop")],
+    }
+    for name, command in checks.items():
+        out = run(*command)
         faults = [line for line in out.splitlines() if ": error:" in line or ": warning:" in line]
         if faults:
-            raise DriveError("desktop-file-validate:\n%s" % "\n".join(faults))
+            raise DriveError("%s:\n%s" % (name, "\n".join(faults)))
+        print("%s: passed%s" % (name, "".join("\n  " + line for line in out.splitlines())))
+
+
+def check_version(usr, program, version, app_id):
+    """The version and release date as the program, the metainfo, the manual page and the changelog
+    give them: one version, the package's, and one date."""
+    def text(path):
+        path = os.path.join(usr, path)
+        with (gzip.open if path.endswith(".gz") else open)(path, "rt", encoding="utf-8") as f:
+            return f.read()
+
+    release = re.search(r'<release version="([^"]+)" date="([^"]+)"', text("share/metainfo/%s.metainfo.xml" % app_id))
+    manual = re.search(r'^\.TH TOLVANEX 1 (\S+) "tolvanex (\S+)"', text("share/man/man1/tolvanex.1.gz"), re.M)
+    changelog = re.search(r"\Atolvanex \((\S+)\).*?^ -- .+?  (.+)$", text("share/doc/tolvanex/changelog.gz"),
+                          re.M | re.S)
+    found = {
+        "the metainfo": release and release.group(1, 2),
+        "the manual page": manual and manual.group(2, 1),
+        "the changelog": changelog and (changelog.group(1),
+                                        email.utils.parsedate_to_datetime(changelog.group(2)).date().isoformat()),
+    }
+    date = release and release.group(2)
+    if not re.fullmatch(r"\d{4}-\d\d-\d\d", date or "") or any(v != (version, date) for v in found.values()):
+        raise DriveError("(version, date) in %s, not all (%r, a date)" % (found, version))
+    answer = run(program, "--version")
+    if answer != "tolvanex %s\n" % version:
+        raise DriveError("tolvanex --version: %r" % answer)
 
 
 def check_icon(path):
@@ -187,14 +238,19 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--output", required=True)
+    parser.add_argument("--app-id", required=True, help="the AppStream id, which names the desktop entry")
     parser.add_argument("--cmake", default="cmake")
     parser.add_argument("--cpack", default="cpack")
     args = parser.parse_args()
-    missing = [tool for tool in ("dpkg-deb", "dpkg-shlibdeps", "file") if shutil.which(tool) is None] + missing_tools()
+    tools = ("dpkg-deb", "dpkg-shlibdeps", "file", "lintian", "appstreamcli", "desktop-file-validate")
+    missing = [tool for tool in tools if shutil.which(tool) is None] + missing_tools()
     if missing:
         # Reported to CTest as skipped, not failed: a bare build without these tools can still test.
         print("skipped: missing tools: %s (tools/common.sh installs them)" % ", ".join(missing), file=sys.stderr)
         return SKIPPED
+    resolved = {path.format(id=args.app_id): source and source.format(id=args.app_id) for path, source in FILES.items()}
+    FILES.clear()
+    FILES.update(resolved)
     os.makedirs(args.output, exist_ok=True)
     scratch = tempfile.mkdtemp(prefix="tolvanex-package-")
     began = time.monotonic()
@@ -219,9 +275,11 @@ def main():
         run("dpkg-deb", "-x", deb, root)
         usr = os.path.join(root, "usr")
         check_tree(usr, args.source, "the unpacked package")
-        check_desktop_entry(os.path.join(usr, "share/applications/tolvanex.desktop"))
+        check_desktop_entry(os.path.join(usr, "share/applications/%s.desktop" % args.app_id))
         check_icon(os.path.join(usr, "share/icons/hicolor/scalable/apps/tolvanex.svg"))
+        check_with_debian_tools(deb, root, args.app_id)
         program = os.path.join(usr, "bin/tolvanex")
+        check_version(usr, program, version, args.app_id)
         if "not stripped" in run("file", "-L", program):
             raise DriveError("the packaged program is not stripped")
         libraries = run("ldd", program)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The program's own texts, as the build writes them from the program's source into
 generated/texts.json: prompts, record lines, messages, file names, and the numbers of the
 assignments the course holds. The journeys take their texts from here instead of copying them."""

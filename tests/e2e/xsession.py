@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Driving the built program in an X server of its own, the way a person would: windows found by
 their titles, keys typed and buttons clicked with xdotool, texts read back through the clipboard,
 pictures of the window taken with ImageMagick's import.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Scripted stand-ins for the program's services, and a drill harness over a temporary folder.

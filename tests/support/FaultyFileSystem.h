@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A file system that passes every call on to another and makes one chosen file operation fail the

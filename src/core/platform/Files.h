@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The files as the core of the program sees them: paths are texts as the program forms them,

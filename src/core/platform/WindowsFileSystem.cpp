@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: the files, through the wide-character API, and the clock. The program's texts are
 // UTF-8; they are turned into UTF-16 here, at the edge, so that a folder or a name with any letter
 // in it reaches the disk exactly as typed (the narrow calls would read it in the ANSI code page).

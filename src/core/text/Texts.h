@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The program's own texts, each in one place: prompts, captions, record lines, file names and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The question bank: its fixed size, checked access, and the loader, on content built here.
 #include "core/bank/QuestionBank.h"
 #include "core/text/Text.h"

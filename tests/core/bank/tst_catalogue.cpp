@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in course: every assignment where the catalogue puts it, with its lines by kind,
 // question numbers, announced counts and irregularities; paging each one ends where it should.
 #include "core/bank/QuestionBank.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file layer on Windows: real drive letters, folders used as typed, names stored in UTF-16
 // exactly as typed, and clear reasons. Built for both systems; the Windows cases run under Wine
 // (the tests labelled "windows") and skip elsewhere.

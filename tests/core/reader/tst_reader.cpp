@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Paging: the question reader, the next-question command, routine lines and program end.
 #include "core/reader/QuestionReader.h"
 #include "core/text/Texts.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The coding step, the filler line and the code number.
 #include "core/recording/Coding.h"
 #include "core/recording/Cp1252.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output files' code page: Windows-1252 both ways, checked against the C library's own table.
 #include "core/recording/Cp1252.h"
 

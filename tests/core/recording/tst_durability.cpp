@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every filing lands whole in every file, or leaves every file as it was: each writing handler is
 // run with its 1st, 2nd, ... file operation failing until a run has no operation left to fail.
 #include "core/text/Texts.h"

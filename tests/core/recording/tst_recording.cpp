@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Filing responses and notes, the file viewers and "clear box": the bytes in the files, the
 // boxes afterwards, and every failure path.
 #include "core/recording/Cp1252.h"

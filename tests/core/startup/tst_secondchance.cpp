@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up second chances: a name that cannot go into a file name is asked for again, an unusable
 // folder is asked for again, each prompt saying what went wrong, and names that fit keep their
 // file names.

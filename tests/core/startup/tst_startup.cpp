@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the prompts, file names, assignment numbers, positioning and the heading block.
 #include "core/text/Texts.h"
 #include "support/Fakes.h"

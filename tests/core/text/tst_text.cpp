@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text rules shared by start-up, the reader and the records: numeric values, number writing,
 // widening, markers, line breaks, routine names, and the Windows-1252 file encoding.
 #include "core/text/Text.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two picture boxes, the "pend exp" timer and "copy picture", checked on the pixels drawn.
 #include "gui/pictures/PictureBox.h"
 #include "gui/window/MainWindow.h"

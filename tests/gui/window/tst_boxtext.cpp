@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two text boxes as the drill uses them: putting back the text a box already shows, appending
 // after the student typed, and very long paragraphs.
 #include "gui/window/MainWindow.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window by keyboard: Tab and Shift+Tab through both text boxes, pasted tabs, every button with
 // a handler pressed through the window (mouse, Space, Enter) with the focus it leaves behind, and
 // the program's own prompts and message boxes answered with Enter and Escape.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its thirty controls, keyboard order and shortcuts, inert controls, the text
 // boxes' exact texts, the real prompt dialog, and the end of the program.
 #include "core/text/Texts.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: turns the assignment files of src/core/bank/content into the C++ source of the
 // built-in question bank. Usage: bankgen OUTPUT.cpp a001.txt a002.txt ...
 // Long bank lines are stored in several parts (and each part in several literal pieces); the

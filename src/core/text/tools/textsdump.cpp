@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: writes the program's own texts and the course's assignment numbers as JSON, for
 // the journeys that drive the built program from outside (they read the texts from here instead of
 // copying them). Usage: textsdump OUTPUT.json
