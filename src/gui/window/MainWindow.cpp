@@ -3,7 +3,9 @@
 #include "gui/pictures/PictureBox.h"
 #include "gui/window/WrapButton.h"
 
+#include <QApplication>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +14,8 @@
 #include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <algorithm>
 
 namespace tolvanex {
 namespace {
@@ -40,6 +44,34 @@ QFont textBoxFont()
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// What a screen reader says of a control beside its name and kind.
+const char* const kInert = "not used by this program";
+const char* const kAnswerBoxHelp = "F6: the newest block in the question box";
+const char* const kQuestionBoxHelp = "F6: back to the answer box";
+
+// Captions drawn smaller, all at one size and down to 6 points, until each shows whole in its
+// label's place; captions that cannot be shown whole even then keep the window's font.
+void fitCaptions(const QList<QLabel*>& labels)
+{
+    const QFont original = labels.front()->font();
+    QFont font = original;
+    const auto fits = [&font](QLabel* label) {
+        label->setFont(font);
+        const QFontMetrics metrics(font);
+        const QStringList words = label->text().split(' ', Qt::SkipEmptyParts);
+        return label->heightForWidth(label->width()) <= label->height()
+            && std::all_of(words.begin(), words.end(),
+                [&](const QString& word) { return metrics.horizontalAdvance(word) <= label->width(); });
+    };
+    for (qreal points = original.pointSizeF(); points >= 6; points -= 0.25) {
+        font.setPointSizeF(points);
+        if (std::all_of(labels.begin(), labels.end(), fits))
+            return;
+    }
+    font = original;
+    std::for_each(labels.begin(), labels.end(), fits);
 }
 
 } // namespace
@@ -149,13 +181,19 @@ void MainWindow::buildControls()
         auto* button = new WrapButton(entry.caption, this);
         button->setObjectName(entry.name);
         button->setGeometry(entry.place);
-        if (entry.click)
-            connect(button, &QPushButton::clicked, this, [this, click = entry.click, after = focusAfter(entry.name)] {
-                const int shownFrom = m_question->document()->characterCount() - 1;
-                run(click);
-                if (!m_ended)
-                    placeFocus(after, shownFrom);
-            });
+        if (!entry.click)
+            button->setAccessibleDescription(kInert);
+        else
+            connect(button, &QPushButton::clicked, this,
+                [this, click = entry.click, name = std::string_view(entry.name), after = focusAfter(entry.name)] {
+                    const int shownFrom = m_question->document()->characterCount() - 1;
+                    const bool promptOnly = answerText() == m_drill.state().responsePrompt;
+                    run(click);
+                    if (!m_ended) {
+                        tellScreenReader(name, promptOnly, shownFrom);
+                        placeFocus(after, shownFrom);
+                    }
+                });
     }
 
     auto label = [this](const char* name, const char* caption, QRect place) {
@@ -170,6 +208,7 @@ void MainWindow::buildControls()
         auto* box = new QLineEdit("1", this);
         box->setObjectName(name);
         box->setGeometry(place);
+        box->setAccessibleDescription(kInert);
         return box;
     };
     label("lbl_paragraph_goback", "# sentences previous", twips(2880, 360, 135, 135));
@@ -196,6 +235,8 @@ void MainWindow::buildControls()
     };
     m_question = bigBox("txt_question", twips(240, 720, 5175, 3255), "question box");
     m_answer = bigBox("txt_answer", twips(5640, 720, 5055, 3255), "answer box");
+    m_question->setAccessibleDescription(kQuestionBoxHelp);
+    m_answer->setAccessibleDescription(kAnswerBoxHelp);
     m_questionText = std::make_unique<BoxText>(m_question);
     m_answerText = std::make_unique<BoxText>(m_answer);
     m_answerText->setText(" ");
@@ -204,15 +245,18 @@ void MainWindow::buildControls()
     m_picture1->setObjectName("Picture1");
     m_picture1->setGeometry(twips(240, 4080, 5175, 3375));
     m_picture1->setAccessibleName("picture box 1");
+    m_picture1->setAccessibleDescription("the circles \"pend exp\" draws");
     m_picture2 = new PictureBox(this);
     m_picture2->setObjectName("Picture2");
     m_picture2->setGeometry(twips(5640, 4080, 5055, 3375));
     m_picture2->setAccessibleName("picture box 2");
+    m_picture2->setAccessibleDescription("the picture \"copy picture\" copies from picture box 1");
 
     auto* list = new QListWidget(this);
     list->setObjectName("List1");
     list->setGeometry(twips(3120, 7680, 1695, 840));
     list->setAccessibleName("list");
+    list->setAccessibleDescription(kInert);
 
     const struct {
         QRect label;
@@ -232,6 +276,9 @@ void MainWindow::buildControls()
         box->setProperty("index", i);
         box->setAccessibleName(caption);
     }
+    // "# sentences previous" is too small for any caption: it shows what fits, as designed.
+    fitCaptions(findChildren<QLabel*>("lbl_parameter"));
+    fitCaptions({ findChild<QLabel*>("lbl_only_if_prompted") });
 
     m_timer.setParent(this);
     m_timer.setObjectName("tmr_pend_exp");
@@ -274,6 +321,18 @@ void MainWindow::buildControls()
         connect(key, &QShortcut::activated, button, &QPushButton::click);
         button->setToolTip(button->text() + " (" + shortcut.keys.toString(QKeySequence::NativeText) + ")");
     }
+    // F6 takes a screen reader's user from wherever they are to the newest block, and back.
+    connect(new QShortcut(Qt::Key_F6, this), &QShortcut::activated, this, [this] {
+        if (focusWidget() == m_question)
+            placeFocus(FocusAfter::Typing, 0);
+        else
+            placeFocus(FocusAfter::Reading, m_newestFrom);
+    });
+    // News last until the focus leaves the control that tells them.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+        if (old && old == m_newsOn)
+            tellNews(nullptr, {});
+    });
 }
 
 bool MainWindow::load()
@@ -288,6 +347,9 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!m_shownOnce) {
         m_shownOnce = true;
         m_question->setFocus();
+        // The start-up prompts have just closed: the window asks for the keyboard itself rather
+        // than wait for a window manager to give it.
+        activateWindow();
     }
 }
 
@@ -338,6 +400,33 @@ void MainWindow::placeFocus(FocusAfter after, int shownFrom)
         return;
     }
     }
+}
+
+void MainWindow::tellScreenReader(std::string_view button, bool promptOnly, int shownFrom)
+{
+    if (button == "cmdNextQuestion")
+        m_newestFrom = 0;
+    else if (focusAfter(button) == FocusAfter::Reading)
+        m_newestFrom = shownFrom;
+    // A filing (the box held more than the response prompt, and its words were not kept after a
+    // failure) is told with the description of the control the focus goes to next, which a screen
+    // reader speaks with it.
+    const bool filed = !promptOnly && !m_drill.state().wordsKept;
+    if (filed && button == "cmd_enter_response")
+        tellNews(findChild<QPushButton*>("cmdNextQuestion"), "Your response was filed.");
+    else if (filed && button == "cmd_save_as_notes")
+        tellNews(m_answer, QString("Your note was filed. ") + kAnswerBoxHelp);
+    else
+        tellNews(nullptr, {});
+}
+
+void MainWindow::tellNews(QWidget* control, const QString& news)
+{
+    if (m_newsOn)
+        m_newsOn->setAccessibleDescription(m_newsOn == m_answer ? kAnswerBoxHelp : "");
+    m_newsOn = control;
+    if (control)
+        control->setAccessibleDescription(news);
 }
 
 void MainWindow::run(const std::function<void()>& handler)

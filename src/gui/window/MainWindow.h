@@ -78,6 +78,11 @@ private:
     void buildControls();
     static FocusAfter focusAfter(std::string_view button);
     void placeFocus(FocusAfter after, int shownFrom);
+    // What a screen reader learns once a button's click has been handled: where the newest block
+    // begins (for F6), and that a response or note was filed.
+    void tellScreenReader(std::string_view button, bool promptOnly, int shownFrom);
+    // Puts news in the control's description, and the one the last news were on back as it was.
+    void tellNews(QWidget* control, const QString& news);
     void run(const std::function<void()>& handler);
     void endProgram();
     void pendExpTick();
@@ -94,6 +99,9 @@ private:
     std::unique_ptr<BoxText> m_answerText;
     bool m_ended = false;
     bool m_shownOnce = false;
+    // Where the question box's newest block begins: what the last paging or viewer showed.
+    int m_newestFrom = 0;
+    QWidget* m_newsOn = nullptr;
 };
 
 } // namespace tolvanex
