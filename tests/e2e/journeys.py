@@ -211,9 +211,9 @@ class Journey:
         self.window = None
         self.shots = 0
 
-    def start(self, copyable_texts=True):
+    def start(self, copyable_texts=True, extra_env=None):
         self.program = Program(self.x, self.args.program, self.home, self.out, self.root,
-                               copyable_texts=copyable_texts)
+                               copyable_texts=copyable_texts, extra_env=extra_env)
         return self.program
 
     def start_up(self, name, assignment, folder_reply="", path=None):

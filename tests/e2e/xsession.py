@@ -201,14 +201,15 @@ class Picture:
 class Program:
     """The program under test, started in the X server with a home folder of its own."""
 
-    def __init__(self, xserver, executable, home, logdir, scratch, name="program", copyable_texts=False):
+    def __init__(self, xserver, executable, home, logdir, scratch, name="program", copyable_texts=False,
+                 extra_env=None):
         self.x = xserver
         self.home = home
         runtime = tempfile.mkdtemp(prefix="xdg-", dir=scratch)
         os.chmod(runtime, 0o700)
         env = {k: v for k, v in xserver.env.items() if not k.startswith("QT_")}
         env.update(HOME=home, XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8",
-                   LANG="C.UTF-8")
+                   LANG="C.UTF-8", **(extra_env or {}))
         args = [executable]
         if copyable_texts:
             sheet = os.path.join(runtime, "copyable.qss")

@@ -113,6 +113,15 @@ inline constexpr std::string_view pictureNotCopied = "The picture could not be c
 inline constexpr std::string_view pictureNotReadBack = "The picture could not be read back from the clipboard.";
 inline constexpr std::string_view somethingWentWrong = "Something went wrong: {reason}";
 
+// What a screen reader says of the window's controls beside their names, and news of a filing.
+inline constexpr std::string_view inertControl = "not used by this program";
+inline constexpr std::string_view answerBoxHelp = "F6: the newest block in the question box";
+inline constexpr std::string_view questionBoxHelp = "F6: back to the answer box";
+inline constexpr std::string_view picture1Description = "the circles \"pend exp\" draws";
+inline constexpr std::string_view picture2Description = "the picture \"copy picture\" copies from picture box 1";
+inline constexpr std::string_view responseFiledNews = "Your response was filed.";
+inline constexpr std::string_view noteFiledNews = "Your note was filed.";
+
 // Every text above by its name, for the file the journeys read.
 inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "courseTitle", courseTitle },
@@ -160,6 +169,13 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "pictureNotCopied", pictureNotCopied },
     { "pictureNotReadBack", pictureNotReadBack },
     { "somethingWentWrong", somethingWentWrong },
+    { "inertControl", inertControl },
+    { "answerBoxHelp", answerBoxHelp },
+    { "questionBoxHelp", questionBoxHelp },
+    { "picture1Description", picture1Description },
+    { "picture2Description", picture2Description },
+    { "responseFiledNews", responseFiledNews },
+    { "noteFiledNews", noteFiledNews },
 };
 
 } // namespace tolvanex::texts

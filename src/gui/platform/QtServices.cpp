@@ -13,10 +13,24 @@
 #include <QVBoxLayout>
 
 namespace tolvanex {
+namespace {
+
+// Runs a dialog over the window that opened it, which gets the keyboard back when the dialog
+// closes, whether or not a window manager is there to give it back.
+int execOver(QDialog& dialog)
+{
+    QWidget* owner = dialog.parentWidget();
+    const int result = dialog.exec();
+    if (owner)
+        owner->activateWindow();
+    return result;
+}
+
+} // namespace
 
 PromptDialog::PromptDialog(const QString& prompt, QWidget* parent)
     : QDialog(parent)
-    , m_label(new QLabel(prompt, this))
+    , m_label(new QLabel(this))
     , m_edit(new QLineEdit(this))
 {
     setWindowTitle(QApplication::applicationName());
@@ -26,6 +40,11 @@ PromptDialog::PromptDialog(const QString& prompt, QWidget* parent)
     m_label->setFixedWidth(300);
     m_label->setObjectName("prompt");
     m_edit->setObjectName("reply");
+    // The reply field is labelled by the prompt, and named by it, so a screen reader reads the
+    // prompt with the field. A buddy label would take "&" for a shortcut mark: it is doubled to show.
+    m_label->setText(QString(prompt).replace('&', QStringLiteral("&&")));
+    m_label->setBuddy(m_edit);
+    m_edit->setAccessibleName(prompt);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -46,7 +65,7 @@ QString PromptDialog::text() const
 std::optional<std::string> QtPrompter::ask(const std::string& prompt)
 {
     PromptDialog dialog(QString::fromStdString(prompt), QApplication::activeWindow());
-    if (dialog.exec() != QDialog::Accepted)
+    if (execOver(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.text().toStdString();
 }
@@ -55,7 +74,7 @@ void QtMessageService::showMessage(const std::string& text)
 {
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), QString::fromStdString(text),
         QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    execOver(box);
 }
 
 void QtBeeper::beep()

@@ -8,7 +8,9 @@
 #include "gui/pictures/PictureBox.h"
 #include "gui/window/WrapButton.h"
 
+#include <QApplication>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,6 +19,8 @@
 #include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <algorithm>
 
 namespace tolvanex {
 namespace {
@@ -45,6 +49,34 @@ QFont textBoxFont()
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString qText(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Captions drawn smaller, all at one size and down to 6 points, until each shows whole in its
+// label's place; captions that cannot be shown whole even then keep the window's font.
+void fitCaptions(const QList<QLabel*>& labels)
+{
+    const QFont original = labels.front()->font();
+    QFont font = original;
+    const auto fits = [&font](QLabel* label) {
+        label->setFont(font);
+        const QFontMetrics metrics(font);
+        const QStringList words = label->text().split(' ', Qt::SkipEmptyParts);
+        return label->heightForWidth(label->width()) <= label->height()
+            && std::all_of(words.begin(), words.end(),
+                [&](const QString& word) { return metrics.horizontalAdvance(word) <= label->width(); });
+    };
+    for (qreal points = original.pointSizeF(); points >= 6; points -= 0.25) {
+        font.setPointSizeF(points);
+        if (std::all_of(labels.begin(), labels.end(), fits))
+            return;
+    }
+    font = original;
+    std::for_each(labels.begin(), labels.end(), fits);
 }
 
 } // namespace
@@ -159,10 +191,12 @@ void MainWindow::buildControls()
             } },
     };
     for (const Button& entry : buttons) {
-        auto* button = new WrapButton(QString::fromUtf8(entry.caption.data(), qsizetype(entry.caption.size())), this);
+        auto* button = new WrapButton(qText(entry.caption), this);
         button->setObjectName(entry.name);
         button->setGeometry(entry.place);
-        if (entry.click)
+        if (!entry.click)
+            button->setAccessibleDescription(qText(texts::inertControl));
+        else
             connect(button, &QPushButton::clicked, this, [this, handler = entry.click] { click(handler); });
     }
 
@@ -178,6 +212,7 @@ void MainWindow::buildControls()
         auto* box = new QLineEdit("1", this);
         box->setObjectName(name);
         box->setGeometry(place);
+        box->setAccessibleDescription(qText(texts::inertControl));
         return box;
     };
     label("lbl_paragraph_goback", "# sentences previous", twips(2880, 360, 135, 135));
@@ -204,6 +239,8 @@ void MainWindow::buildControls()
     };
     m_question = bigBox("txt_question", twips(240, 720, 5175, 3255), "question box");
     m_answer = bigBox("txt_answer", twips(5640, 720, 5055, 3255), "answer box");
+    m_question->setAccessibleDescription(qText(texts::questionBoxHelp));
+    m_answer->setAccessibleDescription(qText(texts::answerBoxHelp));
     m_questionText = std::make_unique<BoxText>(m_question);
     m_answerText = std::make_unique<BoxText>(m_answer);
     m_answerText->setText(" ");
@@ -212,15 +249,18 @@ void MainWindow::buildControls()
     m_picture1->setObjectName("Picture1");
     m_picture1->setGeometry(twips(240, 4080, 5175, 3375));
     m_picture1->setAccessibleName("picture box 1");
+    m_picture1->setAccessibleDescription(qText(texts::picture1Description));
     m_picture2 = new PictureBox(this);
     m_picture2->setObjectName("Picture2");
     m_picture2->setGeometry(twips(5640, 4080, 5055, 3375));
     m_picture2->setAccessibleName("picture box 2");
+    m_picture2->setAccessibleDescription(qText(texts::picture2Description));
 
     auto* list = new QListWidget(this);
     list->setObjectName("List1");
     list->setGeometry(twips(3120, 7680, 1695, 840));
     list->setAccessibleName("list");
+    list->setAccessibleDescription(qText(texts::inertControl));
 
     const struct {
         QRect label;
@@ -240,6 +280,9 @@ void MainWindow::buildControls()
         box->setProperty("index", i);
         box->setAccessibleName(caption);
     }
+    // "# sentences previous" is too small for any caption: it shows what fits, as designed.
+    fitCaptions(findChildren<QLabel*>("lbl_parameter"));
+    fitCaptions({ findChild<QLabel*>("lbl_only_if_prompted") });
 
     m_timer.setParent(this);
     m_timer.setObjectName("tmr_pend_exp");
@@ -283,6 +326,18 @@ void MainWindow::buildControls()
         connect(key, &QShortcut::activated, button, &QPushButton::click);
         button->setToolTip(button->text() + " (" + shortcut.keys.toString(QKeySequence::NativeText) + ")");
     }
+    // F6 takes a screen reader's user from wherever they are to the newest block, and back.
+    connect(new QShortcut(Qt::Key_F6, this), &QShortcut::activated, this, [this] {
+        if (focusWidget() == m_question)
+            placeFocus(typingFocus(answerText(), std::string(texts::responsePrompt)), 0);
+        else
+            placeFocus(Focus::ReadAdded, m_newestFrom);
+    });
+    // News last until the focus leaves the control that tells them.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+        if (old && old == m_newsOn)
+            tellNews(nullptr, {});
+    });
 }
 
 bool MainWindow::load()
@@ -303,6 +358,9 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!m_shownOnce) {
         m_shownOnce = true;
         m_question->setFocus();
+        // The start-up prompts have just closed: the window asks for the keyboard itself rather
+        // than wait for a window manager to give it.
+        activateWindow();
     }
 }
 
@@ -314,8 +372,11 @@ void MainWindow::click(const std::function<Outcome()>& handler)
         outcome = handler();
         handled = true;
     });
-    if (handled && !m_ended)
-        placeFocus(outcome.focus, showOutcome(outcome));
+    if (handled && !m_ended) {
+        const int addedFrom = showOutcome(outcome);
+        tellScreenReader(outcome, addedFrom);
+        placeFocus(outcome.focus, addedFrom);
+    }
 }
 
 int MainWindow::showOutcome(const Outcome& outcome)
@@ -358,6 +419,31 @@ void MainWindow::placeFocus(Focus focus, int addedFrom)
         return;
     }
     }
+}
+
+void MainWindow::tellScreenReader(const Outcome& outcome, int addedFrom)
+{
+    if (outcome.clearQuestion)
+        m_newestFrom = 0;
+    if (!outcome.addToQuestion.empty())
+        m_newestFrom = addedFrom;
+    // A filing is told with the description of the control the focus goes to next, which a screen
+    // reader speaks with it.
+    if (outcome.filed == Filed::Response)
+        tellNews(findChild<QPushButton*>("cmdNextQuestion"), qText(texts::responseFiledNews));
+    else if (outcome.filed == Filed::Note)
+        tellNews(m_answer, qText(texts::noteFiledNews) + " " + qText(texts::answerBoxHelp));
+    else
+        tellNews(nullptr, {});
+}
+
+void MainWindow::tellNews(QWidget* control, const QString& news)
+{
+    if (m_newsOn)
+        m_newsOn->setAccessibleDescription(m_newsOn == m_answer ? qText(texts::answerBoxHelp) : QString());
+    m_newsOn = control;
+    if (control)
+        control->setAccessibleDescription(news);
 }
 
 void MainWindow::run(const std::function<void()>& handler)

@@ -67,6 +67,11 @@ private:
     // The boxes as the outcome says; returns where the text added to the question box starts.
     int showOutcome(const Outcome& outcome);
     void placeFocus(Focus focus, int addedFrom);
+    // What a screen reader learns once a click has been handled: where the newest block begins
+    // (for F6), and that a response or note was filed.
+    void tellScreenReader(const Outcome& outcome, int addedFrom);
+    // Puts news in the control's description, and the one the last news were on back as it was.
+    void tellNews(QWidget* control, const QString& news);
     void run(const std::function<void()>& handler);
     void endProgram();
 
@@ -81,6 +86,9 @@ private:
     std::unique_ptr<BoxText> m_answerText;
     bool m_ended = false;
     bool m_shownOnce = false;
+    // Where the question box's newest block begins: what the last paging or viewer showed.
+    int m_newestFrom = 0;
+    QWidget* m_newsOn = nullptr;
 };
 
 } // namespace tolvanex

@@ -273,6 +273,37 @@ TEST(Keyboard, EveryButtonWithAHandlerWorksThroughTheWindowAndLeavesTheFocusWher
     }
 }
 
+TEST(Keyboard, AFilingIsToldByTheControlTheFocusGoesTo)
+{
+    const std::string help(texts::answerBoxHelp);
+    const struct {
+        const char* button;
+        const char* words; // nullptr: the response prompt
+        bool fails;
+        std::string told;
+    } cases[] = {
+        { "cmd_enter_response", "v = 2 m/s", false, std::string(texts::responseFiledNews) },
+        { "cmd_enter_response", "", true, help }, // an empty response that could not be filed: not told
+        { "cmd_save_as_notes", "units first", false, std::string(texts::noteFiledNews) + " " + help },
+        { "cmd_save_as_notes", nullptr, false, help }, // the response prompt alone files nothing
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.button) + " " + (c.words ? c.words : "(prompt)"));
+        Keys k;
+        k.click("cmdNextQuestion");
+        if (c.words)
+            k.type("txt_answer", c.words);
+        else
+            k.click("cmdNextQuestion"); // paged on without filing: the response prompt
+        ASSERT_EQ(k.window.answerText(), c.words ? c.words : texts::responsePrompt);
+        k.h.prompter.reply("3");
+        k.h.files.failOpenContaining = c.fails ? "masterFile" : "";
+        k.child<QPushButton>(c.button)->click();
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->accessibleDescription().toStdString(), c.told);
+    }
+}
+
 // Answers the next modal dialog, once it is up, from the keyboard: the text typed into its focused
 // control, then the key. A dialog the key leaves open is closed here, and `closed` stays false.
 void answerNextDialog(const QString& typed, Qt::Key key, bool& closed, QString* focusedName = nullptr)

@@ -142,6 +142,19 @@ TEST(MainWindow, ThirtyControlsWithTheirCaptionsAndPlaces)
     EXPECT_FALSE(timer->isActive());
 }
 
+TEST(MainWindow, CaptionsShowWholeInTheirPlaces)
+{
+    Window w;
+    QList<QLabel*> labels = w.window.findChildren<QLabel*>("lbl_parameter");
+    labels.append(w.child<QLabel>("lbl_only_if_prompted"));
+    for (QLabel* label : labels) {
+        const QRect needed = QFontMetrics(label->font()).boundingRect(label->rect(), Qt::TextWordWrap, label->text());
+        EXPECT_LE(needed.width(), label->width()) << label->text().toStdString();
+        EXPECT_LE(needed.height(), label->height()) << label->text().toStdString();
+        EXPECT_GE(label->font().pointSizeF(), 6);
+    }
+}
+
 TEST(MainWindow, TheTwoTextBoxesArePlainBoldAndAlwaysScrollable)
 {
     Window w;
