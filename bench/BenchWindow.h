@@ -27,7 +27,7 @@ namespace tolvanex::bench {
 struct BenchWindow {
     BenchWindow()
         : files(LocalFileSystem::userHomeFolder())
-        , window({ { prompter, messages, clock, random, files, beeper, exit }, clipboard })
+        , window({ { prompter, messages, clock, random, files, beeper, exit, background }, clipboard })
     {
     }
     // Answers name, folder question and assignment number, and loads.
@@ -63,6 +63,7 @@ struct BenchWindow {
     LocalFileSystem files;
     testing::CountingBeeper beeper;
     testing::CountingExit exit;
+    WorkerThread background;
     testing::FakeClipboard clipboard;
     MainWindow window;
 };

@@ -21,7 +21,9 @@ int main(int argc, char** argv)
     QtBeeper beeper;
     QtClipboard clipboard;
     QtProgramExit exit;
-    MainWindow window({ { prompter, messages, clock, random, files, beeper, exit }, clipboard });
+    // Declared before the window, so that it ends after it, finishing the last draft's save.
+    WorkerThread background;
+    MainWindow window({ { prompter, messages, clock, random, files, beeper, exit, background }, clipboard });
     if (!window.load())
         return 0;
     window.show();

@@ -19,16 +19,16 @@ class ProgramTexts:
     def __getitem__(self, name):
         return self.texts[name]
 
-    def fill(self, name, **values):
+    def fill(self, text_name, **values):
         """The text with each {key} replaced by its value."""
-        text = self.texts[name]
+        text = self.texts[text_name]
         for key, value in values.items():
             text = text.replace("{%s}" % key, value)
         return text
 
-    def line(self, name, **values):
+    def line(self, text_name, **values):
         """A record line as the files hold it (the record lines are plain ASCII)."""
-        return self.fill(name, **values).encode("cp1252")
+        return self.fill(text_name, **values).encode("cp1252")
 
     def missing_assignment(self):
         """A number just past the course's last assignment."""

@@ -139,6 +139,16 @@ void HomeDriveFileSystem::removeFile(const std::string& path)
     onDisk(path, [this](const std::string& p) { LocalFileSystem::removeFile(p); });
 }
 
+void HomeDriveFileSystem::replaceFile(const std::string& path, std::string_view bytes)
+{
+    onDisk(path, [this, bytes](const std::string& p) { LocalFileSystem::replaceFile(p, bytes); });
+}
+
+std::unique_ptr<FileLock> HomeDriveFileSystem::lock(const std::string& path)
+{
+    return onDisk(path, [this](const std::string& p) { return LocalFileSystem::lock(p); });
+}
+
 TestFileSystem::TestFileSystem(std::filesystem::path home)
     : real(home)
 {

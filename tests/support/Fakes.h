@@ -72,6 +72,8 @@ public:
     std::optional<std::uintmax_t> fileLength(const std::string& path) override;
     void cutBack(const std::string& path, std::uintmax_t length) override;
     void removeFile(const std::string& path) override;
+    void replaceFile(const std::string& path, std::string_view bytes) override;
+    std::unique_ptr<FileLock> lock(const std::string& path) override;
 
     // On Windows, cleared: paths go to the real drives as typed.
     bool driveCIsHome = true;
@@ -92,6 +94,8 @@ public:
     std::optional<std::uintmax_t> fileLength(const std::string& path) override { return real.fileLength(path); }
     void cutBack(const std::string& path, std::uintmax_t length) override { real.cutBack(path, length); }
     void removeFile(const std::string& path) override { real.removeFile(path); }
+    void replaceFile(const std::string& path, std::string_view bytes) override { real.replaceFile(path, bytes); }
+    std::unique_ptr<FileLock> lock(const std::string& path) override { return real.lock(path); }
 
     // A path whose text contains this fails to open with the reason given.
     std::string failOpenContaining;
@@ -110,6 +114,12 @@ std::string utf8Of(const std::filesystem::path& path);
 // Reads a file's bytes; empty when it does not exist.
 std::string fileBytes(const std::filesystem::path& path);
 bool fileExists(const std::filesystem::path& path);
+
+// Background work done at once, on the thread that asks for it, so that a test sees it done.
+class InlineBackground : public Background {
+public:
+    void post(std::function<void()> task) override { task(); }
+};
 
 // The program's end, counted.
 class CountingExit : public ProgramExit {
@@ -145,7 +155,7 @@ struct FakeServices {
         Prompter* otherPrompter = nullptr, MessageService* otherMessages = nullptr, FileSystem* otherFiles = nullptr)
     {
         return { otherPrompter ? *otherPrompter : prompter, otherMessages ? *otherMessages : messages, clock, random,
-            otherFiles ? *otherFiles : files, beeper, exit };
+            otherFiles ? *otherFiles : files, beeper, exit, background };
     }
     // Answers the start-up prompts: the name, Enter at the folder question, the assignment.
     void replyAtStartUp(const std::string& name, const std::string& assignment);
@@ -164,6 +174,7 @@ struct FakeServices {
     TestFileSystem files;
     CountingBeeper beeper { &random };
     CountingExit exit;
+    InlineBackground background;
     // The name last given at start-up, as typed.
     std::string name;
 };

@@ -107,4 +107,18 @@ void FaultyFileSystem::removeFile(const std::string& path)
     m_inner.removeFile(path);
 }
 
+void FaultyFileSystem::replaceFile(const std::string& path, std::string_view bytes)
+{
+    if (fails("journal"))
+        throw FileError(path, "No space left on device");
+    m_inner.replaceFile(path, bytes);
+}
+
+std::unique_ptr<FileLock> FaultyFileSystem::lock(const std::string& path)
+{
+    if (fails("lock"))
+        throw FileError(path, "Permission denied");
+    return m_inner.lock(path);
+}
+
 } // namespace tolvanex::testing

@@ -19,9 +19,10 @@ public:
     }
 
     // Counts operations afresh and makes the failAt-th fail (0: none). Operations, in the order a
-    // filing makes them: "length", "open", "write" (nothing written, or with shortWrite half),
-    // "sync", "close", "folder sync" (of a file the open created; these three fail after the bytes
-    // reached the file), and when undoing "cut back" and "remove". With undoFails the first
+    // filing makes them: "lock", "length", "journal" (its whole new content), "open", "write"
+    // (nothing written, or with shortWrite half), "sync", "close", "folder sync" (of a file the
+    // open created; these three fail after the bytes reached the file), "remove" (the journal, a
+    // file an undo takes away), and when undoing "cut back". With undoFails the first
     // "cut back" or "remove" after the failure fails too.
     void arm(int failAt, bool shortWrite = false, bool undoFails = false);
     // Counts an operation; true when it is the one to fail.
@@ -41,6 +42,8 @@ public:
     std::optional<std::uintmax_t> fileLength(const std::string& path) override;
     void cutBack(const std::string& path, std::uintmax_t length) override;
     void removeFile(const std::string& path) override;
+    void replaceFile(const std::string& path, std::string_view bytes) override;
+    std::unique_ptr<FileLock> lock(const std::string& path) override;
 
 private:
     void undo(const std::string& path, const char* operation);

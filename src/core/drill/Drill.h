@@ -9,6 +9,7 @@
 #include "core/bank/QuestionBank.h"
 #include "core/platform/Services.h"
 #include "core/reader/QuestionReader.h"
+#include "core/recording/Drafts.h"
 #include "core/recording/Recorder.h"
 #include "core/run/Run.h"
 #include "core/startup/StartUp.h"
@@ -25,8 +26,10 @@ public:
     Drill(const Drill&) = delete;
     Drill& operator=(const Drill&) = delete;
 
-    // Load event: start-up dialogue, positioning at the assignment with the heading block. Throws
-    // ProgramEnded when the student cancels a second chance.
+    // Load event: start-up dialogue, positioning at the assignment with the heading block; a filing
+    // left unfinished last time is finished, and words typed and not filed come back into the
+    // answer box, the student told of both in one message. Throws ProgramEnded when the student
+    // cancels a second chance.
     Outcome load();
 
     // The window's buttons. question, answer: what the two boxes hold at the click.
@@ -38,16 +41,21 @@ public:
     Outcome clearBox();
     Outcome nextPicture();
     [[noreturn]] void quit() { endProgram(); }
+    // The student typed: what the answer box holds now (kept as a draft, off this thread).
+    void answerTyped(const std::string& answer);
 
 private:
     // A filing's outcome, passed on: a filed block is answered, and words a failed filing kept
     // stay in the answer box when the student pages on.
     Outcome afterFiling(Outcome outcome);
+    // The draft follows what the program put into the answer box.
+    Outcome keepDraft(Outcome outcome);
 
     Services m_services;
     const BankContent& m_content;
     QuestionBank m_bank;
     RunSetup m_setup;
+    DraftKeeper m_drafts;
     QuestionReader m_reader;
     Recorder m_recorder;
     // The answer box holds words a filing could not take: paging on leaves them there.

@@ -39,6 +39,12 @@ public:
     virtual void commit() = 0;
 };
 
+// An exclusive lock on a file, held until this is destroyed.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -51,6 +57,15 @@ public:
     virtual void cutBack(const std::string& path, std::uintmax_t length) = 0;
     // Removes a file and puts its folder on stable storage.
     virtual void removeFile(const std::string& path) = 0;
+    // Gives a file the bytes as its whole content, so that whenever the program or the computer
+    // stops, the file holds either what it held or all of the bytes: they are written to a new
+    // file beside it (its name and ".new"), put on stable storage and renamed over it, and the
+    // folder is put on stable storage. The program's own files are made hidden where the system
+    // has hidden files.
+    virtual void replaceFile(const std::string& path, std::string_view bytes) = 0;
+    // An exclusive lock on the file (made, hidden, when missing), shared by every program that
+    // locks it; waits while another holds it, up to a few seconds, then throws FileError.
+    virtual std::unique_ptr<FileLock> lock(const std::string& path) = 0;
 };
 
 } // namespace tolvanex

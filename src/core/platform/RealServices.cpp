@@ -14,11 +14,58 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
 #endif
 
 namespace tolvanex {
+
+WorkerThread::WorkerThread()
+    : m_thread([this] { run(); })
+{
+}
+
+WorkerThread::~WorkerThread()
+{
+    {
+        const std::lock_guard guard(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void WorkerThread::post(std::function<void()> task)
+{
+    {
+        const std::lock_guard guard(m_mutex);
+        m_tasks.push_back(std::move(task));
+    }
+    m_wake.notify_one();
+}
+
+void WorkerThread::run()
+{
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::unique_lock guard(m_mutex);
+            m_wake.wait(guard, [this] { return m_stopping || !m_tasks.empty(); });
+            if (m_tasks.empty())
+                return;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        try {
+            task();
+        } catch (...) {
+            // A task reports its own failures; nothing may end the thread.
+        }
+    }
+}
 
 // The clock and the files on Windows: WindowsFileSystem.cpp.
 #ifndef _WIN32
@@ -245,6 +292,67 @@ void LocalFileSystem::removeFile(const std::string& path)
     if (const int error = syncFolderOf(native); error != 0)
         throw FileError(
             path, "the file was removed, but its folder could not be put on disk: " + systemReason(error), native);
+}
+
+namespace {
+
+class LocalLock : public FileLock {
+public:
+    explicit LocalLock(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~LocalLock() override { ::close(m_fd); }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+void LocalFileSystem::replaceFile(const std::string& path, std::string_view bytes)
+{
+    const std::string native = nativePath(path, m_home);
+    const std::string temporary = native + ".new";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw FileError(path, systemReason(errno), temporary);
+    try {
+        // Its folder is put on disk once, after the rename.
+        LocalAppendFile file(path, temporary, fd, false);
+        file.write(bytes);
+        file.commit();
+    } catch (const FileError&) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    if (::rename(temporary.c_str(), native.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw FileError(path, systemReason(error), native);
+    }
+    if (const int error = syncFolderOf(native); error != 0)
+        throw FileError(path, "its folder could not be put on disk: " + systemReason(error), native);
+}
+
+std::unique_ptr<FileLock> LocalFileSystem::lock(const std::string& path)
+{
+    const std::string native = nativePath(path, m_home);
+    const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw FileError(path, systemReason(errno), native);
+    for (int tries = 0; tries < kLockTries; ++tries) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return std::make_unique<LocalLock>(fd);
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            const int error = errno;
+            ::close(fd);
+            throw FileError(path, systemReason(error), native);
+        }
+        std::this_thread::sleep_for(kLockPause);
+    }
+    ::close(fd);
+    throw FileError(path, kLockBusy, native);
 }
 
 #endif // _WIN32

@@ -6,9 +6,33 @@
 
 #include "core/platform/Services.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace tolvanex {
+
+// One thread that runs the tasks given to it in turn; when destroyed, it runs what is left first.
+class WorkerThread : public Background {
+public:
+    WorkerThread();
+    ~WorkerThread() override;
+    WorkerThread(const WorkerThread&) = delete;
+    WorkerThread& operator=(const WorkerThread&) = delete;
+    void post(std::function<void()> task) override;
+
+private:
+    void run();
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_tasks;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
 
 class SystemClock : public Clock {
 public:
@@ -48,6 +72,14 @@ public:
     std::optional<std::uintmax_t> fileLength(const std::string& path) override;
     void cutBack(const std::string& path, std::uintmax_t length) override;
     void removeFile(const std::string& path) override;
+    void replaceFile(const std::string& path, std::string_view bytes) override;
+    std::unique_ptr<FileLock> lock(const std::string& path) override;
+
+    // How long a lock is waited for: tries, a pause apart.
+    static constexpr int kLockTries = 500;
+    static constexpr std::chrono::milliseconds kLockPause { 10 };
+    static constexpr const char* kLockBusy
+        = "another copy of the program is writing these files and has not finished within five seconds";
 
 private:
     std::string m_home;

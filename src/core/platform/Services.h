@@ -7,6 +7,7 @@
 
 #include "core/platform/Files.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -62,6 +63,14 @@ public:
     virtual void beep() = 0;
 };
 
+// Work done away from the clicks and keys (saving the draft of typed words): one task after
+// another, in the order given.
+class Background {
+public:
+    virtual ~Background() = default;
+    virtual void post(std::function<void()> task) = 0;
+};
+
 // What happens once the program has ended: the real one leaves the event loop.
 class ProgramExit {
 public:
@@ -79,6 +88,7 @@ struct Services {
     FileSystem& files;
     Beeper& beeper;
     ProgramExit& exit;
+    Background& background;
 };
 
 } // namespace tolvanex

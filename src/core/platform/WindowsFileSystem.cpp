@@ -298,6 +298,71 @@ void LocalFileSystem::removeFile(const std::string& path)
     flushFolderOf(path);
 }
 
+namespace {
+
+class WindowsLock : public FileLock {
+public:
+    explicit WindowsLock(Handle file)
+        : m_file(std::move(file))
+    {
+    }
+    ~WindowsLock() override
+    {
+        OVERLAPPED whole {};
+        ::UnlockFileEx(m_file.get(), 0, MAXDWORD, MAXDWORD, &whole);
+    }
+
+private:
+    Handle m_file;
+};
+
+} // namespace
+
+void LocalFileSystem::replaceFile(const std::string& path, std::string_view bytes)
+{
+    const std::string temporary = path + ".new";
+    const std::wstring wideTemporary = widePath(temporary);
+    const HANDLE handle = ::CreateFileW(
+        wideTemporary.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        fail(temporary, ::GetLastError());
+    try {
+        // Its folder is put on disk once, after the rename.
+        WindowsAppendFile file(temporary, handle, false);
+        file.write(bytes);
+        file.commit();
+    } catch (const FileError&) {
+        ::DeleteFileW(wideTemporary.c_str());
+        throw;
+    }
+    if (!::MoveFileExW(
+            wideTemporary.c_str(), widePath(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = ::GetLastError();
+        ::DeleteFileW(wideTemporary.c_str());
+        fail(path, error);
+    }
+    flushFolderOf(path);
+}
+
+std::unique_ptr<FileLock> LocalFileSystem::lock(const std::string& path)
+{
+    Handle file(::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (!file.valid())
+        fail(path, ::GetLastError());
+    for (int tries = 0; tries < kLockTries; ++tries) {
+        OVERLAPPED whole {};
+        if (::LockFileEx(
+                file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole))
+            return std::make_unique<WindowsLock>(std::move(file));
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING)
+            fail(path, error);
+        ::Sleep(static_cast<DWORD>(kLockPause.count()));
+    }
+    throw FileError(path, kLockBusy);
+}
+
 } // namespace tolvanex
 
 #endif // _WIN32

@@ -4,7 +4,8 @@
 
 #include "core/recording/Coding.h"
 #include "core/recording/Cp1252.h"
-#include "core/recording/RecordWriter.h"
+#include "core/recording/Drafts.h"
+#include "core/recording/Filing.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
@@ -51,9 +52,10 @@ Outcome shownBelow(std::string added)
 
 } // namespace
 
-Recorder::Recorder(const Services& services, const RunSetup& setup)
+Recorder::Recorder(const Services& services, const RunSetup& setup, DraftKeeper& drafts)
     : m_services(services)
     , m_setup(setup)
+    , m_drafts(drafts)
 {
 }
 
@@ -123,15 +125,33 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
     Outcome outcome;
     // An answer box holding only the response prompt files nothing; the boxes are emptied all the same.
     if (answer != m_setup.responsePrompt) {
+        Filer filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart));
         try {
-            Record record(std::move(paths));
-            std::string entry = build(record);
-            writeRecord(m_services.files, record);
-            m_entryText = std::move(entry);
+            if (m_unfinished && m_unfinished->kind == kind && m_unfinished->words == answer) {
+                // These very words are in the files in part: finishing that filing files them.
+                const auto hold = m_drafts.hold();
+                Recovery finished = filer.finish();
+                // Completing it is what the student asked for: only files left alone are news.
+                finished.completed.clear();
+                tell(finished);
+                m_drafts.filed();
+                m_entryText = kind == Filed::Note ? fill(texts::notesEntry, { { "words", answer } }) : answer;
+            } else {
+                // The record is built whole, its rating asked, before any file is touched.
+                Record record(std::move(paths));
+                std::string entry = build(record);
+                const auto hold = m_drafts.hold();
+                tell(filer.file(record, answer, true));
+                m_drafts.filed();
+                m_entryText = std::move(entry);
+            }
+            m_unfinished.reset();
             outcome.filed = kind;
         } catch (const FilingError& error) {
             // The words stay in the answer box, and paging on leaves them there, until they are
             // filed or the student clears the box.
+            if (!error.restored())
+                m_unfinished = Unfinished { kind, answer };
             const std::string_view caption
                 = kind == Filed::Response ? texts::enterResponseCaption : texts::saveAsNotesCaption;
             reportFilingError(m_services.messages, error,
@@ -146,6 +166,12 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
     outcome.answer = "";
     outcome.focus = kind == Filed::Response ? Focus::NextBlock : Focus::TypeOver;
     return outcome;
+}
+
+void Recorder::tell(const Recovery& recovery)
+{
+    if (const std::string text = recoveryText(recovery); !text.empty())
+        m_services.messages.showMessage(text);
 }
 
 Outcome Recorder::displayNotes()

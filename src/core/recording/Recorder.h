@@ -6,19 +6,22 @@
 #include "core/run/Run.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tolvanex {
 
 class Record;
+class DraftKeeper;
+struct Recovery;
 
 // Filing what the student typed, and showing the files back: a response with its rating, a
 // note, the two file viewers and the clearing of the answer box. Each takes what it needs as
 // values and returns what the boxes show next.
 class Recorder {
 public:
-    Recorder(const Services& services, const RunSetup& setup);
+    Recorder(const Services& services, const RunSetup& setup, DraftKeeper& drafts);
 
     // "Enter Response": a response record in the master and send files, rated after a question
     // (confidence) or after a given answer (self-critique).
@@ -44,9 +47,20 @@ private:
         const std::function<std::string(Record&)>& build);
     std::string rateSelfCritique();
 
+    // Tells the student what finishing an earlier, unfinished filing did.
+    void tell(const Recovery& recovery);
+
     Services m_services;
     const RunSetup& m_setup;
+    DraftKeeper& m_drafts;
     std::string m_entryText;
+    // A filing whose failure could not all be undone: its journal completes it, in every file,
+    // the next time anything is filed. Clicked again for the same words, that is all it does.
+    struct Unfinished {
+        Filed kind;
+        std::string words;
+    };
+    std::optional<Unfinished> m_unfinished;
 };
 
 } // namespace tolvanex

@@ -3,7 +3,6 @@
 #include "core/startup/StartUp.h"
 
 #include "core/recording/Coding.h"
-#include "core/recording/RecordWriter.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
@@ -12,9 +11,9 @@
 namespace tolvanex {
 namespace {
 
-// The longest of the three file names is "masterFile_" + name part + ".txt"; file systems hold at
-// most 255 bytes in one name.
-constexpr std::size_t kLongestFileNameExtra = 15;
+// The longest name of a file the program writes is that of the journal's new copy,
+// ".tolvanex_" + name part + ".journal.new"; file systems hold at most 255 bytes in one name.
+constexpr std::size_t kLongestFileNameExtra = 22;
 constexpr std::size_t kFileNameLimit = 255;
 constexpr std::string_view kRefusedCharacters = "\\/:*?\"<>|";
 
@@ -73,6 +72,7 @@ StartUp::StartUp(const Services& services, const BankContent& content)
 RunSetup StartUp::load(QuestionBank& bank)
 {
     m_setup = RunSetup {};
+    m_recovered = Recovery {};
     m_setup.courseTitle = texts::courseTitle;
     startUp(bank);
     positionAtAssignment(bank);
@@ -101,6 +101,7 @@ void StartUp::startUp(QuestionBank& bank)
             m_setup.outputFolder = folder;
     }
     formFileNames();
+    recoverAtStart();
     const std::string assignment = prompter.ask(std::string(texts::assignmentPrompt)).value_or("");
     m_setup.responsePrompt = texts::responsePrompt;
     setAssignmentNumbers(assignment);
@@ -159,9 +160,15 @@ void StartUp::positionAtAssignment(const QuestionBank& bank)
     // The folder is asked for again while the heading block cannot be written there, or Cancel.
     for (;;) {
         try {
-            writeHeadingBlock(bank);
+            // A heading that could not all be undone here is completed, not written again.
+            if (m_headingUnfinishedIn == m_setup.outputFolder)
+                noteRecovery(Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart)).finish());
+            else
+                writeHeadingBlock(bank);
             return;
         } catch (const FilingError& error) {
+            if (!error.restored())
+                m_headingUnfinishedIn = m_setup.outputFolder;
             reportFilingError(
                 m_services.messages, error, { texts::headingRecord, std::string(texts::checkHeadingFolder) });
             askFolderAgain();
@@ -182,7 +189,28 @@ void StartUp::writeHeadingBlock(const QuestionBank& bank)
         record.line(file, m_setup.courseTitle);
         record.line(file, dateText(m_services.clock.now()));
     }
-    writeRecord(m_services.files, record);
+    noteRecovery(Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart)).file(record, "", false));
+}
+
+void StartUp::recoverAtStart()
+{
+    try {
+        noteRecovery(Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart)).recover());
+    } catch (const FileError&) {
+        // The journal stays: the heading's filing tries again, and says so if it cannot either.
+    }
+}
+
+void StartUp::noteRecovery(const Recovery& recovery)
+{
+    if (!recovery.found)
+        return;
+    Recovery& all = m_recovered;
+    all.found = true;
+    all.unreadable = all.unreadable || recovery.unreadable;
+    all.completed.insert(all.completed.end(), recovery.completed.begin(), recovery.completed.end());
+    all.leftAlone.insert(all.leftAlone.end(), recovery.leftAlone.begin(), recovery.leftAlone.end());
+    all.words = recovery.words;
 }
 
 void StartUp::askFolderAgain()

@@ -4,8 +4,10 @@
 
 #include "core/bank/QuestionBank.h"
 #include "core/platform/Services.h"
+#include "core/recording/Filing.h"
 #include "core/run/Run.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ public:
     // Fills the bank and settles the run: course title, start-up dialogue, positioning with the
     // heading block. Throws ProgramEnded when the student cancels a second chance.
     RunSetup load(QuestionBank& bank);
+    // What finishing a filing the program left unfinished last time did, as start-up found it.
+    const Recovery& recovered() const { return m_recovered; }
 
 private:
     void startUp(QuestionBank& bank);
@@ -33,12 +37,18 @@ private:
     // The folder asked for again when the heading block cannot be written there; Cancel ends the
     // program.
     void askFolderAgain();
+    // Finishes a filing left unfinished in the folder for this name, before anything else is filed.
+    void recoverAtStart();
+    void noteRecovery(const Recovery& recovery);
 
     Services m_services;
     const BankContent& m_content;
     RunSetup m_setup;
     // The student answered the folder question with "1".
     bool m_folderChosen = false;
+    Recovery m_recovered;
+    // The folder whose heading block could not all be undone: its journal completes it.
+    std::optional<std::string> m_headingUnfinishedIn;
 };
 
 // The file names of a run, as the program names them ("c:\tolvanex\masterFile_Ann_Lee.txt").

@@ -60,6 +60,11 @@ inline constexpr std::string_view selfCritiqueLine = "self critique assessment: 
 inline constexpr std::string_view masterFile = "{folder}\\masterFile_{name}.txt";
 inline constexpr std::string_view sendFile = "{folder}\\send_{mmdd}{name}.txt";
 inline constexpr std::string_view notesFile = "{folder}\\notes_{name}.txt";
+// The program's own files beside them, hidden: the journal of a filing under way, the draft of the
+// words being typed, the lock one filing at a time holds.
+inline constexpr std::string_view journalFile = "{folder}\\.tolvanex_{name}.journal";
+inline constexpr std::string_view draftFile = "{folder}\\.tolvanex_{name}.draft";
+inline constexpr std::string_view lockFile = "{folder}\\.tolvanex_{name}.lock";
 
 // Captions of the buttons that messages name.
 inline constexpr std::string_view nextQuestionCaption = "Next Question / Answer";
@@ -92,8 +97,13 @@ inline constexpr std::string_view noteRecord = "Your note";
 inline constexpr std::string_view notSaved
     = "{record} could not be saved. Nothing of it is in your files: they are exactly as they were before.";
 inline constexpr std::string_view notSavedWhole
-    = "{record} was not saved whole, and what had been written of it could not all be taken back out. These files "
-      "may end in an unfinished record; before you send one, delete what follows its last complete record:";
+    = "{record} could not be saved whole, and what had been written of it could not all be taken back out:";
+inline constexpr std::string_view holdsWhole = "{file} holds all of it.";
+inline constexpr std::string_view holdsPart = "{file} holds part of it.";
+inline constexpr std::string_view holdsNothing = "{file} holds none of it.";
+inline constexpr std::string_view willComplete
+    = "The program has kept a note of it and completes it in every file, once, the next time it files anything or "
+      "starts with your name and this folder.";
 inline constexpr std::string_view checkHeadingFolder
     = "Make sure the folder exists, can be written to and the disk has room (and that a removable drive is still "
       "plugged in); you are asked for the folder next.";
@@ -103,6 +113,19 @@ inline constexpr std::string_view wordsKept
 inline constexpr std::string_view fileLine = "File: {file}";
 inline constexpr std::string_view programsName = "({path} in this program)";
 inline constexpr std::string_view reasonLine = "Reason: {reason}";
+
+// After the program stopped while it filed, or while the student typed.
+inline constexpr std::string_view recoveredCompleted
+    = "A record that could not be filed whole before (the program stopped, or a file could not be written) has now "
+      "been completed in: {files}.";
+inline constexpr std::string_view recoveredLeftAlone
+    = "These files no longer held what that record expected, so they were left as they are; look at their ends "
+      "before you send them: {files}.";
+inline constexpr std::string_view recoveredUnreadable
+    = "The note the program keeps of a filing under way could not be read, and was removed; look at the ends of your "
+      "files before you send them.";
+inline constexpr std::string_view draftRestored
+    = "Your words from last time, which were not filed, are back in the answer box.";
 
 // The viewers and the window.
 inline constexpr std::string_view notesNotShown
@@ -144,6 +167,9 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "masterFile", masterFile },
     { "sendFile", sendFile },
     { "notesFile", notesFile },
+    { "journalFile", journalFile },
+    { "draftFile", draftFile },
+    { "lockFile", lockFile },
     { "nextQuestionCaption", nextQuestionCaption },
     { "enterResponseCaption", enterResponseCaption },
     { "saveAsNotesCaption", saveAsNotesCaption },
@@ -158,6 +184,14 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "noteRecord", noteRecord },
     { "notSaved", notSaved },
     { "notSavedWhole", notSavedWhole },
+    { "holdsWhole", holdsWhole },
+    { "holdsPart", holdsPart },
+    { "holdsNothing", holdsNothing },
+    { "willComplete", willComplete },
+    { "recoveredCompleted", recoveredCompleted },
+    { "recoveredLeftAlone", recoveredLeftAlone },
+    { "recoveredUnreadable", recoveredUnreadable },
+    { "draftRestored", draftRestored },
     { "checkHeadingFolder", checkHeadingFolder },
     { "wordsKept", wordsKept },
     { "fileLine", fileLine },

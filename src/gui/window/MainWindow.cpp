@@ -284,6 +284,14 @@ void MainWindow::buildControls()
     fitCaptions(findChildren<QLabel*>("lbl_parameter"));
     fitCaptions({ findChild<QLabel*>("lbl_only_if_prompted") });
 
+    m_draftTimer.setSingleShot(true);
+    m_draftTimer.setInterval(500);
+    connect(m_answer, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_draftTimer.isActive())
+            m_draftTimer.start();
+    });
+    connect(&m_draftTimer, &QTimer::timeout, this, [this] { run([this] { m_drill.answerTyped(answerText()); }); });
+
     m_timer.setParent(this);
     m_timer.setObjectName("tmr_pend_exp");
     m_timer.setInterval(15);

@@ -78,6 +78,9 @@ private:
     WindowServices m_services;
     Drill m_drill;
     QTimer m_timer;
+    // While the student types, what the answer box holds goes to the drill's draft at most this
+    // often, and this soon after the last key.
+    QTimer m_draftTimer;
     QPlainTextEdit* m_question = nullptr;
     QPlainTextEdit* m_answer = nullptr;
     PictureBox* m_picture1 = nullptr;

@@ -92,25 +92,31 @@ Outcome runCase(const Handler& handler, int failAt, bool shortWrite, bool undoFa
 {
     FaultyRun run(handler.earlierRecords);
     Files before = run.files();
+    // One message, and what it says of the files is so: nothing in them, or what each holds.
     const auto checkFailure = [&] {
         const Files now = run.files();
         ASSERT_EQ(run.h.messages.shown.size(), 1u);
         const std::string& message = run.h.messages.shown[0];
+        if (message.find(" could not be saved whole") == std::string::npos) {
+            EXPECT_EQ(now, before) << message << "\nfailed: " << run.faulty.failed << " at " << run.faulty.operations;
+            EXPECT_NE(message.find("could not be saved. Nothing of it is in your files"), std::string::npos) << message;
+            return;
+        }
+        EXPECT_TRUE(undoFails) << message;
         for (const char* name : kFileNames) {
-            if (now.at(name) != before.at(name)) {
-                EXPECT_TRUE(undoFails && message.find(name) != std::string::npos) << name << ":\n" << message;
+            const std::string was = before.at(name).value_or(""), is = now.at(name).value_or("");
+            const char* holds = is == was ? " holds none of it." : " holds ";
+            if (now.at(name) != before.at(name) || message.find(name) != std::string::npos) {
+                EXPECT_NE(message.find(std::string(name) + holds), std::string::npos) << name << ":\n" << message;
             }
         }
-        const char* told
-            = now == before ? "could not be saved. Nothing of it is in your files" : "may end in an unfinished";
-        EXPECT_NE(message.find(told), std::string::npos) << message;
-        before = now;
     };
     if (handler.pages < 0) {
         run.prompter.onSecondChance = checkFailure;
         run.faulty.arm(failAt, shortWrite, undoFails);
         EXPECT_TRUE(run.load());
-        EXPECT_EQ(run.prompter.secondChances, run.faulty.failed.empty() ? 0 : 1);
+        // A failure while looking for an unfinished filing at start-up is passed over.
+        EXPECT_LE(run.prompter.secondChances, 1);
     } else {
         EXPECT_TRUE(run.load());
         for (int page = 0; page < handler.pages; ++page)
@@ -119,12 +125,15 @@ Outcome runCase(const Handler& handler, int failAt, bool shortWrite, bool undoFa
         before = run.files();
         run.faulty.arm(failAt, shortWrite, undoFails);
         EXPECT_FALSE(run.click(handler.click));
-        if (!run.faulty.failed.empty()) {
+        // A failure after the record was whole everywhere (tidying up) is no failure of the filing.
+        const bool failed = run.boxes.last.filed == Filed::Kept;
+        EXPECT_EQ(run.h.messages.shown.size(), failed ? 1u : 0u);
+        if (failed) {
             checkFailure();
             EXPECT_EQ(run.boxes.answer, kWords);
             EXPECT_FALSE(run.click(handler.click));
         }
-        EXPECT_EQ(run.h.messages.shown.size(), run.faulty.failed.empty() ? 0u : 1u);
+        EXPECT_EQ(run.h.messages.shown.size(), failed ? 1u : 0u);
         EXPECT_EQ(run.boxes.answer, "");
     }
     Outcome outcome { run.faulty.failed, run.faulty.undos, {} };
@@ -170,7 +179,7 @@ TEST(Durability, WordsKeptAfterAFailureSurvivePagingOnUntilFiledOrCleared)
     const std::string& answer = run.boxes.answer;
     const auto failToFile = [&] {
         run.boxes.answer = kWords;
-        run.faulty.arm(2); // the master file does not open
+        run.faulty.arm(6); // lock, journal?, two lengths, the journal, then the master file does not open
         EXPECT_FALSE(run.click(Button::EnterResponse));
         EXPECT_EQ(run.faulty.failed, "open");
     };

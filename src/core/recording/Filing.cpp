@@ -1,0 +1,336 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/recording/Filing.h"
+
+#include "core/recording/Cp1252.h"
+#include "core/text/Text.h"
+#include "core/text/Texts.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace tolvanex {
+
+Record::Record(std::vector<std::string> paths)
+    : m_paths(std::move(paths))
+    , m_bytes(m_paths.size())
+{
+}
+
+void Record::line(std::size_t file, std::string_view text)
+{
+    std::string& bytes = m_bytes.at(file);
+    bytes += encodeCp1252(text);
+    bytes += "\r\n";
+}
+
+void Record::text(std::size_t file, std::string_view text)
+{
+    m_bytes.at(file) += encodeCp1252(text);
+}
+
+void Record::madeLine(std::size_t file, std::string_view text)
+{
+    std::string& bytes = m_bytes.at(file);
+    bytes += encodeCp1252Made(text);
+    bytes += "\r\n";
+}
+
+void Record::lineToAll(std::string_view text)
+{
+    for (std::size_t file = 0; file < m_paths.size(); ++file)
+        line(file, text);
+}
+
+FilingError::FilingError(const FileError& cause)
+    : FileError(cause)
+{
+}
+
+FilingError::FilingError(const FileError& cause, std::vector<FileHolding> holdings, std::vector<FileError> undoFailures)
+    : FileError(cause)
+    , m_holdings(std::move(holdings))
+    , m_undoFailures(std::move(undoFailures))
+{
+}
+
+WorkFiles workFiles(const std::string& folder, const std::string& namePart)
+{
+    return { fill(texts::journalFile, { { "folder", folder }, { "name", namePart } }),
+        fill(texts::draftFile, { { "folder", folder }, { "name", namePart } }),
+        fill(texts::lockFile, { { "folder", folder }, { "name", namePart } }) };
+}
+
+namespace {
+
+// The lock and the journal live beside the record files: when they cannot be made, it is the
+// folder that is at fault, and the student is told of the record's first file, which the same
+// reason keeps from being written.
+FileError asRecordFile(const FileError& error, const std::string& recordFile)
+{
+    const std::string& native = error.systemPath();
+    const std::size_t cut = native.find_last_of("/\\");
+    const std::size_t name = recordFile.find_last_of('\\');
+    const std::string systemName = cut == std::string::npos || error.systemPath() == error.path()
+        ? std::string()
+        : native.substr(0, cut + 1) + recordFile.substr(name == std::string::npos ? 0 : name + 1);
+    return FileError(recordFile, error.reason(), systemName);
+}
+
+// Removes a file that may already be gone.
+void removeIfThere(FileSystem& files, const std::string& path)
+{
+    if (files.fileLength(path))
+        files.removeFile(path);
+}
+
+} // namespace
+
+Filer::Filer(FileSystem& files, WorkFiles work)
+    : m_files(files)
+    , m_work(std::move(work))
+{
+}
+
+std::optional<FileHolding> Filer::examine(const JournalEntry& entry, std::uintmax_t& have)
+{
+    have = 0;
+    const std::optional<std::uintmax_t> length = m_files.fileLength(entry.path);
+    const std::uintmax_t before = entry.lengthBefore.value_or(0);
+    if (!length)
+        return entry.lengthBefore ? std::nullopt : std::optional(FileHolding { entry.path, Holds::Nothing });
+    if (*length < before)
+        return std::nullopt;
+    if (*length > before) {
+        const std::string content = m_files.readAll(entry.path);
+        if (content.size() != *length)
+            return std::nullopt;
+        const std::string_view after = std::string_view(content).substr(static_cast<std::size_t>(before));
+        const std::string_view held = after.substr(0, std::min(after.size(), entry.bytes.size()));
+        if (held != std::string_view(entry.bytes).substr(0, held.size()))
+            return std::nullopt;
+        have = held.size();
+    }
+    const Holds holds = have == 0 ? Holds::Nothing : have == entry.bytes.size() ? Holds::Whole : Holds::Part;
+    return FileHolding { entry.path, holds };
+}
+
+Recovery Filer::recover()
+{
+    if (!m_files.fileLength(m_work.journal))
+        return {};
+    const auto lock = m_files.lock(m_work.lock);
+    return recoverLocked();
+}
+
+Recovery Filer::finish()
+{
+    try {
+        return recover();
+    } catch (const FileError& error) {
+        std::vector<FileHolding> holdings;
+        try {
+            if (const auto journal = decodeJournal(m_files.readAll(m_work.journal))) {
+                for (const JournalEntry& entry : journal->entries) {
+                    std::uintmax_t have = 0;
+                    holdings.push_back(examine(entry, have).value_or(FileHolding { entry.path, Holds::Part }));
+                }
+            }
+        } catch (const FileError&) {
+        }
+        if (holdings.empty())
+            holdings.push_back({ error.path(), Holds::Part });
+        throw FilingError(error, std::move(holdings), {});
+    }
+}
+
+Recovery Filer::recoverLocked()
+{
+    Recovery recovery;
+    if (!m_files.fileLength(m_work.journal))
+        return recovery;
+    recovery.found = true;
+    const std::optional<Journal> journal = decodeJournal(m_files.readAll(m_work.journal));
+    if (!journal) {
+        recovery.unreadable = true;
+        m_files.removeFile(m_work.journal);
+        return recovery;
+    }
+    recovery.words = journal->words;
+    // Each file is completed from where it stands: the bytes it lacks are appended, so that
+    // stopping in the middle of this leaves the journal to do the rest next time.
+    for (const JournalEntry& entry : journal->entries) {
+        std::uintmax_t have = 0;
+        const std::optional<FileHolding> found = examine(entry, have);
+        if (!found) {
+            recovery.leftAlone.push_back(entry.path);
+            continue;
+        }
+        if (found->holds == Holds::Whole)
+            continue;
+        const auto file = m_files.openForAppend(entry.path);
+        file->write(std::string_view(entry.bytes).substr(static_cast<std::size_t>(have)));
+        file->commit();
+        recovery.completed.push_back(entry.path);
+    }
+    // The draft goes once the words are filed everywhere, unless it holds other words by now.
+    if (recovery.leftAlone.empty() && m_files.fileLength(m_work.draft)
+        && m_files.readAll(m_work.draft) == journal->words)
+        m_files.removeFile(m_work.draft);
+    m_files.removeFile(m_work.journal);
+    return recovery;
+}
+
+std::vector<FileHolding> Filer::undo(
+    const Journal& journal, std::size_t touched, std::vector<FileError>& failures, bool& asBefore)
+{
+    std::vector<FileHolding> holdings;
+    asBefore = true;
+    for (std::size_t i = 0; i < journal.entries.size(); ++i) {
+        const JournalEntry& entry = journal.entries[i];
+        std::uintmax_t have = 0;
+        std::optional<FileHolding> found;
+        try {
+            found = examine(entry, have);
+            // Only bytes this filing wrote are taken out: a file of another length is left alone.
+            if (i < touched && found && (have > 0 || !entry.lengthBefore)) {
+                if (!entry.lengthBefore)
+                    removeIfThere(m_files, entry.path);
+                else
+                    m_files.cutBack(entry.path, *entry.lengthBefore);
+            }
+        } catch (const FileError& error) {
+            failures.push_back(error);
+        }
+        // As it was: none of the record in it, and a file the filing made is gone again.
+        try {
+            found = examine(entry, have);
+            asBefore = asBefore && found && have == 0 && (entry.lengthBefore || !m_files.fileLength(entry.path));
+        } catch (const FileError&) {
+            found.reset();
+            asBefore = false;
+        }
+        holdings.push_back(found ? *found : FileHolding { entry.path, Holds::Part });
+    }
+    return holdings;
+}
+
+Recovery Filer::file(const Record& record, std::string_view words, bool removeDraft)
+{
+    const std::string& first = record.path(0);
+    std::unique_ptr<FileLock> lock;
+    Recovery recovered;
+    Journal journal;
+    journal.words = words;
+    try {
+        try {
+            lock = m_files.lock(m_work.lock);
+        } catch (const FileError& error) {
+            throw asRecordFile(error, first);
+        }
+        recovered = recoverLocked();
+        for (std::size_t file = 0; file < record.fileCount(); ++file)
+            journal.entries.push_back({ record.path(file), m_files.fileLength(record.path(file)), record.bytes(file) });
+        try {
+            m_files.replaceFile(m_work.journal, encodeJournal(journal));
+        } catch (const FileError& error) {
+            throw asRecordFile(error, first);
+        }
+    } catch (const FileError& error) {
+        // No byte of the record has reached a record file.
+        throw FilingError(error);
+    }
+    std::size_t touched = 0;
+    try {
+        for (const JournalEntry& entry : journal.entries) {
+            ++touched;
+            const auto file = m_files.openForAppend(entry.path);
+            file->write(entry.bytes);
+            file->commit();
+        }
+    } catch (const FileError& error) {
+        std::vector<FileError> failures;
+        bool restored = false;
+        std::vector<FileHolding> holdings = undo(journal, touched, failures, restored);
+        if (restored) {
+            try {
+                m_files.removeFile(m_work.journal);
+                throw FilingError(error);
+            } catch (const FilingError&) {
+                throw;
+            } catch (const FileError& journalError) {
+                // The journal stays, and with it the filing: the record will be completed.
+                failures.push_back(journalError);
+            }
+        }
+        throw FilingError(error, std::move(holdings), std::move(failures));
+    }
+    // Filed. What is left is tidying: a draft or journal that stays is dealt with next time.
+    try {
+        if (removeDraft)
+            removeIfThere(m_files, m_work.draft);
+        m_files.removeFile(m_work.journal);
+    } catch (const FileError&) {
+    }
+    return recovered;
+}
+
+namespace {
+
+std::string fileAndReason(const FileError& error)
+{
+    std::string text = fill(texts::fileLine, { { "file", error.systemPath() } });
+    if (error.systemPath() != error.path())
+        text += "\n" + fill(texts::programsName, { { "path", error.path() } });
+    return text + "\n" + fill(texts::reasonLine, { { "reason", error.reason() } });
+}
+
+} // namespace
+
+void reportFileError(MessageService& messages, const FileError& error, std::string_view what)
+{
+    messages.showMessage(std::string(what) + "\n\n" + fileAndReason(error));
+}
+
+void reportFilingError(MessageService& messages, const FilingError& error, const FilingWords& words)
+{
+    std::string text;
+    if (error.restored()) {
+        text = fill(texts::notSaved, { { "record", words.record } });
+    } else {
+        text = fill(texts::notSavedWhole, { { "record", words.record } });
+        for (const FileHolding& file : error.holdings()) {
+            const std::string_view holds = file.holds == Holds::Whole ? texts::holdsWhole
+                : file.holds == Holds::Part                           ? texts::holdsPart
+                                                                      : texts::holdsNothing;
+            text += "\n" + fill(holds, { { "file", file.path } });
+        }
+        for (const FileError& failure : error.undoFailures())
+            text += "\n" + fill(texts::reasonLine, { { "reason", failure.systemPath() + ": " + failure.reason() } });
+        text += "\n" + std::string(texts::willComplete);
+    }
+    messages.showMessage(text + "\n\n" + words.whatToDo + "\n\n" + fileAndReason(error));
+}
+
+std::string recoveryText(const Recovery& recovery)
+{
+    const auto joined = [](const std::vector<std::string>& paths) {
+        std::string list;
+        for (const std::string& path : paths)
+            list += (list.empty() ? "" : ", ") + path;
+        return list;
+    };
+    std::string text;
+    if (recovery.unreadable)
+        text = texts::recoveredUnreadable;
+    if (!recovery.completed.empty())
+        text = fill(texts::recoveredCompleted, { { "files", joined(recovery.completed) } });
+    if (!recovery.leftAlone.empty())
+        text += (text.empty() ? "" : "\n")
+            + fill(texts::recoveredLeftAlone, { { "files", joined(recovery.leftAlone) } });
+    return text;
+}
+
+} // namespace tolvanex

@@ -1,0 +1,137 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/platform/Files.h"
+#include "core/platform/Services.h"
+#include "core/recording/Journal.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvanex {
+
+// One record for several output files: the bytes each file is to get, built line by line. Texts
+// are encoded to Windows-1252; every line ends in CR LF.
+class Record {
+public:
+    explicit Record(std::vector<std::string> paths);
+
+    void line(std::size_t file, std::string_view text);
+    // Text with no line break after it.
+    void text(std::size_t file, std::string_view text);
+    // A line the program made of code page characters itself (the filler line).
+    void madeLine(std::size_t file, std::string_view text);
+    void lineToAll(std::string_view text);
+    std::size_t fileCount() const { return m_paths.size(); }
+    const std::string& path(std::size_t file) const { return m_paths.at(file); }
+    const std::string& bytes(std::size_t file) const { return m_bytes.at(file); }
+
+private:
+    std::vector<std::string> m_paths;
+    std::vector<std::string> m_bytes;
+};
+
+// How much of a record a file holds.
+enum class Holds { Nothing, Part, Whole };
+
+struct FileHolding {
+    std::string path;
+    Holds holds = Holds::Nothing;
+};
+
+// A filing that failed. It carries the first failure (file and reason). Either nothing of the
+// record is in the files (restored), or some file holds part or all of it because it could not be
+// put back: then the journal keeps the filing, to be completed in every file the next time the
+// program files anything or starts, and holdings() says what each file holds.
+class FilingError : public FileError {
+public:
+    explicit FilingError(const FileError& cause);
+    FilingError(const FileError& cause, std::vector<FileHolding> holdings, std::vector<FileError> undoFailures);
+    bool restored() const { return m_holdings.empty(); }
+    const std::vector<FileHolding>& holdings() const { return m_holdings; }
+    const std::vector<FileError>& undoFailures() const { return m_undoFailures; }
+
+private:
+    std::vector<FileHolding> m_holdings;
+    std::vector<FileError> m_undoFailures;
+};
+
+// The program's own files beside a student's records, hidden where the system hides files: the
+// journal of a filing under way, the draft of typed words, and the lock one filing at a time holds.
+struct WorkFiles {
+    std::string journal;
+    std::string draft;
+    std::string lock;
+};
+WorkFiles workFiles(const std::string& folder, const std::string& namePart);
+
+// What finishing an unfinished filing did.
+struct Recovery {
+    // An unfinished filing was found.
+    bool found = false;
+    // Its journal could not be read; it was removed, the files left as they are.
+    bool unreadable = false;
+    // Files the record was completed in.
+    std::vector<std::string> completed;
+    // Files that no longer matched what the filing expected, left as they are.
+    std::vector<std::string> leftAlone;
+    // The words it filed.
+    std::string words;
+    // Something the student should hear of.
+    bool toTell() const { return unreadable || !completed.empty() || !leftAlone.empty(); }
+};
+
+// Files records, one filing at a time, whole in every file or not at all, and finishes a filing a
+// crash or an undo that failed left unfinished.
+class Filer {
+public:
+    Filer(FileSystem& files, WorkFiles work);
+
+    // Finishes an unfinished filing, if there is one. Throws FileError when a file cannot be
+    // completed (the journal then stays, for next time).
+    Recovery recover();
+    // The same for a filing of this program's own that could not all be undone: when it cannot be
+    // completed either, FilingError says what each file holds.
+    Recovery finish();
+    // Files the record: under the lock, first finishes an unfinished filing (what that did is
+    // returned), notes each file's length, writes the journal, appends and syncs every file, then
+    // removes the draft (removeDraft) and the journal. When anything fails the files are put back
+    // and FilingError is thrown.
+    Recovery file(const Record& record, std::string_view words, bool removeDraft);
+
+private:
+    Recovery recoverLocked();
+    // What a file holds of a journal's entry; nothing when it no longer matches.
+    std::optional<FileHolding> examine(const JournalEntry& entry, std::uintmax_t& have);
+    // Puts back the files a failed filing touched; what each holds afterwards, and whether all are
+    // as they were.
+    std::vector<FileHolding> undo(
+        const Journal& journal, std::size_t touched, std::vector<FileError>& failures, bool& asBefore);
+
+    FileSystem& m_files;
+    WorkFiles m_work;
+};
+
+// Tells the student that a file could not be written or read: what happened, then the file and
+// the system's reason.
+void reportFileError(MessageService& messages, const FileError& error, std::string_view what);
+
+// What the student is told about a failed filing.
+struct FilingWords {
+    // The record, as the student knows it: "Your response", "The heading of your files".
+    std::string_view record;
+    // What the student can do, in one or two sentences.
+    std::string whatToDo;
+};
+
+// Tells the student that a filing failed: "could not be saved" with the assurance that the files
+// are as they were, or "could not be saved whole" with what each file holds and that the program
+// will complete it; then what to do, the file and the system's reason.
+void reportFilingError(MessageService& messages, const FilingError& error, const FilingWords& words);
+
+// What finishing an unfinished filing did, in words for the student (empty when nothing to tell).
+std::string recoveryText(const Recovery& recovery);
+
+} // namespace tolvanex
