@@ -801,13 +801,16 @@ def edge_faults(picture, name, rect, framed):
 
 
 def expect_folder(j, names):
-    """The folder holds the files named and the program's hidden lock file beside them: no journal of
-    an unfinished filing, no draft of words left unfiled."""
+    """The folder holds the files named and the program's hidden lock file and journal beside them,
+    the journal empty (no unfinished filing), and no draft of words left unfiled."""
     student = next(n[len("masterFile_"):-len(".txt")] for n in names if n.startswith("masterFile_"))
-    expected = set(names) | {TEXTS.fill("lockFile", folder="", name=student).lstrip("\\")}
+    journal = TEXTS.fill("journalFile", folder="", name=student).lstrip("\\")
+    expected = set(names) | {journal, TEXTS.fill("lockFile", folder="", name=student).lstrip("\\")}
     held = set(os.listdir(j.folder))
     if held != expected:
         raise DriveError("the folder holds %s, not %s" % (sorted(held), sorted(expected)))
+    if read_bytes(os.path.join(j.folder, journal)):
+        raise DriveError("the journal is not empty: a filing was left unfinished")
 
 
 JOURNEYS = {

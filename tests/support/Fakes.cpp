@@ -144,6 +144,16 @@ void HomeDriveFileSystem::replaceFile(const std::string& path, std::string_view 
     onDisk(path, [this, bytes](const std::string& p) { LocalFileSystem::replaceFile(p, bytes); });
 }
 
+void HomeDriveFileSystem::overwriteFile(const std::string& path, std::string_view bytes)
+{
+    onDisk(path, [this, bytes](const std::string& p) { LocalFileSystem::overwriteFile(p, bytes); });
+}
+
+void HomeDriveFileSystem::emptyFile(const std::string& path)
+{
+    onDisk(path, [this](const std::string& p) { LocalFileSystem::emptyFile(p); });
+}
+
 std::unique_ptr<FileLock> HomeDriveFileSystem::lock(const std::string& path)
 {
     return onDisk(path, [this](const std::string& p) { return LocalFileSystem::lock(p); });

@@ -72,6 +72,8 @@ public:
     std::optional<std::uintmax_t> fileLength(const std::string& path) override;
     void cutBack(const std::string& path, std::uintmax_t length) override;
     void removeFile(const std::string& path) override;
+    void overwriteFile(const std::string& path, std::string_view bytes) override;
+    void emptyFile(const std::string& path) override;
     void replaceFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<FileLock> lock(const std::string& path) override;
 
@@ -94,6 +96,8 @@ public:
     std::optional<std::uintmax_t> fileLength(const std::string& path) override { return real.fileLength(path); }
     void cutBack(const std::string& path, std::uintmax_t length) override { real.cutBack(path, length); }
     void removeFile(const std::string& path) override { real.removeFile(path); }
+    void overwriteFile(const std::string& path, std::string_view bytes) override { real.overwriteFile(path, bytes); }
+    void emptyFile(const std::string& path) override { real.emptyFile(path); }
     void replaceFile(const std::string& path, std::string_view bytes) override { real.replaceFile(path, bytes); }
     std::unique_ptr<FileLock> lock(const std::string& path) override { return real.lock(path); }
 

@@ -107,9 +107,23 @@ void FaultyFileSystem::removeFile(const std::string& path)
     m_inner.removeFile(path);
 }
 
-void FaultyFileSystem::replaceFile(const std::string& path, std::string_view bytes)
+void FaultyFileSystem::overwriteFile(const std::string& path, std::string_view bytes)
 {
     if (fails("journal"))
+        throw FileError(path, "No space left on device");
+    m_inner.overwriteFile(path, bytes);
+}
+
+void FaultyFileSystem::emptyFile(const std::string& path)
+{
+    if (fails("empty"))
+        throw FileError(path, "Input/output error");
+    m_inner.emptyFile(path);
+}
+
+void FaultyFileSystem::replaceFile(const std::string& path, std::string_view bytes)
+{
+    if (fails("replace"))
         throw FileError(path, "No space left on device");
     m_inner.replaceFile(path, bytes);
 }

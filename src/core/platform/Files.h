@@ -57,6 +57,13 @@ public:
     virtual void cutBack(const std::string& path, std::uintmax_t length) = 0;
     // Removes a file and puts its folder on stable storage.
     virtual void removeFile(const std::string& path) = 0;
+    // Gives a file the bytes as its whole content (made, hidden, when missing) and puts them on
+    // stable storage, the folder too when the file is new. Not whole or nothing: a file cut short
+    // holds part of the bytes, or none.
+    virtual void overwriteFile(const std::string& path, std::string_view bytes) = 0;
+    // Empties a file, without waiting for stable storage: for a file whose old content coming
+    // back after a power cut does no harm. A missing file is left missing.
+    virtual void emptyFile(const std::string& path) = 0;
     // Gives a file the bytes as its whole content, so that whenever the program or the computer
     // stops, the file holds either what it held or all of the bytes: they are written to a new
     // file beside it (its name and ".new"), put on stable storage and renamed over it, and the

@@ -284,6 +284,26 @@ void LocalFileSystem::cutBack(const std::string& path, std::uintmax_t length)
         throw FileError(path, systemReason(error), native);
 }
 
+void LocalFileSystem::overwriteFile(const std::string& path, std::string_view bytes)
+{
+    const std::string native = nativePath(path, m_home);
+    struct stat info { };
+    const bool existed = ::stat(native.c_str(), &info) == 0;
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw FileError(path, systemReason(errno), native);
+    LocalAppendFile file(path, native, fd, !existed);
+    file.write(bytes);
+    file.commit();
+}
+
+void LocalFileSystem::emptyFile(const std::string& path)
+{
+    const std::string native = nativePath(path, m_home);
+    if (::truncate(native.c_str(), 0) != 0 && errno != ENOENT)
+        throw FileError(path, systemReason(errno), native);
+}
+
 void LocalFileSystem::removeFile(const std::string& path)
 {
     const std::string native = nativePath(path, m_home);

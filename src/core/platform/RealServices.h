@@ -72,6 +72,8 @@ public:
     std::optional<std::uintmax_t> fileLength(const std::string& path) override;
     void cutBack(const std::string& path, std::uintmax_t length) override;
     void removeFile(const std::string& path) override;
+    void overwriteFile(const std::string& path, std::string_view bytes) override;
+    void emptyFile(const std::string& path) override;
     void replaceFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<FileLock> lock(const std::string& path) override;
 

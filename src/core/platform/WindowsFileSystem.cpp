@@ -291,6 +291,31 @@ void LocalFileSystem::cutBack(const std::string& path, std::uintmax_t length)
         fail(path, ::GetLastError());
 }
 
+void LocalFileSystem::overwriteFile(const std::string& path, std::string_view bytes)
+{
+    const HANDLE handle = ::CreateFileW(
+        widePath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    const DWORD error = ::GetLastError();
+    if (handle == INVALID_HANDLE_VALUE)
+        fail(path, error);
+    WindowsAppendFile file(path, handle, error != ERROR_ALREADY_EXISTS);
+    file.write(bytes);
+    file.commit();
+}
+
+void LocalFileSystem::emptyFile(const std::string& path)
+{
+    const HANDLE handle = ::CreateFileW(
+        widePath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = ::GetLastError();
+    if (handle == INVALID_HANDLE_VALUE) {
+        if (error == ERROR_FILE_NOT_FOUND)
+            return;
+        fail(path, error);
+    }
+    ::CloseHandle(handle);
+}
+
 void LocalFileSystem::removeFile(const std::string& path)
 {
     if (!::DeleteFileW(widePath(path).c_str()))

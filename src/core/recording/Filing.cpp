@@ -117,12 +117,28 @@ std::optional<FileHolding> Filer::examine(const JournalEntry& entry, std::uintma
     return FileHolding { entry.path, holds };
 }
 
+bool Filer::journalHolds()
+{
+    return m_files.fileLength(m_work.journal).value_or(0) > 0;
+}
+
 Recovery Filer::recover()
 {
-    if (!m_files.fileLength(m_work.journal))
+    if (!journalHolds())
         return {};
     const auto lock = m_files.lock(m_work.lock);
     return recoverLocked();
+}
+
+Recovery Filer::recoverAtStart()
+{
+    // Without a journal, the first filing makes one and puts its name on stable storage.
+    if (!m_files.fileLength(m_work.journal))
+        return {};
+    const auto lock = m_files.lock(m_work.lock);
+    Recovery recovery = recoverLocked();
+    m_files.replaceFile(m_work.journal, "");
+    return recovery;
 }
 
 Recovery Filer::finish()
@@ -149,15 +165,20 @@ Recovery Filer::finish()
 Recovery Filer::recoverLocked()
 {
     Recovery recovery;
-    if (!m_files.fileLength(m_work.journal))
+    if (!journalHolds())
         return recovery;
-    recovery.found = true;
-    const std::optional<Journal> journal = decodeJournal(m_files.readAll(m_work.journal));
+    const std::string bytes = m_files.readAll(m_work.journal);
+    const std::optional<Journal> journal = decodeJournal(bytes);
+    // A journal that is not whole was cut short while it was written, before any record file was
+    // touched: there is nothing to finish.
     if (!journal) {
-        recovery.unreadable = true;
-        m_files.removeFile(m_work.journal);
+        m_files.emptyFile(m_work.journal);
         return recovery;
     }
+    recovery.found = true;
+    // The program that wrote the journal may have stopped before its name was on stable storage:
+    // it is written again, so that a power cut while the files are completed cannot lose it.
+    m_files.replaceFile(m_work.journal, bytes);
     recovery.words = journal->words;
     // Each file is completed from where it stands: the bytes it lacks are appended, so that
     // stopping in the middle of this leaves the journal to do the rest next time.
@@ -179,7 +200,7 @@ Recovery Filer::recoverLocked()
     if (recovery.leftAlone.empty() && m_files.fileLength(m_work.draft)
         && m_files.readAll(m_work.draft) == journal->words)
         m_files.removeFile(m_work.draft);
-    m_files.removeFile(m_work.journal);
+    m_files.emptyFile(m_work.journal);
     return recovery;
 }
 
@@ -234,7 +255,7 @@ Recovery Filer::file(const Record& record, std::string_view words, bool removeDr
         for (std::size_t file = 0; file < record.fileCount(); ++file)
             journal.entries.push_back({ record.path(file), m_files.fileLength(record.path(file)), record.bytes(file) });
         try {
-            m_files.replaceFile(m_work.journal, encodeJournal(journal));
+            m_files.overwriteFile(m_work.journal, encodeJournal(journal));
         } catch (const FileError& error) {
             throw asRecordFile(error, first);
         }
@@ -256,7 +277,8 @@ Recovery Filer::file(const Record& record, std::string_view words, bool removeDr
         std::vector<FileHolding> holdings = undo(journal, touched, failures, restored);
         if (restored) {
             try {
-                m_files.removeFile(m_work.journal);
+                // Emptied on stable storage: the journal must not bring back what was taken out.
+                m_files.overwriteFile(m_work.journal, "");
                 throw FilingError(error);
             } catch (const FilingError&) {
                 throw;
@@ -267,11 +289,13 @@ Recovery Filer::file(const Record& record, std::string_view words, bool removeDr
         }
         throw FilingError(error, std::move(holdings), std::move(failures));
     }
-    // Filed. What is left is tidying: a draft or journal that stays is dealt with next time.
+    // Filed. What is left is tidying: a draft or journal that stays is dealt with next time. The
+    // draft's removal is on stable storage before the journal goes: a draft that came back after
+    // a power cut would bring filed words back. A journal that comes back finds its record whole.
     try {
         if (removeDraft)
             removeIfThere(m_files, m_work.draft);
-        m_files.removeFile(m_work.journal);
+        m_files.emptyFile(m_work.journal);
     } catch (const FileError&) {
     }
     return recovered;
@@ -323,8 +347,6 @@ std::string recoveryText(const Recovery& recovery)
         return list;
     };
     std::string text;
-    if (recovery.unreadable)
-        text = texts::recoveredUnreadable;
     if (!recovery.completed.empty())
         text = fill(texts::recoveredCompleted, { { "files", joined(recovery.completed) } });
     if (!recovery.leftAlone.empty())

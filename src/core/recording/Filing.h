@@ -71,8 +71,6 @@ WorkFiles workFiles(const std::string& folder, const std::string& namePart);
 struct Recovery {
     // An unfinished filing was found.
     bool found = false;
-    // Its journal could not be read; it was removed, the files left as they are.
-    bool unreadable = false;
     // Files the record was completed in.
     std::vector<std::string> completed;
     // Files that no longer matched what the filing expected, left as they are.
@@ -80,7 +78,7 @@ struct Recovery {
     // The words it filed.
     std::string words;
     // Something the student should hear of.
-    bool toTell() const { return unreadable || !completed.empty() || !leftAlone.empty(); }
+    bool toTell() const { return !completed.empty() || !leftAlone.empty(); }
 };
 
 // Files records, one filing at a time, whole in every file or not at all, and finishes a filing a
@@ -92,17 +90,21 @@ public:
     // Finishes an unfinished filing, if there is one. Throws FileError when a file cannot be
     // completed (the journal then stays, for next time).
     Recovery recover();
+    // The same at start-up, which also puts the journal's name on stable storage once, so that
+    // filings need not sync the folder for it (the journal stays, empty, between filings).
+    Recovery recoverAtStart();
     // The same for a filing of this program's own that could not all be undone: when it cannot be
     // completed either, FilingError says what each file holds.
     Recovery finish();
     // Files the record: under the lock, first finishes an unfinished filing (what that did is
     // returned), notes each file's length, writes the journal, appends and syncs every file, then
-    // removes the draft (removeDraft) and the journal. When anything fails the files are put back
-    // and FilingError is thrown.
+    // removes the draft (removeDraft) and empties the journal. When anything fails the files are
+    // put back and FilingError is thrown.
     Recovery file(const Record& record, std::string_view words, bool removeDraft);
 
 private:
     Recovery recoverLocked();
+    bool journalHolds();
     // What a file holds of a journal's entry; nothing when it no longer matches.
     std::optional<FileHolding> examine(const JournalEntry& entry, std::uintmax_t& have);
     // Puts back the files a failed filing touched; what each holds afterwards, and whether all are

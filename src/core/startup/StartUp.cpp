@@ -195,7 +195,7 @@ void StartUp::writeHeadingBlock(const QuestionBank& bank)
 void StartUp::recoverAtStart()
 {
     try {
-        noteRecovery(Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart)).recover());
+        noteRecovery(Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart)).recoverAtStart());
     } catch (const FileError&) {
         // The journal stays: the heading's filing tries again, and says so if it cannot either.
     }
@@ -207,7 +207,6 @@ void StartUp::noteRecovery(const Recovery& recovery)
         return;
     Recovery& all = m_recovered;
     all.found = true;
-    all.unreadable = all.unreadable || recovery.unreadable;
     all.completed.insert(all.completed.end(), recovery.completed.begin(), recovery.completed.end());
     all.leftAlone.insert(all.leftAlone.end(), recovery.leftAlone.begin(), recovery.leftAlone.end());
     all.words = recovery.words;

@@ -121,9 +121,6 @@ inline constexpr std::string_view recoveredCompleted
 inline constexpr std::string_view recoveredLeftAlone
     = "These files no longer held what that record expected, so they were left as they are; look at their ends "
       "before you send them: {files}.";
-inline constexpr std::string_view recoveredUnreadable
-    = "The note the program keeps of a filing under way could not be read, and was removed; look at the ends of your "
-      "files before you send them.";
 inline constexpr std::string_view draftRestored
     = "Your words from last time, which were not filed, are back in the answer box.";
 
@@ -190,7 +187,6 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "willComplete", willComplete },
     { "recoveredCompleted", recoveredCompleted },
     { "recoveredLeftAlone", recoveredLeftAlone },
-    { "recoveredUnreadable", recoveredUnreadable },
     { "draftRestored", draftRestored },
     { "checkHeadingFolder", checkHeadingFolder },
     { "wordsKept", wordsKept },

@@ -284,6 +284,8 @@ void MainWindow::buildControls()
     fitCaptions(findChildren<QLabel*>("lbl_parameter"));
     fitCaptions({ findChild<QLabel*>("lbl_only_if_prompted") });
 
+    m_draftTimer.setParent(this);
+    m_draftTimer.setObjectName("draftTimer");
     m_draftTimer.setSingleShot(true);
     m_draftTimer.setInterval(500);
     connect(m_answer, &QPlainTextEdit::textChanged, this, [this] {

@@ -39,7 +39,7 @@ TEST(SecondChance, ANameNoFileNameCanHoldIsAskedForAgain)
         EXPECT_NE(h.prompter.asked[1].find("Type your full name again:  "), std::string::npos);
         EXPECT_EQ(h.prompter.asked[2], texts::folderQuestion);
         EXPECT_TRUE(fileExists(h.folder() / "masterFile_Ann_Lee.txt"));
-        EXPECT_EQ(entriesIn(h.folder()), 3u); // the two files and the hidden lock
+        EXPECT_EQ(entriesIn(h.folder()), 4u); // the two files, the hidden lock and the empty journal
     }
 }
 
@@ -73,7 +73,7 @@ TEST(SecondChance, AnUnusableDefaultFolderIsAskedForWithoutTheFolderChangeText)
 #endif
     ASSERT_EQ(h.prompter.asked.size(), 4u);
     EXPECT_EQ(h.prompter.asked[3], fill(texts::folderAgainPrompt, { { "folder", "c:\\tolvanex" } }));
-    EXPECT_EQ(entriesIn(h.home / "elsewhere"), 3u); // the two files and the hidden lock
+    EXPECT_EQ(entriesIn(h.home / "elsewhere"), 4u); // the two files, the hidden lock and the empty journal
 }
 
 } // namespace

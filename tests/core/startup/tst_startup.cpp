@@ -304,7 +304,7 @@ TEST(Positioning, ANameWithASeparatorNeverWritesOutsideTheFolder)
         std::size_t entries = 0;
         for ([[maybe_unused]] const auto& entry : std::filesystem::recursive_directory_iterator(h.home))
             ++entries;
-        EXPECT_EQ(entries, 4u); // the folder, its two files and the hidden lock
+        EXPECT_EQ(entries, 5u); // the folder, its two files, the hidden lock and the empty journal
     }
 }
 

@@ -1,0 +1,78 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The real file layer's part in crash-safe filing, on this system and (as the tests labelled
+// "windows") under Wine: a file replaced whole through a new file renamed over it, hidden, with no
+// new file left; a lock that keeps a second holder waiting until the first lets go; a worker
+// thread that runs every task in order before it ends.
+#include "core/platform/RealServices.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+namespace tolvanex {
+namespace {
+
+TEST(WorkFiles, ReplacedWholeAndHiddenWithNoNewFileLeft)
+{
+    testing::FakeServices s;
+    std::filesystem::create_directory(s.folder());
+    const std::string path = "c:\\tolvanex\\.tolvanex_Zo\xC3\xAB.journal";
+    const std::filesystem::path native = s.folder() / testing::utf8Path(".tolvanex_Zo\xC3\xAB.journal");
+    for (const std::string& bytes : { std::string("first, longer content"), std::string("2nd\0\r\n", 6) }) {
+        s.files.replaceFile(path, bytes);
+        EXPECT_EQ(testing::fileBytes(native), bytes);
+    }
+    EXPECT_FALSE(testing::fileExists(native.string() + ".new"));
+#ifdef _WIN32
+    EXPECT_NE(::GetFileAttributesW(native.wstring().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+#endif
+    s.files.removeFile(path);
+    EXPECT_FALSE(testing::fileExists(native));
+}
+
+TEST(WorkFiles, ASecondLockWaitsUntilTheFirstIsReleased)
+{
+    testing::FakeServices s;
+    std::filesystem::create_directory(s.folder());
+    const std::string path = "c:\\tolvanex\\.tolvanex_A.lock";
+    auto first = s.files.lock(path);
+    std::atomic<bool> released = false;
+    std::thread other([&] {
+        // Another file system object, as another copy of the program has.
+        testing::HomeDriveFileSystem elsewhere(s.home);
+        const auto second = elsewhere.lock(path);
+        EXPECT_TRUE(released.load());
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    released = true;
+    first.reset();
+    other.join();
+    EXPECT_TRUE(s.files.lock(path)); // free again
+}
+
+TEST(WorkFiles, TheWorkerThreadRunsEveryTaskInOrderBeforeItEnds)
+{
+    std::vector<int> done;
+    {
+        WorkerThread worker;
+        for (int task = 0; task < 100; ++task)
+            worker.post([&done, task] { done.push_back(task); });
+    }
+    ASSERT_EQ(done.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+}
+
+} // namespace
+} // namespace tolvanex

@@ -1,0 +1,245 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every filing survives the program stopping at any of its file operations, and the computer
+// losing its power there: the next start finishes it or leaves no trace of it, in every file
+// alike, every earlier byte kept, and the words are either filed or back in the answer box. The
+// same when the next start is itself stopped while it finishes the filing.
+#include "core/text/Texts.h"
+#include "support/CrashFileSystem.h"
+#include "support/Fakes.h"
+#include "support/SmallBank.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <iostream>
+
+namespace tolvanex {
+namespace {
+
+using testing::Button;
+using testing::CrashFileSystem;
+using testing::SimulatedCrash;
+using Files = std::map<std::string, std::string>;
+
+const std::string kWords = "v = 6.0 m / 3.0 s, \xCE\x94v = 0";
+
+// One start of the program over the simulated files: every prompt answered by its text.
+struct Session : Prompter {
+    explicit Session(CrashFileSystem& files)
+        : drill({ *this, messages, clock, random, files, beeper, exit, background }, testing::threeAssignments())
+    {
+    }
+    std::optional<std::string> ask(const std::string& prompt) override
+    {
+        if (prompt == texts::assignmentPrompt && atAssignment)
+            atAssignment();
+        for (const auto& [asked, reply] : { std::pair(texts::namePrompt, "Ann Lee"), std::pair(texts::folderQuestion, ""),
+                 std::pair(texts::assignmentPrompt, "2"), std::pair(texts::confidencePrompt, "2"),
+                 std::pair(texts::selfCritiquePrompt, "3") }) {
+            if (prompt == asked)
+                return reply;
+        }
+        return std::nullopt;
+    }
+    // Runs a step of the program; true when the program was stopped in it.
+    bool stopped(const std::function<void()>& step)
+    {
+        try {
+            testing::ends(step);
+            return false;
+        } catch (const SimulatedCrash&) {
+            return true;
+        }
+    }
+    bool load()
+    {
+        return stopped([this] { boxes.show(drill.load()); });
+    }
+    bool click(Button button)
+    {
+        return stopped([this, button] { testing::clickOn(drill, boxes, button); });
+    }
+
+    std::function<void()> atAssignment;
+    testing::RecordingMessages messages;
+    testing::FixedClock clock;
+    testing::CountingRandom random;
+    testing::CountingBeeper beeper;
+    testing::CountingExit exit;
+    testing::InlineBackground background;
+    Drill drill;
+    testing::Boxes boxes;
+};
+
+struct Kind {
+    const char* name;
+    bool earlierFiles; // a run before this one, with a note when the filing is a note
+    int pages; // "Next Question / Answer" clicks before filing; -1: the heading block at start-up
+    Button button;
+    bool sendFails; // the send file's write fails, and the program is stopped while it undoes it
+};
+
+const Kind kKinds[] = {
+    { "heading into new files", false, -1, Button::Quit, false },
+    { "heading onto existing files", true, -1, Button::Quit, false },
+    { "response after a question", true, 1, Button::EnterResponse, false },
+    { "response after an answer", true, 2, Button::EnterResponse, false },
+    { "note creating the notes file", false, 1, Button::SaveAsNotes, false },
+    { "note onto the notes file", true, 1, Button::SaveAsNotes, false },
+    { "response whose undo is cut short", true, 1, Button::EnterResponse, true },
+};
+
+const char* const kRecordFiles[] = { "masterFile_Ann_Lee.txt", "send_0107Ann_Lee.txt", "notes_Ann_Lee.txt" };
+
+// The files before the filing, ready for it (the words typed and their draft saved).
+struct Prepared {
+    Files before;
+    std::unique_ptr<Session> session;
+};
+
+Prepared prepare(CrashFileSystem& files, const Kind& kind)
+{
+    if (kind.earlierFiles) {
+        Session earlier(files);
+        EXPECT_FALSE(earlier.load());
+        if (kind.button == Button::SaveAsNotes) {
+            earlier.boxes.answer = "an earlier note";
+            EXPECT_FALSE(earlier.click(Button::SaveAsNotes));
+        }
+    }
+    files.settle();
+    Prepared prepared { files.files(), std::make_unique<Session>(files) };
+    if (kind.pages >= 0) {
+        Session& s = *prepared.session;
+        EXPECT_FALSE(s.load());
+        for (int page = 0; page < kind.pages; ++page)
+            s.click(Button::NextQuestion);
+        s.boxes.answer = kWords;
+        s.drill.answerTyped(kWords);
+        files.settle();
+        prepared.before = files.files();
+    }
+    return prepared;
+}
+
+// The filing: true when the program was stopped in it.
+bool file(Session& s, const Kind& kind)
+{
+    return kind.pages < 0 ? s.load() : s.click(kind.button);
+}
+
+struct Sweep {
+    int cases = 0;
+    Files reference; // what the filing adds to each record file
+};
+
+// One case: stopped at crashAt (the power lost too, or not), then perhaps stopped again at
+// recoveryAt of the next start; then a start that goes through, whose files are checked as they
+// stand when it asks for the assignment (the unfinished filing finished, nothing new written).
+// False when the program was not stopped (crashAt or recoveryAt beyond its operations).
+bool runCase(const Kind& kind, int failAt, int crashAt, bool power, int recoveryAt, bool recoveryPower, Sweep& sweep)
+{
+    CrashFileSystem files;
+    Prepared prepared = prepare(files, kind);
+    files.arm(crashAt, failAt);
+    if (!file(*prepared.session, kind))
+        return false;
+    if (power)
+        files.powerCut();
+    if (recoveryAt > 0) {
+        Session again(files);
+        // Stopped before the next start asks for the assignment, or not at all.
+        again.atAssignment = [&] { files.arm(0); };
+        files.arm(recoveryAt);
+        if (!again.load())
+            return false;
+        if (recoveryPower)
+            files.powerCut();
+    }
+    Session last(files);
+    Files seen;
+    last.atAssignment = [&] { seen = files.files(); };
+    files.arm(0);
+    EXPECT_FALSE(last.load());
+    ++sweep.cases;
+    const std::string where = std::string(kind.name) + ", stopped at " + std::to_string(crashAt)
+        + (power ? " with the power" : "") + (recoveryAt ? ", again at " + std::to_string(recoveryAt) : "");
+    int whole = 0;
+    int recordFiles = 0;
+    for (const char* name : kRecordFiles) {
+        const auto before = prepared.before.find(name);
+        const std::string was = before == prepared.before.end() ? std::string() : before->second;
+        const auto now = seen.find(name);
+        if (now == seen.end() && before == prepared.before.end())
+            continue;
+        const std::string is = now == seen.end() ? std::string() : now->second;
+        const std::string added = sweep.reference.contains(name) ? sweep.reference.at(name) : std::string();
+        if (added.empty()) {
+            EXPECT_EQ(is, was) << where << ": " << name;
+            continue;
+        }
+        ++recordFiles;
+        whole += is == was + added;
+        EXPECT_TRUE(is == was || is == was + added) << where << ": " << name << " holds a torn record";
+    }
+    EXPECT_TRUE(whole == 0 || whole == recordFiles)
+        << where << ": the record is in " << whole << " of " << recordFiles << " files";
+    for (const auto& [name, bytes] : files.files())
+        EXPECT_TRUE(name.find(".journal") == std::string::npos || bytes.empty()) << where << ": " << name << " is left";
+    if (kind.pages >= 0) {
+        const bool filed = whole > 0;
+        EXPECT_EQ(last.boxes.answer, filed ? " " : kWords) << where << ": the words are "
+                                                             << (filed ? "filed and back in the box" : "lost");
+    }
+    return true;
+}
+
+TEST(Crashes, EveryFilingIsWholeOrAbsentAfterAStopOrAPowerCutAtEveryOperation)
+{
+    int total = 0;
+    for (const Kind& kind : kKinds) {
+        SCOPED_TRACE(kind.name);
+        Sweep sweep;
+        // A run that is not stopped gives the record each file gets.
+        CrashFileSystem files;
+        Prepared prepared = prepare(files, kind);
+        files.arm(0);
+        EXPECT_FALSE(file(*prepared.session, kind));
+        for (const auto& [name, bytes] : files.files()) {
+            const auto before = prepared.before.find(name);
+            sweep.reference[name] = bytes.substr(before == prepared.before.end() ? 0 : before->second.size());
+        }
+        // The operation that writes the send file, to fail there.
+        int failAt = 0;
+        for (int at = 1; kind.sendFails && !failAt && at < 100; ++at) {
+            CrashFileSystem probe;
+            Prepared p = prepare(probe, kind);
+            probe.arm(0, at);
+            file(*p.session, kind);
+            const std::vector<std::string>& shown = p.session->messages.shown;
+            if (shown.size() == 1 && shown[0].find("send_0107Ann_Lee.txt") != std::string::npos
+                && shown[0].find("No space left on device") != std::string::npos)
+                failAt = at;
+        }
+        ASSERT_EQ(kind.sendFails, failAt > 0);
+        for (int crashAt = failAt + 1;; ++crashAt) {
+            bool any = false;
+            for (bool power : { false, true }) {
+                if (!runCase(kind, failAt, crashAt, power, 0, false, sweep))
+                    continue;
+                any = true;
+                for (int recoveryAt = 1; runCase(kind, failAt, crashAt, power, recoveryAt, false, sweep)
+                     && runCase(kind, failAt, crashAt, power, recoveryAt, true, sweep);
+                     ++recoveryAt) { }
+            }
+            if (!any)
+                break;
+        }
+        total += sweep.cases;
+    }
+    std::cout << "crash sweep: " << total << " cases\n";
+}
+
+} // namespace
+} // namespace tolvanex
