@@ -11,6 +11,8 @@ std::string folderOf(const std::string& path)
     return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
+} // namespace
+
 class CrashFile : public AppendFile {
 public:
     CrashFile(CrashFileSystem& owner, std::shared_ptr<CrashFileSystem::Inode> inode, std::string path, bool created)
@@ -21,6 +23,7 @@ public:
     {
     }
     void write(std::string_view bytes) override { m_owner.append(*m_inode, bytes, m_path); }
+    CrashFileSystem::Inode& inode() { return *m_inode; }
     void commit() override
     {
         if (m_owner.step())
@@ -36,6 +39,8 @@ private:
     std::string m_path;
     bool m_created;
 };
+
+namespace {
 
 struct NoLock : FileLock { };
 
@@ -73,9 +78,8 @@ void CrashFileSystem::syncFolderOf(const std::string& path)
     if (step())
         throw FileError(path, "its folder could not be put on disk: Input/output error");
     const std::string folder = folderOf(path);
-    std::erase_if(m_syncedNames, [&](const auto& entry) {
-        return folderOf(entry.first) == folder && !m_names.contains(entry.first);
-    });
+    std::erase_if(m_syncedNames,
+        [&](const auto& entry) { return folderOf(entry.first) == folder && !m_names.contains(entry.first); });
     for (const auto& [name, inode] : m_names) {
         if (folderOf(name) == folder)
             m_syncedNames[name] = inode;
@@ -116,7 +120,7 @@ void CrashFileSystem::createFolder(const std::string& path)
         throw FileError(path, "File exists");
 }
 
-std::unique_ptr<AppendFile> CrashFileSystem::openForAppend(const std::string& path)
+std::unique_ptr<CrashFile> CrashFileSystem::open(const std::string& path)
 {
     if (step() || !m_folders.contains(folderOf(path)))
         throw FileError(path, "No such file or directory");
@@ -125,6 +129,11 @@ std::unique_ptr<AppendFile> CrashFileSystem::openForAppend(const std::string& pa
     if (created)
         inode = m_names[path] = std::make_shared<Inode>();
     return std::make_unique<CrashFile>(*this, inode, path, created);
+}
+
+std::unique_ptr<AppendFile> CrashFileSystem::openForAppend(const std::string& path)
+{
+    return open(path);
 }
 
 std::string CrashFileSystem::readAll(const std::string& path)
@@ -164,19 +173,10 @@ void CrashFileSystem::removeFile(const std::string& path)
 
 void CrashFileSystem::overwriteFile(const std::string& path, std::string_view bytes)
 {
-    if (step() || !m_folders.contains(folderOf(path)))
-        throw FileError(path, "No such file or directory");
-    std::shared_ptr<Inode> inode = existing(path);
-    const bool created = !inode;
-    if (created)
-        inode = m_names[path] = std::make_shared<Inode>();
-    inode->data.clear();
-    append(*inode, bytes, path);
-    if (step())
-        throw FileError(path, "Input/output error");
-    inode->synced = inode->data;
-    if (created)
-        syncFolderOf(path);
+    const auto file = open(path);
+    file->inode().data.clear();
+    file->write(bytes);
+    file->commit();
 }
 
 void CrashFileSystem::emptyFile(const std::string& path)

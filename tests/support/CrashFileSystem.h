@@ -17,6 +17,8 @@
 
 namespace tolvanex::testing {
 
+class CrashFile;
+
 // Thrown instead of the operation the program is stopped at; no program code catches it.
 struct SimulatedCrash { };
 
@@ -56,6 +58,8 @@ public:
 
 private:
     std::shared_ptr<Inode> existing(const std::string& path) const;
+    // Opens for writing, made (its name not yet on stable storage) when missing.
+    std::unique_ptr<CrashFile> open(const std::string& path);
 
     std::map<std::string, std::shared_ptr<Inode>> m_names;
     std::map<std::string, std::shared_ptr<Inode>> m_syncedNames;

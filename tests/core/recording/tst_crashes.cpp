@@ -34,9 +34,9 @@ struct Session : Prompter {
     {
         if (prompt == texts::assignmentPrompt && atAssignment)
             atAssignment();
-        for (const auto& [asked, reply] : { std::pair(texts::namePrompt, "Ann Lee"), std::pair(texts::folderQuestion, ""),
-                 std::pair(texts::assignmentPrompt, "2"), std::pair(texts::confidencePrompt, "2"),
-                 std::pair(texts::selfCritiquePrompt, "3") }) {
+        for (const auto& [asked, reply] : { std::pair(texts::namePrompt, "Ann Lee"),
+                 std::pair(texts::folderQuestion, ""), std::pair(texts::assignmentPrompt, "2"),
+                 std::pair(texts::confidencePrompt, "2"), std::pair(texts::selfCritiquePrompt, "3") }) {
             if (prompt == asked)
                 return reply;
         }
@@ -189,8 +189,8 @@ bool runCase(const Kind& kind, int failAt, int crashAt, bool power, int recovery
         EXPECT_TRUE(name.find(".journal") == std::string::npos || bytes.empty()) << where << ": " << name << " is left";
     if (kind.pages >= 0) {
         const bool filed = whole > 0;
-        EXPECT_EQ(last.boxes.answer, filed ? " " : kWords) << where << ": the words are "
-                                                             << (filed ? "filed and back in the box" : "lost");
+        EXPECT_EQ(last.boxes.answer, filed ? " " : kWords)
+            << where << ": the words are " << (filed ? "filed and back in the box" : "lost");
     }
     return true;
 }
