@@ -60,7 +60,8 @@ public:
     {
         const auto text = field();
         std::uintmax_t value = 0;
-        if (!text || std::from_chars(text->data(), text->data() + text->size(), value).ptr != text->data() + text->size())
+        if (!text
+            || std::from_chars(text->data(), text->data() + text->size(), value).ptr != text->data() + text->size())
             return std::nullopt;
         return value;
     }
