@@ -43,13 +43,14 @@ class CannotTrace(Exception):
 
 
 class Injection:
-    """strace attached to the program: the first `call` on the file at `path` fails with `error`."""
+    """strace attached to the program: the first `call` on the file at `path` meets the fault
+    ("error=ENOSPC": fails so; "signal=KILL": the program is killed as it makes the call)."""
 
-    def __init__(self, pid, path, call, error, log):
+    def __init__(self, pid, path, call, fault, log):
         self.log = log
         self.proc = subprocess.Popen(
             ["strace", "-p", str(pid), "-P", path, "-e", "trace=" + call,
-             "-e", "inject=%s:error=%s:when=1" % (call, error), "-o", log],
+             "-e", "inject=%s:%s:when=1" % (call, fault), "-o", log],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         ready, _, _ = select.select([self.proc.stderr], [], [], 15)
         line = self.proc.stderr.readline().decode(errors="replace") if ready else ""
@@ -60,11 +61,12 @@ class Injection:
             raise DriveError("strace did not attach to the program: %r" % line.strip())
 
     def stop(self):
-        """Detaches; true when the failure was injected."""
+        """Detaches; true when the fault was injected."""
         self.proc.send_signal(signal.SIGINT)
         self.proc.wait(10)
         with open(self.log) as f:
-            return "(INJECTED)" in f.read()
+            traced = f.read()
+        return "(INJECTED)" in traced or "+++ killed by SIGKILL +++" in traced
 
 
 class Journey:
@@ -137,7 +139,7 @@ class Journey:
         record with the words, ending so, and the others nothing."""
         before = self.files()
         log = os.path.join(self.out, "strace-%s.log" % call)
-        injection = Injection(self.program.proc.pid, path, call, error, log)
+        injection = Injection(self.program.proc.pid, path, call, "error=" + error, log)
         try:
             self.keys(keys)
             if prompt:

@@ -800,12 +800,18 @@ def edge_faults(picture, name, rect, framed):
     return faults
 
 
+def work_file(text_name, student):
+    """The name of one of the program's own files beside the records ("journalFile", "draftFile",
+    "lockFile") for the student's name part."""
+    return TEXTS.fill(text_name, folder="", name=student).lstrip("\\")
+
+
 def expect_folder(j, names):
     """The folder holds the files named and the program's hidden lock file and journal beside them,
     the journal empty (no unfinished filing), and no draft of words left unfiled."""
     student = next(n[len("masterFile_"):-len(".txt")] for n in names if n.startswith("masterFile_"))
-    journal = TEXTS.fill("journalFile", folder="", name=student).lstrip("\\")
-    expected = set(names) | {journal, TEXTS.fill("lockFile", folder="", name=student).lstrip("\\")}
+    journal = work_file("journalFile", student)
+    expected = set(names) | {journal, work_file("lockFile", student)}
     held = set(os.listdir(j.folder))
     if held != expected:
         raise DriveError("the folder holds %s, not %s" % (sorted(held), sorted(expected)))
@@ -827,17 +833,19 @@ JOURNEYS = {
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+def main(journeys=JOURNEYS, description=__doc__, tools=(), skip_on=()):
+    """Runs the journeys named on the command line (all by default). Each of tools must be installed;
+    an exception of a kind in skip_on reports the run skipped (the system does not allow a step)."""
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--program", required=True, help="the built tolvanex executable")
     parser.add_argument("--content", required=True, help="the course content folder (src/core/bank/content)")
     parser.add_argument("--output", required=True, help="where screenshots and logs go")
     parser.add_argument("--texts", help="the program's texts (default: generated/texts.json beside the program)")
-    parser.add_argument("journeys", nargs="*", default=list(JOURNEYS), help=", ".join(JOURNEYS))
+    parser.add_argument("journeys", nargs="*", default=list(journeys), help=", ".join(journeys))
     args = parser.parse_args()
     args.program, args.content = os.path.abspath(args.program), os.path.abspath(args.content)
     use_texts(ProgramTexts(args.texts or default_path(args.program)))
-    missing = missing_tools()
+    missing = missing_tools() + [tool for tool in tools if shutil.which(tool) is None]
     if missing:
         # Reported to CTest as skipped, not failed: a bare build without these tools can still test.
         print("skipped: missing tools: %s (tools/common.sh installs them)" % ", ".join(missing), file=sys.stderr)
@@ -849,8 +857,12 @@ def main():
         j = None
         try:
             j = Journey(args, name)
-            JOURNEYS[name](j)
+            journeys[name](j)
             failed = False
+        except skip_on as reason:
+            failed = False
+            print("skipped: %s" % reason, file=sys.stderr)
+            return SKIPPED
         except Exception:
             traceback.print_exc()
         finally:

@@ -95,6 +95,7 @@ TEST_F(WindowsFiles, AFolderAndANameBeyondTheCodePageKeepTheirExactNames)
     std::set<std::wstring> names;
     for (const auto& entry : fs::directory_iterator(fromUtf8(folder)))
         names.insert(entry.path().filename().wstring());
+    // The hidden lock and the empty journal stay beside the records.
     EXPECT_EQ(names,
         (std::set<std::wstring> { L"masterFile_J\u00FCrgen_\u0394.txt", L"send_0107J\u00FCrgen_\u0394.txt",
             L".tolvanex_J\u00FCrgen_\u0394.lock", L".tolvanex_J\u00FCrgen_\u0394.journal" }));

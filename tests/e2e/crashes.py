@@ -1,0 +1,190 @@
+#!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""The program killed, and a second copy of it, on the real program: strace, attached to the
+running program, kills it as it writes a response into one of the files, or makes that write fail
+with a full disk while a second window files a note; the program is killed while the student
+types. Started again with the same name and folder, it completes the record in every file, exactly
+once, and says so, or puts the typed words back into the answer box.
+
+    crashes.py --program build/tolvanex --content src/core/bank/content --output DIR JOURNEY
+
+Each journey leaves its screenshots, strace's log and the program's output in DIR/JOURNEY.
+"""
+
+import os
+import sys
+import time
+
+sys.dont_write_bytecode = True  # no cache folder in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import journeys  # noqa: E402
+from durability import CannotTrace, Injection  # noqa: E402
+from journeys import PROMPTS, Journey, assignment_five, expect_folder, match_file, read_bytes, work_file  # noqa: E402
+from xsession import DriveError  # noqa: E402
+
+
+def texts():
+    return journeys.TEXTS
+
+
+def program_path(filename):
+    """A file in the default folder as the program names it to the student."""
+    return texts()["defaultFolder"] + "\\" + filename
+
+
+def rated(reply):
+    return texts().fill("confidenceLine", reply=reply)
+
+
+def injected(j, path, fault, step):
+    """Runs step with strace attached to the program, faulting the first write to the file at path;
+    fails unless the fault was injected."""
+    log = os.path.join(j.out, "strace-%s.log" % os.path.basename(path))
+    injection = Injection(j.program.proc.pid, path, "write", fault, log)
+    try:
+        step()
+    finally:
+        done = injection.stop()
+    if not done:
+        raise DriveError("strace injected no %s at the write to %s (see %s)" % (fault, path, log))
+
+
+def start(j, student, told=None):
+    """Starts the program (again: with the same name and folder); one message says exactly told
+    (none when told is None), and no other dialog follows it."""
+    if j.program is not None:
+        j.program.kill()
+    j.start()
+    j.start_up(student, "5")
+    if told is not None:
+        shown = j.message("told", told)
+        if shown != told:
+            raise DriveError("the message says %r, not %r" % (shown, told))
+    j.main_window()
+    j.no_dialog_open()
+
+
+def journey_killed_filing(j):
+    """A response, killed as it writes the master file (the journal on disk, no record file written
+    yet), started again; another, killed as it writes the send file (the master file written);
+    started again. Each time the record is completed in the files that lacked it, and the student
+    is told so; both files hold both responses once, byte for byte, and agree."""
+    header, question, _ = assignment_five(j.args)
+    student = "Kim_Roe"
+    names = ["masterFile_Kim_Roe.txt", j.clock.send_name(student)]
+    expected = {name: [] for name in names}
+    told = None
+    for k, killed_at in enumerate(names + [None]):
+        start(j, "Kim Roe", told)
+        for name in names:
+            expected[name] += j.heading("005", header)
+        if killed_at is None:
+            break
+        words = "try %d: v = 21 m / 3 s" % (k + 1)
+        j.click("cmdNextQuestion")
+        j.type_answer(words)
+        before = {name: read_bytes(j.path(name)) for name in names}
+
+        def file_response():
+            j.click("cmd_enter_response")
+            j.program.answer_prompt(PROMPTS["confidence"], "2")
+            j.program.wait_exit()
+        injected(j, j.path(killed_at), "signal=KILL", file_response)
+        # Killed at the write to names[k]: the files before it hold the record, the others not yet.
+        for i, name in enumerate(names):
+            if (read_bytes(j.path(name)) != before[name]) != (i < k):
+                raise DriveError("killed at the write to %s, %s is %s" % (killed_at, name,
+                                                                          "changed" if i >= k else "unchanged"))
+        if not read_bytes(j.path(work_file("journalFile", student))):
+            raise DriveError("no journal was left by the filing that was killed")
+        for i, name in enumerate(names):
+            expected[name] += j.response("50001", question, words, rated("2"), i == 0)
+        told = texts().fill("recoveredCompleted", files=", ".join(program_path(n) for n in names[k:]))
+    j.quit()
+    found = [match_file(read_bytes(j.path(name)), expected[name], name) for name in names]
+    if found[0] != found[1]:
+        raise DriveError("the master and send files differ in filler, date or time: %s" % found)
+    expect_folder(j, set(names))
+
+
+def journey_killed_typing(j):
+    """Words typed (one beyond Windows-1252), a pause, the program killed: started again, the
+    words are back in the answer box, and filing them writes one record."""
+    header, question, _ = assignment_five(j.args)
+    words = "\u0394v = 21 m/s - 0 m/s, over 3 s"
+    start(j, "Uma Sato")
+    j.click("cmdNextQuestion")
+    j.type_answer(words, paste=True)
+    time.sleep(1.5)
+    start(j, "Uma Sato", texts()["draftRestored"])
+    j.expect_box("txt_answer", words)
+    j.click("cmdNextQuestion")
+    j.expect_box("txt_answer", words)
+    j.click("cmd_enter_response")
+    j.program.answer_prompt(PROMPTS["confidence"], "3")
+    j.expect_empty_boxes()
+    j.quit()
+    names = ("masterFile_Uma_Sato.txt", j.clock.send_name("Uma_Sato"))
+    for master, name in zip((True, False), names):
+        parts = j.heading("005", header) * 2 + j.response("50001", question, words, rated("3"), master)
+        match_file(read_bytes(j.path(name)), parts, name)
+    expect_folder(j, set(names))
+
+
+def journey_two_windows(j):
+    """Two copies of the program on the same files: A's rating prompt is open while B files a note;
+    A's response then fails at the send file (full disk). A is told nothing was saved, B's note
+    is whole in all three files, A's retry files the response once, and nothing interleaves."""
+    header, question, _ = assignment_five(j.args)
+    b = Journey(j.args, j.name + "_b")  # a second X server, the same home
+    b.home, b.folder = j.home, j.folder
+    failed = True
+    try:
+        for w in (j, b):
+            w.start()
+            w.start_up("Lu Park", "5")
+            w.main_window()
+        master, send, notes = "masterFile_Lu_Park.txt", j.clock.send_name("Lu_Park"), "notes_Lu_Park.txt"
+        words, note = "7 m/s, both ways", "units first"
+        j.click("cmdNextQuestion")
+        j.type_answer(words)
+        j.click("cmd_enter_response")
+        j.x.wait_window("tolvanex")  # A's rating prompt is open
+        b.click("cmdNextQuestion")
+        b.type_answer(note)
+        b.click("cmd_save_as_notes")
+        b.expect_empty_boxes()
+
+        def rate_failing():
+            j.program.answer_prompt(PROMPTS["confidence"], "2")
+            j.message("not-saved", texts().fill("notSaved", record=texts()["responseRecord"]), j.path(send))
+        injected(j, j.path(send), "error=ENOSPC", rate_failing)
+        j.expect_box("txt_answer", words)
+        j.click("cmd_enter_response")
+        j.program.answer_prompt(PROMPTS["confidence"], "2")
+        j.expect_empty_boxes()
+        b.no_dialog_open()
+        j.quit()
+        b.quit()
+        headings = j.heading("005", header) * 2
+        for master_file, name in zip((True, False), (master, send)):
+            parts = headings + j.note(question, note, master_file) + j.response("50001", question, words, rated("2"),
+                                                                                  master_file)
+            match_file(read_bytes(j.path(name)), parts, name)
+        match_file(read_bytes(j.path(notes)), j.note(question, note, False), notes)
+        expect_folder(j, {master, send, notes})
+        failed = False
+    finally:
+        b.close(failed)
+
+
+CRASHES = {
+    "killed_filing": journey_killed_filing,
+    "killed_typing": journey_killed_typing,
+    "two_windows": journey_two_windows,
+}
+
+
+if __name__ == "__main__":
+    sys.exit(journeys.main(CRASHES, __doc__, tools=("strace",), skip_on=(CannotTrace,)))
