@@ -196,10 +196,13 @@ Recovery Filer::recoverLocked()
         file->commit();
         recovery.completed.push_back(entry.path);
     }
-    // The draft goes once the words are filed everywhere, unless it holds other words by now.
-    if (recovery.leftAlone.empty() && m_files.fileLength(m_work.draft)
-        && m_files.readAll(m_work.draft) == journal->words)
-        m_files.removeFile(m_work.draft);
+    // The draft goes once the words are filed everywhere, unless it holds other words by now than
+    // the filing's, or than it held when the filing began.
+    if (recovery.leftAlone.empty() && m_files.fileLength(m_work.draft)) {
+        const std::string draft = m_files.readAll(m_work.draft);
+        if (draft == journal->words || (!journal->draft.empty() && draft == journal->draft))
+            m_files.removeFile(m_work.draft);
+    }
     m_files.emptyFile(m_work.journal);
     return recovery;
 }
@@ -254,6 +257,8 @@ Recovery Filer::file(const Record& record, std::string_view words, bool removeDr
         recovered = recoverLocked();
         for (std::size_t file = 0; file < record.fileCount(); ++file)
             journal.entries.push_back({ record.path(file), m_files.fileLength(record.path(file)), record.bytes(file) });
+        if (removeDraft && m_files.fileLength(m_work.draft))
+            journal.draft = m_files.readAll(m_work.draft);
         try {
             m_files.overwriteFile(m_work.journal, encodeJournal(journal));
         } catch (const FileError& error) {

@@ -10,7 +10,7 @@ namespace tolvanex {
 namespace {
 
 // Every field is its length in decimal, a colon and its bytes, so any byte may stand in it:
-//   "tolvanex journal 1" <entries> (<path> <length before or "new"> <bytes>)... <words>
+//   "tolvanex journal 1" <entries> (<path> <length before or "new"> <bytes>)... <words> <draft>
 // and last the FNV-1a check sum of all that, in hex.
 constexpr std::string_view kMagic = "tolvanex journal 1";
 
@@ -84,6 +84,7 @@ std::string encodeJournal(const Journal& journal)
         field(out, entry.bytes);
     }
     field(out, journal.words);
+    field(out, journal.draft);
     field(out, hex(checkSum(out)));
     return out;
 }
@@ -114,9 +115,11 @@ std::optional<Journal> decodeJournal(std::string_view bytes)
         journal.entries.push_back(std::move(entry));
     }
     const auto words = reader.field();
-    if (!words)
+    const auto draft = reader.field();
+    if (!words || !draft)
         return std::nullopt;
     journal.words = *words;
+    journal.draft = *draft;
     const auto sum = reader.field();
     if (!sum || !reader.atEnd())
         return std::nullopt;

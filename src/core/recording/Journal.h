@@ -26,6 +26,8 @@ struct Journal {
     std::vector<JournalEntry> entries;
     // The words filed, as typed (UTF-8); empty for the heading block.
     std::string words;
+    // What the draft of the answer box held when the filing began: it may lag behind the words.
+    std::string draft;
 };
 
 std::string encodeJournal(const Journal& journal);
