@@ -55,6 +55,7 @@ void FaultyFileSystem::arm(int failAt, bool shortWriteWanted, bool undoFails)
 {
     operations = 0;
     failed.clear();
+    m_failFirst.clear();
     undoFailed = false;
     undos = 0;
     m_failAt = failAt;
@@ -62,9 +63,18 @@ void FaultyFileSystem::arm(int failAt, bool shortWriteWanted, bool undoFails)
     m_undoFails = undoFails;
 }
 
+void FaultyFileSystem::armFirst(const char* operation)
+{
+    arm(0);
+    m_failFirst = operation;
+}
+
 bool FaultyFileSystem::fails(const char* operation)
 {
-    if (++operations != m_failAt)
+    ++operations;
+    if (operation == m_failFirst && failed.empty())
+        m_failAt = operations;
+    if (operations != m_failAt)
         return false;
     failed = operation;
     return true;

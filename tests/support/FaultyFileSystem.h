@@ -25,6 +25,8 @@ public:
     // file an undo takes away), and when undoing "cut back". With undoFails the first
     // "cut back" or "remove" after the failure fails too.
     void arm(int failAt, bool shortWrite = false, bool undoFails = false);
+    // The same, making the first operation of this name fail.
+    void armFirst(const char* operation);
     // Counts an operation; true when it is the one to fail.
     bool fails(const char* operation);
 
@@ -52,6 +54,7 @@ private:
 
     FileSystem& m_inner;
     int m_failAt = 0;
+    std::string m_failFirst;
     bool m_undoFails = false;
 };
 

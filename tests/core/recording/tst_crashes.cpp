@@ -27,6 +27,8 @@ const std::string kWords = "v = 6.0 m / 3.0 s, \xCE\x94v = 0";
 const std::string kDraft = kWords.substr(0, 10);
 
 // One start of the program over the simulated files: every prompt answered by its text.
+// The services are the tests' fakes, held here rather than in FakeServices, whose folder on disk
+// would cost more than the whole sweep.
 struct Session : Prompter {
     explicit Session(CrashFileSystem& files)
         : drill({ *this, messages, clock, random, files, beeper, exit, background }, testing::threeAssignments())

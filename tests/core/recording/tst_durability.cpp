@@ -179,7 +179,7 @@ TEST(Durability, WordsKeptAfterAFailureSurvivePagingOnUntilFiledOrCleared)
     const std::string& answer = run.boxes.answer;
     const auto failToFile = [&] {
         run.boxes.answer = kWords;
-        run.faulty.arm(6); // lock, journal?, two lengths, the journal, then the master file does not open
+        run.faulty.armFirst("open"); // the master file does not open
         EXPECT_FALSE(run.click(Button::EnterResponse));
         EXPECT_EQ(run.faulty.failed, "open");
     };
