@@ -207,6 +207,19 @@ Recovery Filer::recoverLocked()
     return recovery;
 }
 
+bool Filer::journalEmptied(std::vector<FileError>& failures)
+{
+    try {
+        // Emptied on stable storage: the journal must not bring back what was taken out.
+        m_files.overwriteFile(m_work.journal, "");
+        return true;
+    } catch (const FileError& error) {
+        // The journal stays, and with it the filing: the record will be completed.
+        failures.push_back(error);
+        return false;
+    }
+}
+
 std::vector<FileHolding> Filer::undo(
     const Journal& journal, std::size_t touched, std::vector<FileError>& failures, bool& asBefore)
 {
@@ -280,18 +293,8 @@ Recovery Filer::file(const Record& record, std::string_view words, bool removeDr
         std::vector<FileError> failures;
         bool restored = false;
         std::vector<FileHolding> holdings = undo(journal, touched, failures, restored);
-        if (restored) {
-            try {
-                // Emptied on stable storage: the journal must not bring back what was taken out.
-                m_files.overwriteFile(m_work.journal, "");
-                throw FilingError(error);
-            } catch (const FilingError&) {
-                throw;
-            } catch (const FileError& journalError) {
-                // The journal stays, and with it the filing: the record will be completed.
-                failures.push_back(journalError);
-            }
-        }
+        if (restored && journalEmptied(failures))
+            throw FilingError(error);
         throw FilingError(error, std::move(holdings), std::move(failures));
     }
     // Filed. What is left is tidying: a draft or journal that stays is dealt with next time. The

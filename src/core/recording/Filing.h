@@ -105,6 +105,8 @@ public:
 private:
     Recovery recoverLocked();
     bool journalHolds();
+    // After an undo that put every file back: the journal emptied for good, or why not.
+    bool journalEmptied(std::vector<FileError>& failures);
     // What a file holds of a journal's entry; nothing when it no longer matches.
     std::optional<FileHolding> examine(const JournalEntry& entry, std::uintmax_t& have);
     // Puts back the files a failed filing touched; what each holds afterwards, and whether all are

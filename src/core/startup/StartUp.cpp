@@ -162,7 +162,7 @@ void StartUp::positionAtAssignment(const QuestionBank& bank)
         try {
             // A heading that could not all be undone here is completed, not written again.
             if (m_headingUnfinishedIn == m_setup.outputFolder)
-                noteRecovery(Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart)).finish());
+                noteRecovery(filer().finish());
             else
                 writeHeadingBlock(bank);
             return;
@@ -189,13 +189,18 @@ void StartUp::writeHeadingBlock(const QuestionBank& bank)
         record.line(file, m_setup.courseTitle);
         record.line(file, dateText(m_services.clock.now()));
     }
-    noteRecovery(Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart)).file(record, "", false));
+    noteRecovery(filer().file(record, "", false));
+}
+
+Filer StartUp::filer()
+{
+    return Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart));
 }
 
 void StartUp::recoverAtStart()
 {
     try {
-        noteRecovery(Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart)).recoverAtStart());
+        noteRecovery(filer().recoverAtStart());
     } catch (const FileError&) {
         // The journal stays: the heading's filing tries again, and says so if it cannot either.
     }

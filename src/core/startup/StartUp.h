@@ -40,6 +40,8 @@ private:
     // Finishes a filing left unfinished in the folder for this name, before anything else is filed.
     void recoverAtStart();
     void noteRecovery(const Recovery& recovery);
+    // The filer for the folder and name as they stand.
+    Filer filer();
 
     Services m_services;
     const BankContent& m_content;
