@@ -8,9 +8,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev
           xvfb xauth xdotool x11-utils python3 dpkg-dev file xclip imagemagick desktop-file-utils
           clang-format strace at-spi2-core dbus-daemon dbus-bin python3-pyatspi gir1.2-atspi-2.0)
-# The core tests built for Windows and run under Wine (tools/test): the cross compiler, GoogleTest's
-# sources to build with it, and Wine.
-windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64)
+# The Windows program and its tests (tools/test): the cross compiler, GoogleTest's sources to build
+# with it, Wine and the fonts Wine shows Windows programs in (Tahoma as the system font), the
+# installer's maker (NSIS), the icon's tools (rsvg-convert, with ImageMagick above), and what
+# tools/windows-qt needs to fetch and unpack Debian's Qt source.
+windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine nsis librsvg2-bin dpkg-dev)
 # The checks a distribution makes (tools/test): the licence of every file (reuse), the Debian
 # package (lintian), the AppStream metainfo (appstream; desktop-file-utils above checks the
 # desktop entry).
