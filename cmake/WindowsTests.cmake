@@ -1,7 +1,9 @@
 # SPDX-FileCopyrightText: 2026 tolvanex developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The core and its tests built for 64-bit Windows with MinGW-w64 (a second build in
-# <build>/windows, driven from this one) and run under Wine, as the tests labelled "windows".
+# tolvanex built for 64-bit Windows with MinGW-w64 (a second build in <build>/windows, driven from
+# this one) and run under Wine, as the tests labelled "windows": the core and its tests; with Qt
+# built for Windows (TOLVANEX_WINDOWS_QT, made by tools/windows-qt) also the window's tests, the
+# program tolvanex.exe driven through the journeys in an X server, and its installer.
 # TOLVANEX_WINDOWS_TESTS: ON needs the cross compiler and Wine (tools/test installs them), AUTO
 # builds the tests when both are there, OFF leaves them out.
 set(TOLVANEX_WINDOWS_TESTS AUTO CACHE STRING "Build the core tests for Windows and run them under Wine: ON, OFF or AUTO")
@@ -25,17 +27,36 @@ if(NOT TOLVANEX_MINGW_CXX OR NOT TOLVANEX_WINE64 OR NOT EXISTS ${TOLVANEX_GTEST_
     return()
 endif()
 
+set(TOLVANEX_WINDOWS_QT "" CACHE PATH "Qt built for Windows (tools/windows-qt prints where): builds and tests the window, tolvanex.exe and its installer")
 set(windows_build ${CMAKE_BINARY_DIR}/windows)
+set(windows_toolchain -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64.cmake)
+set(windows_build_command ${CMAKE_COMMAND} --build ${windows_build})
+if(TOLVANEX_WINDOWS_QT)
+    if(NOT EXISTS ${TOLVANEX_WINDOWS_QT}/lib/cmake/Qt6/qt.toolchain.cmake)
+        message(FATAL_ERROR "TOLVANEX_WINDOWS_QT: no Qt for Windows in ${TOLVANEX_WINDOWS_QT} (tools/windows-qt builds it)")
+    endif()
+    # Qt's toolchain file finds Qt for Windows and hands on to ours; the moc, rcc and uic of the
+    # host's Qt (the same version) run on this machine.
+    get_filename_component(host_qt_cmake_dir ${Qt6_DIR}/.. ABSOLUTE)       # .../lib/<triplet>/cmake
+    get_filename_component(host_qt_prefix ${Qt6_DIR}/../../../.. ABSOLUTE)  # /usr
+    set(windows_toolchain -DCMAKE_TOOLCHAIN_FILE=${TOLVANEX_WINDOWS_QT}/lib/cmake/Qt6/qt.toolchain.cmake
+                          -DQT_CHAINLOAD_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64.cmake
+                          -DQT_HOST_PATH=${host_qt_prefix} -DQT_HOST_PATH_CMAKE_DIR=${host_qt_cmake_dir}
+                          -DTOLVANEX_WINDOWS_QT=${TOLVANEX_WINDOWS_QT})
+    list(APPEND windows_build_command COMMAND ${CMAKE_COMMAND} --build ${windows_build} --target package)
+endif()
 include(ExternalProject)
 ExternalProject_Add(tolvanex_windows
     SOURCE_DIR ${CMAKE_SOURCE_DIR}/cmake/windows
     BINARY_DIR ${windows_build}
     PREFIX ${windows_build}/stamps
-    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64.cmake
+    CMAKE_ARGS ${windows_toolchain}
                -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
                -DTOLVANEX_WERROR=${TOLVANEX_WERROR}
+               -DTOLVANEX_VERSION=${PROJECT_VERSION}
                -DTOLVANEX_BANK_CPP_PREBUILT=${CMAKE_BINARY_DIR}/generated/BankData.cpp
                -DGTEST_SOURCE_DIR=${TOLVANEX_GTEST_SOURCES}
+    BUILD_COMMAND ${windows_build_command}
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     DEPENDS tolvanex_core)
@@ -76,3 +97,46 @@ foreach(source ${CORE_TESTS})
     set_tests_properties(windows.${name} PROPERTIES
         ENVIRONMENT "${wine_environment}" LABELS windows TIMEOUT 600 FIXTURES_REQUIRED wineprefix)
 endforeach()
+
+if(NOT TOLVANEX_WINDOWS_QT)
+    return()
+endif()
+
+# The window's tests, on Qt's offscreen platform as on Linux.
+file(GLOB GUI_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*/tst_*.cpp)
+foreach(source ${GUI_TESTS})
+    get_filename_component(name ${source} NAME_WE)
+    add_test(NAME windows.${name}
+        COMMAND ${run_under_wine}${name}.log -DPROGRAM=${windows_build}/${name}.exe
+                -P ${CMAKE_CURRENT_LIST_DIR}/RunUnderWine.cmake)
+    set_tests_properties(windows.${name} PROPERTIES
+        ENVIRONMENT "${wine_environment};QT_QPA_PLATFORM=offscreen" LABELS windows TIMEOUT 600
+        FIXTURES_REQUIRED wineprefix)
+endforeach()
+
+# The command line: --help, --version and a usage error, answered with no display.
+add_test(NAME windows.e2e_commandline
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/commandline.py --program ${windows_build}/tolvanex.exe
+            --wine ${TOLVANEX_WINE64} --wineprefix ${windows_build}/wineprefix --version ${PROJECT_VERSION})
+set_tests_properties(windows.e2e_commandline PROPERTIES
+    ENVIRONMENT "${wine_environment}" LABELS "windows;e2e" TIMEOUT 300 FIXTURES_REQUIRED wineprefix)
+
+# The journeys of the Linux program, on tolvanex.exe under Wine in an X server: the same table
+# (tests/e2e/journeys.py), one Wine prefix of their own, one journey at a time in it. The layout
+# again at 144 dpi, and the installer.
+set(windows_journey_args --program ${windows_build}/tolvanex.exe --wine ${TOLVANEX_WINE64}
+    --wineprefix ${windows_build}/wineprefix-e2e --texts ${CMAKE_BINARY_DIR}/generated/texts.json
+    --content ${CMAKE_SOURCE_DIR}/src/core/bank/content --output ${CMAKE_BINARY_DIR}/tests/windows-e2e)
+function(add_windows_journeys script)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "SUFFIX" "ARGS;JOURNEYS")
+    foreach(journey ${arg_JOURNEYS})
+        add_test(NAME windows.e2e_${journey}${arg_SUFFIX}
+            COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/${script} ${windows_journey_args}
+                    ${arg_ARGS} ${journey})
+        set_tests_properties(windows.e2e_${journey}${arg_SUFFIX} PROPERTIES
+            LABELS "windows;e2e" TIMEOUT 300 SKIP_RETURN_CODE 77 RESOURCE_LOCK wineprefix-e2e)
+    endforeach()
+endfunction()
+add_windows_journeys(journeys.py JOURNEYS mouse keyboard keyboard_only notices missing_folder unwritable layout installer)
+add_windows_journeys(journeys.py SUFFIX _144dpi ARGS --dpi 144 JOURNEYS layout)
+add_windows_journeys(crashes.py JOURNEYS killed_typing)

@@ -8,6 +8,10 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace tolvanex {
 
 namespace {
@@ -67,6 +71,13 @@ const char* const kFilesAndEnvironment
 
 void print(std::FILE* stream, const QString& text)
 {
+#ifdef _WIN32
+    // A window program has no console of its own: started from one (cmd, PowerShell), it answers
+    // in that console; output sent to a file or a pipe goes there as it is.
+    if (::GetFileType(::GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE)) == FILE_TYPE_UNKNOWN
+        && (::AttachConsole(ATTACH_PARENT_PROCESS) || ::GetLastError() == ERROR_ACCESS_DENIED))
+        std::freopen("CONOUT$", "w", stream);
+#endif
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
