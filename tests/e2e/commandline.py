@@ -6,6 +6,10 @@ standard output and end with status 0, anything else the program does not know p
 on standard error and ends with status 2; none of them writes a file.
 
     commandline.py --program build/tolvanex --version 1.0.0
+    commandline.py --program build/windows/tolvanex.exe --wine /usr/lib/wine/wine64 --wineprefix DIR --version 1.0.0
+
+Under Wine the Windows program's lines end in CR LF, as on a Windows console; they are compared
+with those ends taken off.
 """
 
 import argparse
@@ -23,16 +27,25 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--program", required=True)
     parser.add_argument("--version", required=True, help="the project's version")
+    parser.add_argument("--wine", help="Wine's loader (wine64), to run a Windows program")
+    parser.add_argument("--wineprefix", help="with --wine: the Wine prefix")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
 
     scratch = tempfile.mkdtemp(prefix="tolvanex-commandline-")
     env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": scratch, "LC_ALL": "C.UTF-8"}
+    command = [program]
+    if args.wine:
+        command = [args.wine, program]
+        env.update(WINEPREFIX=os.path.abspath(args.wineprefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
 
     def run(*arguments):
-        done = subprocess.run([program, *arguments], env=env, cwd=scratch, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
-        return done.returncode, done.stdout.decode(), done.stderr.decode()
+        done = subprocess.run(command + list(arguments), env=env, cwd=scratch, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        out, err = done.stdout.decode(), done.stderr.decode()
+        if args.wine:
+            out, err = out.replace("\r\n", "\n"), err.replace("\r\n", "\n")
+        return done.returncode, out, err
 
     usage = run("--help")[1]
     version = "tolvanex %s\n" % args.version
@@ -49,7 +62,9 @@ def main():
         (["--version", "-stylesheet"], 2, "", "tolvanex: Missing value after '-stylesheet'.\n\n" + usage),
     ]
     faults = ["--help: %s missing from the usage" % text for text in IN_USAGE if text not in usage]
-    if not usage.startswith("Usage: %s [options]\n" % program):
+    # Windows names the program as it was started (its path as Wine hands it over).
+    first = "Usage: %s [options]" % program
+    if not (usage.startswith(first + "\n") if not args.wine else usage.startswith("Usage: ") and "tolvanex.exe [options]\n" in usage):
         faults.append("--help: the usage begins %r" % usage[:60])
     for arguments, expected_status, expected_out, expected_err in cases:
         got = run(*arguments)

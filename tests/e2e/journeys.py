@@ -7,14 +7,20 @@ checks the window, the dialogs and the files written, byte for byte.
 
     journeys.py --program build/tolvanex --content src/core/bank/content --output DIR JOURNEY
 
+The same journeys drive the Windows program under Wine: --program build/windows/tolvanex.exe
+--wine /usr/lib/wine/wine64 --wineprefix DIR (the prefix is made when missing; the files are then
+in its drive C:, the Windows folder c:\\tolvanex).
+
 Each journey leaves its screenshots (PNG) and the program's output in DIR/JOURNEY.
 """
 
 import argparse
 import datetime
+import glob
 import os
 import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -22,7 +28,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from programtexts import ProgramTexts, default_path  # noqa: E402
-from xsession import DriveError, Program, XServer, missing_tools, wait_until  # noqa: E402
+from xsession import DriveError, Program, Wine, XServer, missing_tools, wait_until  # noqa: E402
 
 # The client area and the controls, in pixels (x, y, width, height).
 CLIENT = (725, 566)
@@ -39,6 +45,11 @@ CONTROLS = {
     "Picture1": (16, 272, 345, 225),
 }
 FRAMED = [name for name in CONTROLS if name != "Picture1"]
+
+
+def scaled(rect, scale):
+    """Pixels at another screen resolution (scale 1.5 at 144 dpi), as Qt scales the window."""
+    return tuple(round(v * scale) for v in rect)
 
 BLANKS = b" " * 36
 CRLF = b"\r\n"
@@ -204,7 +215,14 @@ class Journey:
         self.root = tempfile.mkdtemp(prefix="tolvanex-e2e-")
         self.home = os.path.join(self.root, "home")
         os.makedirs(self.home)
-        self.folder = os.path.join(self.home, "tolvanex")
+        self.wine = getattr(args, "wine_setup", None)
+        self.scale = getattr(args, "scale", 1)
+        if self.wine:
+            # The Windows program's own c:\tolvanex, emptied of an earlier journey's files.
+            self.folder = self.wine.drive_c("tolvanex")
+            shutil.rmtree(self.folder, ignore_errors=True)
+        else:
+            self.folder = os.path.join(self.home, "tolvanex")
         self.clock = Clock()
         self.x = XServer(self.out)
         self.program = None
@@ -213,7 +231,7 @@ class Journey:
 
     def start(self, copyable_texts=True, extra_env=None):
         self.program = Program(self.x, self.args.program, self.home, self.out, self.root,
-                               copyable_texts=copyable_texts, extra_env=extra_env)
+                               copyable_texts=copyable_texts, extra_env=extra_env, wine=self.wine)
         return self.program
 
     def start_up(self, name, assignment, folder_reply="", path=None):
@@ -227,8 +245,9 @@ class Journey:
     def main_window(self):
         self.window = self.program.main_window()
         geometry = self.x.geometry(self.window)
-        if geometry[2:] != CLIENT:
-            raise DriveError("the main window's client area is %dx%d, not %dx%d" % (geometry[2:] + CLIENT))
+        client = scaled(CLIENT, self.scale)
+        if geometry[2:] != client:
+            raise DriveError("the main window's client area is %dx%d, not %dx%d" % (geometry[2:] + client))
         return self.window
 
     # The main window's controls. With no window manager in the X server the test gives the
@@ -239,7 +258,7 @@ class Journey:
 
     def click(self, control):
         self.take_focus()
-        x, y, w, h = CONTROLS[control]
+        x, y, w, h = scaled(CONTROLS[control], self.scale)
         self.x.click(self.window, x + w // 2, y + h // 2)
 
     def keys(self, *keys):
@@ -286,7 +305,7 @@ class Journey:
             picture = self.x.capture(self.window)
             found = {}
             for box in ("txt_question", "txt_answer"):
-                x0, y0, w, h = CONTROLS[box]
+                x0, y0, w, h = scaled(CONTROLS[box], self.scale)
                 inked = set()
                 for y in range(y0 + 2, y0 + h - 2):
                     row = picture.rows[y]
@@ -365,11 +384,15 @@ class Journey:
                 pass
         if self.program is not None:
             self.program.kill()
+        if self.wine:
+            self.wine.stop_server()
         self.x.stop()
         if failed:
             if self.program is not None:
                 sys.stderr.write("--- program output ---\n%s\n" % self.program.output())
             shutil.copytree(self.home, os.path.join(self.out, "home"), symlinks=True, dirs_exist_ok=True)
+            if self.wine and os.path.isdir(self.folder):
+                shutil.copytree(self.folder, os.path.join(self.out, "tolvanex"), dirs_exist_ok=True)
         shutil.rmtree(self.root, ignore_errors=True)
 
 
@@ -758,6 +781,66 @@ def journey_layout(j):
     j.quit()
 
 
+def journey_installer(j):
+    """The Windows installer, run silently for the current user and then for all users: the
+    program, its licences and its Start-menu entry are installed; the installed program starts and
+    writes its heading block; the uninstaller takes away what was installed, and the student's
+    records stay as they were."""
+    if not j.wine:
+        raise DriveError("the installer is a Windows program: run this journey with --wine")
+    found = glob.glob(os.path.join(os.path.dirname(j.args.program), "tolvanex-*-setup.exe"))
+    if len(found) != 1:
+        raise DriveError("expected one installer beside the program, found %s" % found)
+    header, _, _ = assignment_five(j.args)
+    env = dict(os.environ, DISPLAY=j.x.display, **j.wine.env)
+    users = glob.glob(j.wine.drive_c("users", "*", "AppData"))
+    users = [u for u in users if "Public" not in u]
+    if len(users) != 1:
+        raise DriveError("expected one user in the Wine prefix, found %s" % users)
+    menu = os.path.join("Microsoft", "Windows", "Start Menu", "Programs", "tolvanex.lnk")
+    modes = (("/CurrentUser", os.path.join(users[0], "Local", "Programs", "tolvanex"),
+              os.path.join(users[0], "Roaming", menu)),
+             ("/AllUsers", j.wine.drive_c("Program Files", "tolvanex"), j.wine.drive_c("ProgramData", menu)))
+    kept = {}
+    for mode, folder, shortcut in modes:
+        done = subprocess.run(j.wine.command(found[0], "/S", mode), env=env, stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, timeout=120)
+        if done.returncode != 0:
+            raise DriveError("the installer (%s) ended with status %d" % (mode, done.returncode))
+        for part in ("tolvanex.exe", "Uninstall.exe", os.path.join("licences", "GPL-3.0-or-later.txt"),
+                     os.path.join("licences", "CC-BY-SA-4.0.txt")):
+            if not os.path.isfile(os.path.join(folder, part)):
+                raise DriveError("installed %s: no %s in %s" % (mode, part, folder))
+        if not os.path.isfile(shortcut):
+            raise DriveError("installed %s: no Start-menu entry %s" % (mode, shortcut))
+
+        student = "Ivy Ng" if mode == "/CurrentUser" else "Jo Ma"
+        j.program = Program(j.x, os.path.join(folder, "tolvanex.exe"), j.home, j.out, j.root,
+                            name="installed" + mode[1:], copyable_texts=True, wine=j.wine)
+        j.start_up(student, "5")
+        j.main_window()
+        send = j.clock.send_name(student.replace(" ", "_"))
+        j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+        j.screenshot("installed" + mode[1:])
+        j.quit()
+        j.program.kill()
+        for name in ("masterFile_%s.txt" % student.replace(" ", "_"), send):
+            match_file(read_bytes(j.path(name)), j.heading("005", header), name)
+            kept[name] = read_bytes(j.path(name))
+
+        # The uninstaller copies itself away and returns at once: its work is waited for.
+        done = subprocess.run(j.wine.command(os.path.join(folder, "Uninstall.exe"), "/S", mode), env=env,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+        if done.returncode != 0:
+            raise DriveError("the uninstaller (%s) ended with status %d" % (mode, done.returncode))
+        wait_until(lambda: not os.path.exists(folder), 60, "the uninstaller to remove %s" % folder, 0.5)
+        if os.path.exists(shortcut):
+            raise DriveError("uninstalled %s: the Start-menu entry %s is still there" % (mode, shortcut))
+        for name, data in kept.items():
+            if read_bytes(j.path(name)) != data:
+                raise DriveError("uninstalling (%s) changed the student's %s" % (mode, name))
+
+
 def luminance(rgb):
     return (299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2]) // 1000
 
@@ -827,6 +910,7 @@ JOURNEYS = {
     "missing_folder": journey_missing_folder,
     "unwritable": journey_unwritable,
     "layout": journey_layout,
+    "installer": journey_installer,
 }
 
 
@@ -841,15 +925,25 @@ def main(journeys=JOURNEYS, description=__doc__, tools=(), skip_on=()):
     parser.add_argument("--content", required=True, help="the course content folder (src/core/bank/content)")
     parser.add_argument("--output", required=True, help="where screenshots and logs go")
     parser.add_argument("--texts", help="the program's texts (default: generated/texts.json beside the program)")
+    parser.add_argument("--wine", help="Wine's loader (wine64), to run a Windows program")
+    parser.add_argument("--wineprefix", help="with --wine: the Wine prefix, made when missing")
+    parser.add_argument("--dpi", type=int, default=96, help="with --wine: the screen's resolution")
     parser.add_argument("journeys", nargs="*", default=list(journeys), help=", ".join(journeys))
     args = parser.parse_args()
     args.program, args.content = os.path.abspath(args.program), os.path.abspath(args.content)
+    args.scale = args.dpi / 96
     use_texts(ProgramTexts(args.texts or default_path(args.program)))
     missing = missing_tools() + [tool for tool in tools if shutil.which(tool) is None]
+    if args.wine and not os.path.exists(args.wine):
+        missing.append(args.wine)
     if missing:
         # Reported to CTest as skipped, not failed: a bare build without these tools can still test.
         print("skipped: missing tools: %s (tools/common.sh installs them)" % ", ".join(missing), file=sys.stderr)
         return SKIPPED
+    args.wine_setup = None
+    if args.wine:
+        args.wine_setup = Wine(args.wine, args.wineprefix or os.path.join(args.output, "wineprefix"), args.dpi)
+        args.wine_setup.make_prefix()
     failures = 0
     for name in args.journeys:
         began = time.monotonic()

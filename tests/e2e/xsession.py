@@ -198,24 +198,69 @@ class Picture:
             out.write(chunk(b"IEND", b""))
 
 
+class Wine:
+    """Windows programs run under Wine, in a prefix of their own (its drive C: is the folder
+    drive_c inside it). The prefix is made once (wineboot) and reused by the journeys one after
+    another; its wineserver is ended after each, so that the next one's X server is the one used."""
+
+    def __init__(self, loader, prefix, dpi=96):
+        self.loader, self.prefix, self.dpi = loader, os.path.abspath(prefix), dpi
+        self.env = dict(WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+
+    def drive_c(self, *parts):
+        return os.path.join(self.prefix, "drive_c", *parts)
+
+    def windows_path(self, path):
+        """A path of this system as a Windows program names it (drive Z: is the root folder)."""
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def command(self, executable, *args):
+        return [self.loader, executable] + list(args)
+
+    def run(self, *args, timeout=120):
+        env = dict(os.environ, DISPLAY="", **self.env)
+        return subprocess.run(self.command(*args), env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, timeout=timeout)
+
+    def make_prefix(self):
+        """The prefix made (once) with the screen's resolution set, then left with no server running."""
+        if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+            self.run("wineboot", "--init", timeout=300)
+        self.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                 "/d", str(self.dpi), "/f")
+        self.stop_server()
+
+    def stop_server(self):
+        server = os.path.join(os.path.dirname(self.loader), "wineserver")
+        subprocess.run([server if os.path.exists(server) else "wineserver", "-k"], env=dict(os.environ, **self.env),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        subprocess.run([server if os.path.exists(server) else "wineserver", "-w"], env=dict(os.environ, **self.env),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+
+
 class Program:
-    """The program under test, started in the X server with a home folder of its own."""
+    """The program under test, started in the X server with a home folder of its own (or, under
+    Wine, in the Wine prefix, whose drive C: holds its files)."""
 
     def __init__(self, xserver, executable, home, logdir, scratch, name="program", copyable_texts=False,
-                 extra_env=None):
+                 extra_env=None, wine=None):
         self.x = xserver
         self.home = home
         runtime = tempfile.mkdtemp(prefix="xdg-", dir=scratch)
         os.chmod(runtime, 0o700)
         env = {k: v for k, v in xserver.env.items() if not k.startswith("QT_")}
-        env.update(HOME=home, XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8",
-                   LANG="C.UTF-8", **(extra_env or {}))
+        env.update(HOME=home, XDG_RUNTIME_DIR=runtime, LC_ALL="C.UTF-8", LANG="C.UTF-8", **(extra_env or {}))
         args = [executable]
+        if wine is not None:
+            env.update(wine.env)
+            args = wine.command(executable)
+        else:
+            env.update(QT_QPA_PLATFORM="xcb")
         if copyable_texts:
             sheet = os.path.join(runtime, "copyable.qss")
             with open(sheet, "w") as out:
                 out.write(COPYABLE_TEXTS)
-            args += ["-stylesheet", sheet]
+            args += ["-stylesheet", wine.windows_path(sheet) if wine else sheet]
         self.log_path = os.path.join(logdir, name + ".log")
         self.log = open(self.log_path, "wb")
         self.proc = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=self.log,

@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 tolvanex developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""B1 and B2 for the Windows program, under Wine: start-up to the first paint and its peak memory,
+for the program's window (bench_startup_program.exe: prompts answered by script, bank loaded,
+heading block written in c:\\tolvanex, window shown and painted once) against a minimal window
+cross-built the same way (bench_startup_minimal.exe), alternating, in one Wine prefix whose server
+is kept running so that both pay the same for Wine. Peak memory is the Wine process's own (the
+Windows program runs in it). Goals as on Linux.
+
+    windows_startup.py --wine /usr/lib/wine/wine64 --build build/windows [--runs 11]
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+
+def run(wine, program, env):
+    start = time.monotonic()
+    proc = subprocess.Popen([wine, program], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    if proc.returncode != 0:
+        sys.exit("bench: %s failed (status %d)" % (program, proc.returncode))
+    return (time.monotonic() - start) * 1000, usage.ru_maxrss / 1024
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--wine", required=True)
+    parser.add_argument("--build", required=True, help="the Windows build folder")
+    parser.add_argument("--runs", type=int, default=11)
+    args = parser.parse_args()
+    prefix = os.path.abspath(os.path.join(args.build, "wineprefix-bench"))
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+               QT_QPA_PLATFORM="offscreen", DISPLAY="")
+    server = os.path.join(os.path.dirname(args.wine), "wineserver")
+    subprocess.run([args.wine, "wineboot", "--init"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    persistent = subprocess.Popen([server, "-f", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        program = os.path.join(args.build, "bench_startup_program.exe")
+        minimal = os.path.join(args.build, "bench_startup_minimal.exe")
+        run(args.wine, minimal, env)  # untimed: the caches hold the files afterwards
+        run(args.wine, program, env)
+        ours, base = [], []
+        for _ in range(args.runs):
+            base.append(run(args.wine, minimal, env))
+            ours.append(run(args.wine, program, env))
+    finally:
+        subprocess.run([server, "-k"], env=env)
+        persistent.wait()
+    ms_ours, ms_base = statistics.median(t for t, _ in ours), statistics.median(t for t, _ in base)
+    mb_ours, mb_base = statistics.median(m for _, m in ours), statistics.median(m for _, m in base)
+    ratio = ms_ours / ms_base
+    met_time, met_memory = ratio <= 1.15, mb_ours <= mb_base + 8
+    print("%-4s %-44s %6.2f x   (ours %9.3f ms, baseline %9.3f ms, median of %d)   goal <= 1.15 x   %s"
+          % ("B1w", "start-up to the first paint, Windows (Wine)", ratio, ms_ours, ms_base, args.runs,
+             "met" if met_time else "MISSED"))
+    print("%-4s %-44s %+6.2f MB (ours %9.3f MB, baseline %9.3f MB, median of %d)   goal <= +8 MB   %s"
+          % ("B2w", "peak memory of the start-up, Windows (Wine)", mb_ours - mb_base, mb_ours, mb_base, args.runs,
+             "met" if met_memory else "MISSED"))
+    return 0 if met_time and met_memory else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
