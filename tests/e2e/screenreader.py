@@ -148,7 +148,7 @@ class Bus:
 def journey_screenreader(j, bus):
     """The start-up prompts, every Tab stop, a response with its rating and a note, each new block
     reached with F6, "quit program"."""
-    header, question, answer = assignment_five(j.args)
+    _, question, answer = assignment_five(j.args)
     j.start(copyable_texts=False, extra_env=ACCESSIBLE)
     for prompt, reply in START_UP:
         bus.answer_prompt(PROMPTS[prompt], reply)
@@ -301,25 +301,37 @@ class Orca:
             python = launcher.readline()[2:].strip() or "/usr/bin/python3"
         self.proc = subprocess.Popen([python, "-c", ORCA_LAUNCHER, self.log_path, "-u", folders["prefs"]],
                                      env=env, stdin=subprocess.DEVNULL, stdout=self.output, stderr=self.output)
-        self.at = 0
+        self.at, self.read_to, self.said = 0, 0, []
         deadline = time.monotonic() + 60
         while "ORCA: Starting ATSPI registry" not in self.log():
             if self.proc.poll() is not None or time.monotonic() > deadline:
+                ended = self.proc.poll()
                 self.stop()
                 with open(os.path.join(j.out, "orca.log"), errors="replace") as f:
-                    raise OrcaDidNotStart("Orca did not start: %s" % f.read()[-500:].strip())
+                    raise OrcaDidNotStart("Orca did not start (%s): %s" % (
+                        "exit status %d" % ended if ended is not None else "not ready within 60 s",
+                        f.read()[-500:].strip()))
             time.sleep(0.1)
 
     def log(self):
+        """What the debug log holds so far, read from where the last call stopped (it grows by
+        a megabyte in a journey), up to its last whole line."""
         try:
-            with open(self.log_path, encoding="utf-8", errors="replace") as f:
-                return f.read()
+            with open(self.log_path, "rb") as f:
+                f.seek(self.read_to)
+                new = f.read()
         except FileNotFoundError:
             return ""
+        new = new[:new.rfind(b"\n") + 1]
+        self.read_to += len(new)
+        self.said += re.findall(r"^\S+ - SPEECH OUTPUT: '(.*)'(?: voice=\w+)? ?\{[^{}]*\}$",
+                                new.decode("utf-8", errors="replace"), re.MULTILINE)
+        return new.decode("utf-8", errors="replace")
 
     def spoken(self):
         """Everything Orca spoke, one utterance after another."""
-        return re.findall(r"^\S+ - SPEECH OUTPUT: '(.*)'(?: voice=\w+)? ?\{[^{}]*\}$", self.log(), re.MULTILINE)
+        self.log()
+        return self.said
 
     def heard(self, what, test, timeout=30):
         """Waits until Orca speaks an utterance for which test(utterance) is true, after those heard
