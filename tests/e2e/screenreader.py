@@ -1,20 +1,28 @@
 #!/usr/bin/env python3
 # SPDX-FileCopyrightText: 2026 tolvanex developers
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""A blind student's journey through assignment 5, driven through the accessibility bus (AT-SPI)
-alone, the way a screen reader sees the program: every prompt found by its label and answered
-through the EditableText interface, every button pressed through the Action interface, texts read
-through the Text interface, F6 pressed through AT-SPI's own key synthesis, and the files checked
-byte for byte.
+"""A blind student's journeys through assignment 5, in a D-Bus session of their own
+(dbus-run-session) where the AT-SPI bus is started on demand, with the program's accessibility
+switched on:
 
-    screenreader.py --program build/tolvanex --content src/core/bank/content --output DIR
+- screenreader: driven through the accessibility bus (AT-SPI) alone, the way a screen reader sees
+  the program: every prompt found by its label and answered through the EditableText interface,
+  every button pressed through the Action interface, texts read through the Text interface, F6
+  pressed through AT-SPI's own key synthesis.
+- orca: driven from the keyboard (xdotool) with the Orca screen reader running, whose debug log
+  says what it spoke: every prompt, the newest block after F6, a response and a note heard as
+  filed, the text a viewer added.
 
-It runs itself in a D-Bus session of its own (dbus-run-session), where the AT-SPI bus is started
-on demand, with the program's accessibility switched on. Skipped (77) where that cannot start.
+Both check the files byte for byte.
+
+    screenreader.py --program build/tolvanex --content src/core/bank/content --output DIR [JOURNEY...]
+
+Skipped (77) where the bus, or Orca for its journey, cannot start.
 """
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -30,6 +38,7 @@ from xsession import DriveError, wait_until  # noqa: E402
 INSIDE = "TOLVANEX_SCREENREADER_BUS"  # set inside the D-Bus session this script starts
 ACCESSIBLE = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1"}
 TAB, F6 = 0xFF09, 0xFFC3  # key symbols
+ORCA = "/usr/bin/orca"
 
 # Each Tab stop of the main window in its order: name and the description a screen reader speaks
 # with it, as names of the program's texts (the shortcut buttons describe themselves with their
@@ -139,13 +148,11 @@ class Bus:
 def journey_screenreader(j, bus):
     """The start-up prompts, every Tab stop, a response with its rating and a note, each new block
     reached with F6, "quit program"."""
-    header, question, answer = assignment_five(j.args)
+    _, question, answer = assignment_five(j.args)
     j.start(copyable_texts=False, extra_env=ACCESSIBLE)
-    bus.answer_prompt(PROMPTS["name"], "Ida Moss")
-    bus.answer_prompt(PROMPTS["folder"], "1")
-    bus.answer_prompt(PROMPTS["path"], "")
-    bus.answer_prompt(PROMPTS["assignment"], "5")
-    master, send, notes = "masterFile_Ida_Moss.txt", j.clock.send_name("Ida_Moss"), "notes_Ida_Moss.txt"
+    for prompt, reply in START_UP:
+        bus.answer_prompt(PROMPTS[prompt], reply)
+    send, notes = j.clock.send_name("Ida_Moss"), "notes_Ida_Moss.txt"
     j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
     window = bus.named("Form1", "filler")
 
@@ -164,11 +171,10 @@ def journey_screenreader(j, bus):
     answer_box = bus.focused("answer box")
     reach_newest_block(bus, question_box, question)
 
-    answer_box.queryEditableText().setTextContents("About 7 m/s")
+    answer_box.queryEditableText().setTextContents(RESPONSE)
     bus.press("Enter Response", window)
-    bus.answer_prompt(PROMPTS["confidence"], "2")
-    rated = journeys.TEXTS.line("confidenceLine", reply="2")
-    j.wait_file(send, lambda d: d.endswith(rated + CRLF + journeys.CLOSE + CRLF), "the response")
+    bus.answer_prompt(PROMPTS["confidence"], RATING)
+    wait_response(j)
     # The focus is on "Next Question / Answer", which says the response was filed.
     told = bus.focused("Next Question / Answer")
     if told.description != journeys.TEXTS["responseFiledNews"]:
@@ -180,25 +186,50 @@ def journey_screenreader(j, bus):
     answer_box.queryEditableText().setTextContents(NOTE)
     bus.press("Save as Notes", window)
     j.wait_file(notes, lambda d: d.endswith(journeys.PAD), "the note")
-    # The focus stays in the answer box, which says the note was filed until the focus leaves it.
+    # The focus stays in the answer box, which says the note was filed until the focus leaves it;
+    # as no focus event tells a screen reader so, a notification announces it.
     answer_help = journeys.TEXTS["answerBoxHelp"]
     wait_until(lambda: answer_box.description == journeys.TEXTS["noteFiledNews"] + " " + answer_help, 5,
                "the answer box to say the note was filed")
+    bus.find("a notification that the note was filed",
+             lambda o: o.getRoleName() == "notification" and o.name == journeys.TEXTS["noteFiledNews"]
+             and bus.has(o, "SHOWING"))
     bus.key(TAB)
     bus.focused("Next Question / Answer")
     if answer_box.description != answer_help:
         raise DriveError("the answer box still says %r once the focus has left it" % answer_box.description)
+    if bus.find("the notification", lambda o: o.getRoleName() == "notification").name:
+        raise DriveError("the notification still holds news once the focus has left the answer box")
     bus.press("quit program", window)
+    expect_files(j, NOTE)
+
+
+# The start-up replies, the response and its rating of both journeys.
+START_UP = [("name", "Ida Moss"), ("folder", "1"), ("path", ""), ("assignment", "5")]
+RESPONSE, RATING = "About 7 m/s", "2"
+
+
+def wait_response(j):
+    rated = journeys.TEXTS.line("confidenceLine", reply=RATING)
+    j.wait_file(j.clock.send_name("Ida_Moss"), lambda d: d.endswith(rated + CRLF + journeys.CLOSE + CRLF),
+                "the response")
+
+
+def expect_files(j, note):
+    """Once the program has quit: the heading, the response to the first question and the note on
+    its answer, in each of the three files, byte for byte."""
     status = j.program.wait_exit()
     if status != 0:
         raise DriveError("the program ended with status %d" % status)
-
+    header, question, answer = assignment_five(j.args)
+    master, send, notes = "masterFile_Ida_Moss.txt", j.clock.send_name("Ida_Moss"), "notes_Ida_Moss.txt"
+    rated = journeys.TEXTS.fill("confidenceLine", reply=RATING)
     heading = j.heading("005", header)
     for filename, is_master in ((master, True), (send, False)):
-        parts = list(heading) + j.response("50001", question, "About 7 m/s", rated.decode(), is_master)
-        parts += j.note(answer, NOTE, is_master)
+        parts = list(heading) + j.response("50001", question, RESPONSE, rated, is_master)
+        parts += j.note(answer, note, is_master)
         match_file(read_bytes(j.path(filename)), parts, filename)
-    match_file(read_bytes(j.path(notes)), j.note(answer, NOTE, False), notes)
+    match_file(read_bytes(j.path(notes)), j.note(answer, note, False), notes)
     expect_folder(j, {master, send, notes})
 
 
@@ -218,53 +249,308 @@ def reach_newest_block(bus, question_box, block):
     bus.focused("answer box")
 
 
+
+# --- Orca -----------------------------------------------------------------------------------
+
+# Orca's own launcher (/usr/bin/orca), run without its check for other copies of Orca: that check
+# takes in every Orca of the same user, also those of other sessions (with --replace it would kill
+# them), while this one has a D-Bus session and an X server of its own. Its debug log is written a
+# line at a time, so that what it spoke can be read while it runs.
+ORCA_LAUNCHER = """
+import sys
+from orca import debug
+debug.debugLevel = debug.LEVEL_INFO
+debug.eventDebugLevel = debug.LEVEL_OFF
+debug.debugFile = open(sys.argv.pop(1), 'w', buffering=1)
+path = sys.argv[0] = %r
+scope = {'__name__': 'orca_in_a_session_of_its_own', '__file__': path}
+exec(compile(open(path).read(), path, 'exec'), scope)
+scope['otherOrcas'] = lambda: []
+sys.exit(scope['main']())
+""" % ORCA
+
+
+class OrcaDidNotStart(Exception):
+    pass
+
+
+class Orca:
+    """The Orca screen reader in the journey's X server and D-Bus session, with a home, settings and
+    preferences folder of its own in the journey's output folder, and no speech server (it logs
+    what it would say all the same). heard() waits for words it speaks after what was heard before."""
+
+    def __init__(self, j):
+        base = os.path.join(j.out, "orca")
+        folders = {name: os.path.join(base, name) for name in ("home", "config", "data", "cache", "prefs")}
+        for folder in folders.values():
+            os.makedirs(folder)
+        # Orca's own file of customizations: no echo of typed keys. Echoing a key it comes to late,
+        # with a dialog just opened, Orca would take that dialog's field for its focus in silence
+        # and not read its prompt (its own way, whatever the program does).
+        with open(os.path.join(folders["prefs"], "orca-customizations.py"), "w") as out:
+            out.write("import orca.settings\norca.settings.enableKeyEcho = False\n")
+        runtime = os.path.join(j.root, "orca-runtime")  # short: sockets go there
+        os.makedirs(runtime, mode=0o700)
+        env = dict(j.x.env, HOME=folders["home"], XDG_CONFIG_HOME=folders["config"], XDG_DATA_HOME=folders["data"],
+                   XDG_CACHE_HOME=folders["cache"], XDG_RUNTIME_DIR=runtime, GSETTINGS_BACKEND="memory",
+                   # Speech Dispatcher is neither started nor found.
+                   SPEECHD_CMD="/bin/false", SPEECHD_ADDRESS="unix_socket:" + os.path.join(runtime, "no-speech"))
+        self.log_path = os.path.join(j.out, "orca-debug.log")
+        self.output = open(os.path.join(j.out, "orca.log"), "wb")
+        with open(ORCA) as launcher:
+            python = launcher.readline()[2:].strip() or "/usr/bin/python3"
+        self.proc = subprocess.Popen([python, "-c", ORCA_LAUNCHER, self.log_path, "-u", folders["prefs"]],
+                                     env=env, stdin=subprocess.DEVNULL, stdout=self.output, stderr=self.output)
+        self.at, self.read_to, self.said = 0, 0, []
+        deadline = time.monotonic() + 60
+        while "ORCA: Starting ATSPI registry" not in self.log():
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                ended = self.proc.poll()
+                self.stop()
+                with open(os.path.join(j.out, "orca.log"), errors="replace") as f:
+                    raise OrcaDidNotStart("Orca did not start (%s): %s" % (
+                        "exit status %d" % ended if ended is not None else "not ready within 60 s",
+                        f.read()[-500:].strip()))
+            time.sleep(0.1)
+
+    def log(self):
+        """What the debug log holds so far, read from where the last call stopped (it grows by
+        a megabyte in a journey), up to its last whole line."""
+        try:
+            with open(self.log_path, "rb") as f:
+                f.seek(self.read_to)
+                new = f.read()
+        except FileNotFoundError:
+            return ""
+        new = new[:new.rfind(b"\n") + 1]
+        self.read_to += len(new)
+        self.said += re.findall(r"^\S+ - SPEECH OUTPUT: '(.*)'(?: voice=\w+)? ?\{[^{}]*\}$",
+                                new.decode("utf-8", errors="replace"), re.MULTILINE)
+        return new.decode("utf-8", errors="replace")
+
+    def spoken(self):
+        """Everything Orca spoke, one utterance after another."""
+        self.log()
+        return self.said
+
+    def heard(self, what, test, timeout=30):
+        """Waits until Orca speaks an utterance for which test(utterance) is true, after those heard
+        so far; returns it. What it spoke meanwhile is passed over."""
+        def find():
+            said = self.spoken()
+            return next((i for i in range(self.at, len(said)) if test(said[i])), None)
+        try:
+            found = wait_until(lambda: (lambda i: i + 1 if i is not None else None)(find()), timeout,
+                               "Orca to speak %s" % what)
+        except DriveError:
+            raise DriveError("Orca did not speak %s; it spoke: %r" % (what, self.spoken()[self.at:]))
+        self.at = found
+        return self.spoken()[found - 1]
+
+    def heard_words(self, what, words, timeout=30):
+        return self.heard("%s (%r)" % (what, words), lambda said: words in said, timeout)
+
+    def skip(self):
+        """From now on only what Orca speaks after this moment counts."""
+        self.at = len(self.spoken())
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.output.close()
+
+
+def words_of(text):
+    return re.findall(r"\w+", text)
+
+
+def speaks_line(line):
+    """Whether an utterance is the line: its words in their order (Orca says a run of one
+    character as a count, "7 dash characters", and adds stops), and at least two of them."""
+    wanted = words_of(line)
+
+    def test(said):
+        spoken = iter(words_of(said))
+        return len(wanted) >= 2 and all(word in spoken for word in wanted)
+    return test
+
+
+def journey_orca(j, bus):
+    """The start-up prompts, a response with its rating, a note filed with Ctrl+Shift+S, each new
+    block reached with F6, "display notes" and "quit program", from the keyboard alone, as heard
+    through Orca."""
+    _, question, answer = assignment_five(j.args)
+    orca = Orca(j)
+    try:
+        hear_journey(j, bus, orca, question, answer)
+    finally:
+        orca.stop()
+
+
+def hear_journey(j, bus, orca, question, answer):
+    j.start(copyable_texts=False, extra_env=ACCESSIBLE)
+    for prompt, reply in START_UP:
+        # Each prompt is spoken with its words when its field takes the focus; the reply is typed.
+        window = j.program.next_dialog()
+        orca.heard_words("the prompt", PROMPTS[prompt].strip())
+        type_into(j, bus, prompt_field(bus, PROMPTS[prompt]), reply)
+        j.x.key("Return")
+        wait_until(lambda: window not in j.x.visible_windows("tolvanex"), 10, "the prompt to close")
+    j.window = j.x.wait_window("Form1")
+    j.wait_file(j.clock.send_name("Ida_Moss"), lambda d: d.endswith(CRLF), "the heading block")
+    question_box, answer_box = bus.named("question box", "text"), bus.named("answer box", "text")
+    orca.heard_words("the question box taking the focus", "question box text")
+
+    # Paging: the answer box; F6: the newest block's first line; F6 again: the answer box.
+    j.keys("ctrl+Next")
+    orca.heard_words("the answer box after paging", "answer box text")
+    hear_newest_block(j, bus, orca, question_box, question)
+    type_into(j, bus, answer_box, RESPONSE)
+    j.keys("ctrl+Return")
+    orca.heard_words("the confidence prompt", PROMPTS["confidence"].strip())
+    type_into(j, bus, prompt_field(bus, PROMPTS["confidence"]), RATING)
+    j.x.key("Return")
+    wait_response(j)
+    orca.heard_words("the focus on Next Question / Answer", "Next Question / Answer push button")
+    orca.heard_words("that the response was filed", journeys.TEXTS["responseFiledNews"])
+
+    # Enter pages on to the given answer; a note on it, filed from the answer box with its shortcut.
+    j.keys("Return")
+    orca.heard_words("the answer box after paging", "answer box text")
+    hear_newest_block(j, bus, orca, question_box, answer.replace("\r\n", "\n"))
+    type_into(j, bus, answer_box, ORCA_NOTE)
+    j.keys("ctrl+shift+s")
+    j.wait_file("notes_Ida_Moss.txt", lambda d: d.endswith(journeys.PAD), "the note")
+    orca.heard_words("that the note was filed", journeys.TEXTS["noteFiledNews"])
+
+    # "display notes", seven Shift+Tabs back from the answer box: the caret at the start of what it
+    # added to the question box, whose line Orca speaks.
+    shown = len(bus.text(question_box))
+    j.keys(*["shift+Tab"] * 7)
+    orca.heard_words("the focus on display notes", "display notes push button")
+    j.keys("Return")
+    orca.heard_words("the question box taking the focus", "question box text")
+    wait_until(lambda: question_box.queryText().caretOffset == shown, 10, "the caret at the start of the notes")
+    text = question_box.queryText()
+    line = text.getTextAtOffset(shown, bus.atspi.TEXT_BOUNDARY_LINE_START)[0]
+    if not bus.text(question_box)[shown:].startswith(line.rstrip("\n")) or ORCA_NOTE.split()[0] not in line:
+        raise DriveError("the line at the caret is %r" % line)
+    orca.heard("the first line of the notes (%r)" % line, speaks_line(line))
+
+    j.keys(*["shift+Tab"] * 5)  # "quit program"
+    orca.heard_words("the focus on quit program", "quit program push button")
+    j.keys("space")
+    expect_files(j, ORCA_NOTE)
+
+
+ORCA_NOTE = "units first"
+
+
+def prompt_field(bus, prompt):
+    return bus.find("the field of the prompt %r" % prompt[:40],
+                    lambda o: bus.has(o, "FOCUSED") and bus.has(o, "EDITABLE") and prompt in bus.labels(o))
+
+
+def type_into(j, bus, field, text):
+    """Types the text into the field that has the focus and waits until the field holds it: the
+    shortcut pressed next would otherwise overtake keys still on their way through the screen
+    reader."""
+    j.x.type(text)
+    wait_until(lambda: bus.text(field) == text, 10, "the field to hold %r" % text)
+
+
+def hear_newest_block(j, bus, orca, question_box, block):
+    """F6 from the answer box: the caret at the start of the newest block and its first line
+    spoken; F6 again: the answer box spoken."""
+    wait_until(lambda: bus.text(question_box) == block, 10, "the question box to show %r" % block[:40])
+    orca.skip()
+    j.keys("F6")
+    bus.focused("question box")
+    text = question_box.queryText()
+    line = text.getTextAtOffset(text.caretOffset, bus.atspi.TEXT_BOUNDARY_LINE_START)[0]
+    if text.caretOffset != 0 or not block.startswith(line.rstrip("\n")):
+        raise DriveError("F6 put the caret at %d, on the line %r" % (text.caretOffset, line))
+    orca.heard("the block's first line (%r) after F6" % line, speaks_line(line))
+    j.keys("F6")
+    orca.heard_words("the answer box after F6", "answer box text")
+
+
+JOURNEYS = {"screenreader": journey_screenreader, "orca": journey_orca}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--program", required=True, help="the built tolvanex executable")
     parser.add_argument("--content", required=True, help="the course content folder (src/core/bank/content)")
     parser.add_argument("--output", required=True, help="where screenshots and logs go")
     parser.add_argument("--texts", help="the program's texts (default: generated/texts.json beside the program)")
+    parser.add_argument("journeys", nargs="*", default=list(JOURNEYS), help=", ".join(JOURNEYS))
     args = parser.parse_args()
     args.program, args.content = os.path.abspath(args.program), os.path.abspath(args.content)
     journeys.use_texts(ProgramTexts(args.texts or default_path(args.program)))
     if os.environ.get(INSIDE) != "1":
-        missing = [tool for tool in ("Xvfb", "import", "dbus-run-session", "dbus-update-activation-environment")
+        missing = [tool for tool in ("Xvfb", "xdotool", "import", "dbus-run-session", "dbus-update-activation-environment")
                    if shutil.which(tool) is None]
         missing += [path for path in ("/usr/libexec/at-spi-bus-launcher", "/usr/libexec/at-spi2-registryd")
                     if not os.path.exists(path)]
+        if "orca" in args.journeys and not os.path.exists(ORCA):
+            missing.append("orca")
         python = python_with_atspi()
         if missing or python is None:
             print("skipped: missing %s (tools/common.sh installs them)"
                   % ", ".join(missing + ([] if python else ["python3-pyatspi"])), file=sys.stderr)
             return SKIPPED
-        done = subprocess.run(["dbus-run-session", "--", python, os.path.abspath(__file__)] + sys.argv[1:],
-                              env=dict(os.environ, **{INSIDE: "1"}), stdin=subprocess.DEVNULL)
-        return done.returncode
+        # Each journey in a D-Bus session of its own, whose AT-SPI bus knows its X server alone.
+        codes = []
+        for name in args.journeys:
+            command = [python, os.path.abspath(__file__), "--program", args.program, "--content", args.content,
+                       "--output", args.output] + (["--texts", args.texts] if args.texts else []) + [name]
+            codes.append(subprocess.run(["dbus-run-session", "--"] + command, env=dict(os.environ, **{INSIDE: "1"}),
+                                        stdin=subprocess.DEVNULL).returncode)
+        failed = [code for code in codes if code != SKIPPED]
+        return max(failed) if failed else SKIPPED
 
-    began = time.monotonic()
-    j = Journey(args, "screenreader")
-    failed = True
-    try:
-        # This session's bus starts the AT-SPI bus and its registry on demand; the registry
-        # synthesises keys in the X server.
-        subprocess.run(["dbus-update-activation-environment", "DISPLAY=" + j.x.display], check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10)
-        bus = Bus()
+    failures = 0
+    for name in args.journeys:
+        began = time.monotonic()
+        j = Journey(args, name)
+        failed = True
         try:
-            bus.atspi.Registry.getDesktop(0).childCount
-        except bus.errors as error:
-            print("skipped: the accessibility bus did not start: %s" % error, file=sys.stderr)
+            # This session's bus starts the AT-SPI bus and its registry on demand, in the journey's
+            # X server (where the registry synthesises keys) and with a home folder of its own.
+            home = os.path.join(j.out, "session-home")
+            os.makedirs(home)
+            subprocess.run(["dbus-update-activation-environment", "DISPLAY=" + j.x.display, "HOME=" + home,
+                            "XDG_CONFIG_HOME=" + os.path.join(home, ".config"),
+                            "XDG_CACHE_HOME=" + os.path.join(home, ".cache"),
+                            "XDG_DATA_HOME=" + os.path.join(home, ".local", "share")], check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10)
+            bus = Bus()
+            try:
+                bus.atspi.Registry.getDesktop(0).childCount
+            except bus.errors as error:
+                print("skipped: the accessibility bus did not start: %s" % error, file=sys.stderr)
+                failed = False
+                return SKIPPED
+            JOURNEYS[name](j, bus)
+            failed = False
+        except OrcaDidNotStart as reason:
+            print("skipped: %s" % reason, file=sys.stderr)
             failed = False
             return SKIPPED
-        journey_screenreader(j, bus)
-        failed = False
-    except Exception:
-        traceback.print_exc()
-    finally:
-        j.close(failed)
-    print("screenreader %s in %.1f s (logs in %s)" % ("FAILED" if failed else "passed", time.monotonic() - began,
-                                                     os.path.join(args.output, "screenreader")))
-    return 1 if failed else 0
+        except Exception:
+            traceback.print_exc()
+        finally:
+            j.close(failed)
+        print("%s %s in %.1f s (logs in %s)" % (name, "FAILED" if failed else "passed", time.monotonic() - began,
+                                               os.path.join(args.output, name)))
+        failures += failed
+    return 1 if failures else 0
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 #include "gui/pictures/PictureBox.h"
+#include "gui/window/Announcer.h"
 #include "gui/window/WrapButton.h"
 
 #include <QApplication>
@@ -244,6 +245,7 @@ void MainWindow::buildControls()
     m_questionText = std::make_unique<BoxText>(m_question);
     m_answerText = std::make_unique<BoxText>(m_answer);
     m_answerText->setText(" ");
+    m_announcer = new Announcer(this);
 
     m_picture1 = new PictureBox(this);
     m_picture1->setObjectName("Picture1");
@@ -402,6 +404,9 @@ int MainWindow::showOutcome(const Outcome& outcome)
 
 void MainWindow::placeFocus(Focus focus, int addedFrom)
 {
+    // The focus goes first and the caret after it. A screen reader takes a caret that moves in a box
+    // which has the focus by the time it looks as the focus arriving there unannounced, and then
+    // says nothing when the focus event itself comes.
     switch (focus) {
     case Focus::Stay:
         return;
@@ -412,20 +417,20 @@ void MainWindow::placeFocus(Focus focus, int addedFrom)
     case Focus::TypeOn: {
         // Text the program put there is selected, so that typing replaces it; the student's own
         // words get the caret at their end.
+        m_answer->setFocus(Qt::OtherFocusReason);
         QTextCursor cursor = m_answer->textCursor();
         cursor.movePosition(QTextCursor::End);
         if (focus == Focus::TypeOver)
             cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
         m_answer->setTextCursor(cursor);
-        m_answer->setFocus(Qt::OtherFocusReason);
         return;
     }
     case Focus::ReadAdded: {
         // The caret at the start of what the viewer added, in view, ready for Page Down.
+        m_question->setFocus(Qt::OtherFocusReason);
         QTextCursor cursor = m_question->textCursor();
         cursor.setPosition(std::min(addedFrom, m_question->document()->characterCount() - 1));
         m_question->setTextCursor(cursor);
-        m_question->setFocus(Qt::OtherFocusReason);
         return;
     }
     }
@@ -442,7 +447,7 @@ void MainWindow::tellScreenReader(const Outcome& outcome, int addedFrom)
     if (outcome.filed == Filed::Response)
         tellNews(findChild<QPushButton*>("cmdNextQuestion"), qText(texts::responseFiledNews));
     else if (outcome.filed == Filed::Note)
-        tellNews(m_answer, qText(texts::noteFiledNews) + " " + qText(texts::answerBoxHelp));
+        tellNews(m_answer, qText(texts::noteFiledNews));
     else
         tellNews(nullptr, {});
 }
@@ -453,7 +458,15 @@ void MainWindow::tellNews(QWidget* control, const QString& news)
         m_newsOn->setAccessibleDescription(m_newsOn == m_answer ? qText(texts::answerBoxHelp) : QString());
     m_newsOn = control;
     if (control)
-        control->setAccessibleDescription(news);
+        control->setAccessibleDescription(control == m_answer ? news + " " + qText(texts::answerBoxHelp) : news);
+    // A control that has the focus already gets no focus event to carry its new description to a
+    // screen reader (nor is a description that changes spoken): the news are announced instead.
+    if (!m_announcer)
+        return;
+    if (control && control->hasFocus())
+        m_announcer->announce(news);
+    else
+        m_announcer->quiet();
 }
 
 void MainWindow::run(const std::function<void()>& handler)

@@ -5,6 +5,7 @@
 #include "core/drill/Drill.h"
 #include "gui/platform/QtServices.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,6 +15,7 @@ class QPlainTextEdit;
 
 namespace tolvanex {
 
+class Announcer;
 class PictureBox;
 
 // A text box whose exact text (CR LF line breaks included) the program keeps beside the widget,
@@ -70,7 +72,8 @@ private:
     // What a screen reader learns once a click has been handled: where the newest block begins
     // (for F6), and that a response or note was filed.
     void tellScreenReader(const Outcome& outcome, int addedFrom);
-    // Puts news in the control's description, and the one the last news were on back as it was.
+    // Puts news in the control's description (and announces them when the control has the focus
+    // already), and the one the last news were on back as it was.
     void tellNews(QWidget* control, const QString& news);
     void run(const std::function<void()>& handler);
     void endProgram();
@@ -92,6 +95,7 @@ private:
     // Where the question box's newest block begins: what the last paging or viewer showed.
     int m_newestFrom = 0;
     QWidget* m_newsOn = nullptr;
+    QPointer<Announcer> m_announcer;
 };
 
 } // namespace tolvanex

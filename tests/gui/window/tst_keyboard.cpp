@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 tolvanex developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window by keyboard: Tab and Shift+Tab through both text boxes, pasted tabs, every button with
-// a handler pressed through the window (mouse, Space, Enter) with the focus it leaves behind, and
-// the program's own prompts and message boxes answered with Enter and Escape.
+// a handler pressed through the window (mouse, Space, Enter) with the focus it leaves behind (and
+// the order in which a screen reader learns of it), F6, and the program's own prompts and message
+// boxes answered with Enter and Escape.
 #include "core/text/Texts.h"
 #include "gui/pictures/PictureBox.h"
 #include "gui/window/MainWindow.h"
@@ -10,6 +11,7 @@
 #include "support/SmallBank.h"
 #include "support/WindowFakes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -107,6 +109,46 @@ int endOf(QPlainTextEdit* box)
 {
     return box->document()->characterCount() - 1;
 }
+
+// The moments at which Qt tells accessibility tools that a text box took the focus (its focus
+// event goes out as the application's focus changes) and that its caret or selection moved (sent
+// as the box says its cursor moved or its selection changed), in their order.
+class FocusAndCaret {
+public:
+    explicit FocusAndCaret(MainWindow& window)
+    {
+        m_connections.push_back(QObject::connect(qApp, &QApplication::focusChanged, [this](QWidget*, QWidget* now) {
+            if (now)
+                m_seen.push_back("focus " + now->objectName().toStdString());
+        }));
+        for (auto* box : window.findChildren<QPlainTextEdit*>()) {
+            const std::string name = box->objectName().toStdString();
+            m_connections.push_back(QObject::connect(
+                box, &QPlainTextEdit::cursorPositionChanged, [this, name] { m_seen.push_back("caret " + name); }));
+            m_connections.push_back(QObject::connect(
+                box, &QPlainTextEdit::selectionChanged, [this, name] { m_seen.push_back("caret " + name); }));
+        }
+    }
+    ~FocusAndCaret()
+    {
+        for (const auto& connection : m_connections)
+            QObject::disconnect(connection);
+    }
+    void clear() { m_seen.clear(); }
+    // A screen reader takes a caret that moves in a box before the box's focus event as the focus
+    // arriving there unannounced, and then says nothing when the focus event comes.
+    void expectFocusBeforeCaret(const char* box) const
+    {
+        const auto focus = std::find(m_seen.begin(), m_seen.end(), "focus " + std::string(box));
+        ASSERT_NE(focus, m_seen.end()) << box << " did not take the focus";
+        EXPECT_EQ(std::find(m_seen.begin(), focus, "caret " + std::string(box)), focus)
+            << "the caret or selection of " << box << " moved before it took the focus";
+    }
+
+private:
+    std::vector<std::string> m_seen;
+    std::vector<QMetaObject::Connection> m_connections;
+};
 
 const char* const kTabOrder[] = { "txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
     "Picture2", "cmd_save_as_notes", "cmd_Make_paragraph", "cmd_Make_Paragraph_question", "txt_paragraph_goback",
@@ -251,6 +293,7 @@ TEST(Keyboard, EveryButtonWithAHandlerWorksThroughTheWindowAndLeavesTheFocusWher
             SCOPED_TRACE(p.button + std::string(ways[way]));
             Keys k(p.assignment);
             p.before(k);
+            FocusAndCaret told(k.window);
             auto* button = k.child<QPushButton>(p.button);
             if (way == Mouse) {
                 // At the middle of the button as it lies in the window: nothing covers it.
@@ -268,27 +311,33 @@ TEST(Keyboard, EveryButtonWithAHandlerWorksThroughTheWindowAndLeavesTheFocusWher
             if (p.caretIn) {
                 auto* box = k.child<QPlainTextEdit>(p.focus);
                 EXPECT_EQ(caret(box), p.caretIn(box));
+                told.expectFocusBeforeCaret(p.focus);
             }
         }
     }
 }
 
-TEST(Keyboard, AFilingIsToldByTheControlTheFocusGoesTo)
+TEST(Keyboard, AFilingIsToldByTheControlTheFocusGoesToOrAnnouncedWhereTheFocusStays)
 {
     const std::string help(texts::answerBoxHelp);
+    const std::string noteFiled(texts::noteFiledNews);
     const struct {
         const char* button;
         const char* words; // nullptr: the response prompt
         bool fails;
+        bool fromAnswerBox; // the button pressed while the focus is in the answer box (its shortcut)
         std::string told;
+        std::string announced; // empty: nothing
     } cases[] = {
-        { "cmd_enter_response", "v = 2 m/s", false, std::string(texts::responseFiledNews) },
-        { "cmd_enter_response", "", true, help }, // an empty response that could not be filed: not told
-        { "cmd_save_as_notes", "units first", false, std::string(texts::noteFiledNews) + " " + help },
-        { "cmd_save_as_notes", nullptr, false, help }, // the response prompt alone files nothing
+        { "cmd_enter_response", "v = 2 m/s", false, false, std::string(texts::responseFiledNews), "" },
+        { "cmd_enter_response", "", true, false, help, "" }, // an empty response that could not be filed: not told
+        { "cmd_save_as_notes", "units first", false, false, noteFiled + " " + help, "" },
+        { "cmd_save_as_notes", "units first", false, true, noteFiled + " " + help, noteFiled },
+        { "cmd_save_as_notes", nullptr, false, true, help, "" }, // the response prompt alone files nothing
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.button) + " " + (c.words ? c.words : "(prompt)"));
+        SCOPED_TRACE(
+            std::string(c.button) + " " + (c.words ? c.words : "(prompt)") + (c.fromAnswerBox ? " in the box" : ""));
         Keys k;
         k.click("cmdNextQuestion");
         if (c.words)
@@ -298,9 +347,57 @@ TEST(Keyboard, AFilingIsToldByTheControlTheFocusGoesTo)
         ASSERT_EQ(k.window.answerText(), c.words ? c.words : texts::responsePrompt);
         k.h.prompter.reply("3");
         k.h.files.failOpenContaining = c.fails ? "masterFile" : "";
+        k.child(c.fromAnswerBox ? "txt_answer" : c.button)->setFocus();
         k.child<QPushButton>(c.button)->click();
         ASSERT_NE(QApplication::focusWidget(), nullptr);
         EXPECT_EQ(QApplication::focusWidget()->accessibleDescription().toStdString(), c.told);
+        // The announcement: a notification, shown while it has words.
+        QWidget* announcer = k.child("announcer");
+        ASSERT_NE(announcer, nullptr);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
+        EXPECT_EQ(announcer->isVisible() ? announcer->accessibleName().toStdString() : "", c.announced);
+        EXPECT_EQ(announcer->focusPolicy(), Qt::NoFocus);
+        EXPECT_TRUE(announcer->size().isEmpty());
+        if (!c.announced.empty()) {
+            // Until the focus leaves the box.
+            k.press(Qt::Key_Tab);
+            EXPECT_FALSE(announcer->isVisible());
+            EXPECT_EQ(announcer->accessibleName().toStdString(), "");
+        }
+    }
+}
+
+TEST(Keyboard, F6ReachesTheNewestBlockAndGoesBackTellingTheFocusBeforeTheCaret)
+{
+    Keys k;
+    k.type("txt_question", "read before");
+    k.click("cmd_displayCumulativeText"); // the newest block: the send file, after the text read before
+    k.click("cmd_clear_answer_box");
+    k.type("txt_answer", "my words");
+    auto* question = k.child<QPlainTextEdit>("txt_question");
+    auto* answer = k.child<QPlainTextEdit>("txt_answer");
+    const auto caretTo = [](QPlainTextEdit* box, int at) {
+        QTextCursor cursor = box->textCursor();
+        cursor.setPosition(at);
+        box->setTextCursor(cursor);
+    };
+    FocusAndCaret told(k.window);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        // The student has read on in the question box, and moved about in the answer box.
+        caretTo(question, endOf(question));
+        caretTo(answer, 2);
+        answer->setFocus();
+        told.clear();
+        k.press(Qt::Key_F6);
+        EXPECT_EQ(k.focused(), "txt_question");
+        EXPECT_EQ(caret(question), std::pair(11, 11));
+        told.expectFocusBeforeCaret("txt_question");
+        told.clear();
+        k.press(Qt::Key_F6);
+        EXPECT_EQ(k.focused(), "txt_answer");
+        EXPECT_EQ(caret(answer), std::pair(8, 8)); // the student's words: the caret at their end
+        told.expectFocusBeforeCaret("txt_answer");
     }
 }
 
