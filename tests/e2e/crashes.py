@@ -87,7 +87,7 @@ def journey_killed_filing(j):
             j.program.answer_prompt(PROMPTS["confidence"], "2")
             j.program.wait_exit()
         injected(j, j.path(killed_at), "signal=KILL", file_response)
-        # Killed at the write to names[k]. The files are named to the student as the system names them.: the files before it hold the record, the others not yet.
+        # Killed at the write to names[k]: the files before it hold the record, the others not yet.
         for i, name in enumerate(names):
             if (read_bytes(j.path(name)) != before[name]) != (i < k):
                 raise DriveError("killed at the write to %s, %s is %s" % (killed_at, name,
@@ -96,6 +96,7 @@ def journey_killed_filing(j):
             raise DriveError("no journal was left by the filing that was killed")
         for i, name in enumerate(names):
             expected[name] += j.response("50001", question, words, rated("2"), i == 0)
+        # The files are named to the student as the system names them.
         told = texts().fill("recoveredCompleted", files=", ".join(j.path(n) for n in names[k:]))
     j.quit()
     found = [match_file(read_bytes(j.path(name)), expected[name], name) for name in names]
