@@ -3,6 +3,7 @@
 // Filing responses and notes, the file viewers and "clear box": the bytes in the files, the
 // boxes afterwards, and every failure path.
 #include "core/recording/Cp1252.h"
+#include "core/recording/Journal.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 #include "support/Fakes.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -505,6 +507,63 @@ TEST(Waiting, AFilingThatWaitsForAnotherCopyShowsItAndSaysWhatToDo)
     const std::string added = fileBytes(h.master()).substr(before.size());
     EXPECT_NE(added.find("v = 6 m/s"), std::string::npos);
     EXPECT_EQ(added.find("v = 6 m/s"), added.rfind("v = 6 m/s")) << "filed once";
+}
+
+TEST(Recovery, ARecordIsWrittenOverNulBytesAndOnlyAFileThatChangedIsLeftAlone)
+{
+    const std::string record = "RECORD LINE\r\n";
+    const std::string nul(record.size(), '\0');
+    const struct {
+        const char* name;
+        std::string masterTail; // after the length the journal noted
+        std::string sendTail;
+        std::string masterAfter; // the tails after the next start
+        std::string sendAfter;
+        bool wordsBack;
+    } cases[] = {
+        { "the send file's bytes lost", record, nul, record, record, false },
+        { "the master file's half lost, the send file untouched", record.substr(0, 4) + nul.substr(4), "", record,
+            record, false },
+        { "the send file changed since", record, "other bytes\r\n", record, "other bytes\r\n", true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::FakeServices h;
+        {
+            Window first(h);
+            ASSERT_TRUE(first.start(h, "5"));
+        }
+        Journal journal;
+        journal.words = "my words";
+        std::string told;
+        const std::string master = fileBytes(h.master()), send = fileBytes(h.send());
+        for (const auto& [path, native, tail] :
+            { std::tuple(std::string("c:\\tolvanex\\masterFile_Student_One.txt"), h.master(), c.masterTail),
+                std::tuple("c:\\tolvanex\\" + testing::utf8Of(h.send().filename()), h.send(), c.sendTail) }) {
+            journal.entries.push_back({ path, std::filesystem::file_size(native), record });
+            std::ofstream(native, std::ios::binary | std::ios::app) << tail;
+        }
+        writeFile(h.folder() / ".tolvanex_Student_One.journal", encodeJournal(journal));
+        h.messages.shown.clear();
+        Window again(h);
+        ASSERT_TRUE(again.start(h, "5"));
+        // Then this start's heading, the same as the first's (the same clock and draws).
+        EXPECT_EQ(fileBytes(h.master()), master + c.masterAfter + master);
+        EXPECT_EQ(fileBytes(h.send()), send + c.sendAfter + send);
+        EXPECT_EQ(again.boxes.answer, c.wordsBack ? "my words" : " ");
+        ASSERT_EQ(h.messages.shown.size(), 1u);
+        // Files are named as the system names them.
+        const std::string& message = h.messages.shown[0];
+        EXPECT_EQ(message.find("c:\\"), std::string::npos) << message;
+        if (c.wordsBack) {
+            EXPECT_EQ(message,
+                fill(texts::recoveredLeftAlone, { { "files", testing::utf8Of(h.send()) } }) + "\n\n"
+                    + fill(texts::wordsBackHeldIn, { { "files", testing::utf8Of(h.master()) } }));
+        } else {
+            EXPECT_NE(message.find(testing::utf8Of(c.sendTail == "" ? h.master() : h.send())), std::string::npos)
+                << message;
+        }
+    }
 }
 
 } // namespace
