@@ -12,6 +12,7 @@ once, and says so, or puts the typed words back into the answer box.
 Each journey leaves its screenshots, strace's log and the program's output in DIR/JOURNEY.
 """
 
+import fcntl
 import os
 import sys
 import time
@@ -155,7 +156,7 @@ def journey_killed_typing(j):
 def journey_two_windows(j):
     """Two copies of the program on the same files: A has typed words (its draft saved) when B
     starts, and B says nothing of them and leaves them to A; A's rating prompt is open while B files
-    a note; A's response then fails at the send file (full disk). A is told nothing was saved, B's
+    a note, showing that it waits while another filing holds the files; A's response then fails at the send file (full disk). A is told nothing was saved, B's
     note is whole in all three files, A's retry files the response once, and nothing interleaves."""
     header, question, _ = assignment_five(j.args)
     b = Journey(j.args, j.name + "_b")  # a second X server, the same home
@@ -184,7 +185,15 @@ def journey_two_windows(j):
         j.x.wait_window("tolvanex")  # A's rating prompt is open
         b.click("cmdNextQuestion")
         b.type_answer(note)
-        b.click("cmd_save_as_notes")
+        # A third copy's filing holds the files' lock: B shows that it waits, then files.
+        held = os.open(j.path(work_file("lockFile", "Lu_Park")), os.O_RDWR)
+        try:
+            fcntl.flock(held, fcntl.LOCK_EX)
+            b.click("cmd_save_as_notes")
+            b.x.wait_window("Form1 - " + texts()["waitingForOtherCopy"], timeout=4)
+        finally:
+            os.close(held)
+        b.x.wait_window("Form1")
         b.expect_empty_boxes()
 
         def rate_failing():
