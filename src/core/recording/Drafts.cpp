@@ -99,7 +99,8 @@ struct DraftKeeper::Shared {
     std::string path;
     // The window's lock on its draft, for as long as the window runs (and its last save).
     std::unique_ptr<FileLock> windowLock;
-    std::optional<std::string> wanted;
+    // Shared with a save under way, which copies no more than the pointer while it holds state.
+    std::shared_ptr<const std::string> wanted;
     DraftPlace wantedPlace;
     bool saveWaiting = false;
     // What the disk holds, as far as the keeper knows.
@@ -176,11 +177,13 @@ DraftKeeper::Claimed DraftKeeper::claim(
     }
     m_shared->wanted.reset();
     if (claimed.restored) {
-        m_shared->wanted = encodeDraft(*claimed.restored);
+        m_shared->wanted = std::make_shared<const std::string>(encodeDraft(*claimed.restored));
         if (claimed.restored->place)
             m_shared->wantedPlace = *claimed.restored->place;
     }
-    m_shared->onDisk = m_shared->wanted;
+    m_shared->onDisk.reset();
+    if (m_shared->wanted)
+        m_shared->onDisk = *m_shared->wanted;
     return claimed;
 }
 
@@ -191,13 +194,13 @@ void DraftKeeper::keep(std::optional<std::string> words, const DraftPlace& place
         if (m_shared->path.empty())
             return;
         // The words are compared as they go to disk: their place is kept from when they were typed.
-        std::optional<std::string> wanted;
+        std::shared_ptr<const std::string> wanted;
         if (words) {
             const std::optional<Draft> before
                 = m_shared->wanted ? std::optional(decodeDraft(*m_shared->wanted)) : std::nullopt;
             if (before && before->words == *words)
                 return;
-            wanted = encodeDraft({ *words, place });
+            wanted = std::make_shared<const std::string>(encodeDraft({ *words, place }));
         } else if (!m_shared->wanted) {
             return;
         }
@@ -213,7 +216,7 @@ void DraftKeeper::keep(std::optional<std::string> words, const DraftPlace& place
 void DraftKeeper::save(Shared& shared)
 {
     const std::lock_guard disk(shared.disk);
-    std::optional<std::string> wanted;
+    std::shared_ptr<const std::string> wanted;
     std::string path;
     {
         const std::lock_guard state(shared.state);
@@ -221,14 +224,17 @@ void DraftKeeper::save(Shared& shared)
         wanted = shared.wanted;
         path = shared.path;
     }
-    if (wanted == shared.onDisk)
+    if (wanted ? shared.onDisk == *wanted : !shared.onDisk)
         return;
     try {
         if (wanted)
             shared.files.replaceFile(path, *wanted);
         else if (shared.files.fileLength(path))
             shared.files.removeFile(path);
-        shared.onDisk = wanted;
+        if (wanted)
+            shared.onDisk = *wanted;
+        else
+            shared.onDisk.reset();
         const std::lock_guard state(shared.state);
         shared.failing = false;
         shared.news.reset();
