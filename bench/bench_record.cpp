@@ -101,7 +101,10 @@ int main(int argc, char** argv)
             handOvers.push_back(timeMs([&] { QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection); }));
         }
     }
-    if (readBytes(nativePath(workFiles("c:\\tolvanex", "Bench_Student").draft, home.path.string())) != last) {
+    // The window's own draft, the first window's.
+    if (decodeDraft(readBytes(nativePath(workFiles("c:\\tolvanex", "Bench_Student", 1).draft, home.path.string())))
+            .words
+        != last) {
         std::fprintf(stderr, "bench: the draft does not hold the last words\n");
         std::exit(2);
     }

@@ -12,6 +12,7 @@ once, and says so, or puts the typed words back into the answer box.
 Each journey leaves its screenshots, strace's log and the program's output in DIR/JOURNEY.
 """
 
+import fcntl
 import os
 import sys
 import time
@@ -20,17 +21,13 @@ sys.dont_write_bytecode = True  # no cache folder in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import journeys  # noqa: E402
 from durability import CannotTrace, Injection  # noqa: E402
-from journeys import PROMPTS, Journey, assignment_five, expect_folder, match_file, read_bytes, work_file  # noqa: E402
+from journeys import (PROMPTS, Journey, assignment_five, content, expect_folder, match_file, non_empty,  # noqa: E402
+                      read_bytes, work_file)
 from xsession import DriveError  # noqa: E402
 
 
 def texts():
     return journeys.TEXTS
-
-
-def program_path(filename):
-    """A file in the default folder as the program names it to the student."""
-    return texts()["defaultFolder"] + "\\" + filename
 
 
 def rated(reply):
@@ -50,13 +47,13 @@ def injected(j, path, fault, step):
         raise DriveError("strace injected no %s at the write to %s (see %s)" % (fault, path, log))
 
 
-def start(j, student, told=None):
+def start(j, student, told=None, assignment="5"):
     """Starts the program (again: with the same name and folder); one message says exactly told
     (none when told is None), and no other dialog follows it."""
     if j.program is not None:
         j.program.kill()
     j.start()
-    j.start_up(student, "5")
+    j.start_up(student, assignment)
     if told is not None:
         shown = j.message("told", told)
         if shown != told:
@@ -100,7 +97,8 @@ def journey_killed_filing(j):
             raise DriveError("no journal was left by the filing that was killed")
         for i, name in enumerate(names):
             expected[name] += j.response("50001", question, words, rated("2"), i == 0)
-        told = texts().fill("recoveredCompleted", files=", ".join(program_path(n) for n in names[k:]))
+        # The files are named to the student as the system names them.
+        told = texts().fill("recoveredCompleted", files=", ".join(j.path(n) for n in names[k:]))
     j.quit()
     found = [match_file(read_bytes(j.path(name)), expected[name], name) for name in names]
     if found[0] != found[1]:
@@ -108,16 +106,38 @@ def journey_killed_filing(j):
     expect_folder(j, set(names))
 
 
+def draft_place(j, student):
+    """What the first window's draft says of the words it holds: their assignment, block and time
+    as the student is told them; and the words."""
+    held = read_bytes(j.path(work_file("draftFile", student)))
+    magic, assignment, number, kind, typed, words = held.split(b"\n", 5)
+    if magic != b"tolvanex draft 1" or kind != b"question" or not number:
+        raise DriveError("the draft begins %r" % held[:80])
+    date, clock = typed.decode().split(" ")
+    year, month, day = date.split("-")
+    j.clock.check_time(clock.encode())
+    return {"date": "%s-%s-%s" % (month, day, year), "time": clock, "assignment": assignment.decode(),
+            "block": texts().fill("blockQuestion", number=number.decode())}, words.decode()
+
+
 def journey_killed_typing(j):
-    """Words typed (one beyond Windows-1252), a pause, the program killed: started again, the
-    words are back in the answer box, and filing them writes one record."""
+    """Words typed (one beyond Windows-1252), a pause, the program killed. Started again with
+    another assignment, the words stay kept for theirs, and the student is told for which block
+    and when they were typed; started with their assignment, the words are back in the answer box,
+    told likewise, and filing them writes one record."""
     header, question, _ = assignment_five(j.args)
+    header_four = non_empty(content(j.args, 4))[0]
     words = "\u0394v = 21 m/s - 0 m/s, over 3 s"
     start(j, "Uma Sato")
     j.click("cmdNextQuestion")
     j.type_answer(words, paste=True)
     time.sleep(1.5)
-    start(j, "Uma Sato", texts()["draftRestored"])
+    place, kept = draft_place(j, "Uma_Sato")
+    if kept != words or place["assignment"] != "005":
+        raise DriveError("the draft holds %r for assignment %s" % (kept, place["assignment"]))
+    start(j, "Uma Sato", texts().fill("draftKeptForAssignment", **place), assignment="4")
+    j.expect_box("txt_answer", " ")
+    start(j, "Uma Sato", texts().fill("draftRestoredFrom", **place))
     j.expect_box("txt_answer", words)
     j.click("cmdNextQuestion")
     j.expect_box("txt_answer", words)
@@ -127,33 +147,53 @@ def journey_killed_typing(j):
     j.quit()
     names = ("masterFile_Uma_Sato.txt", j.clock.send_name("Uma_Sato"))
     for master, name in zip((True, False), names):
-        parts = j.heading("005", header) * 2 + j.response("50001", question, words, rated("3"), master)
+        headings = j.heading("005", header) + j.heading("004", header_four) + j.heading("005", header)
+        parts = headings + j.response("50001", question, words, rated("3"), master)
         match_file(read_bytes(j.path(name)), parts, name)
     expect_folder(j, set(names))
 
 
 def journey_two_windows(j):
-    """Two copies of the program on the same files: A's rating prompt is open while B files a note;
-    A's response then fails at the send file (full disk). A is told nothing was saved, B's note
-    is whole in all three files, A's retry files the response once, and nothing interleaves."""
+    """Two copies of the program on the same files: A has typed words (its draft saved) when B
+    starts, and B says nothing of them and leaves them to A; A's rating prompt is open while B files
+    a note, showing that it waits while another filing holds the files; A's response then fails at the send file (full disk). A is told nothing was saved, B's
+    note is whole in all three files, A's retry files the response once, and nothing interleaves."""
     header, question, _ = assignment_five(j.args)
     b = Journey(j.args, j.name + "_b")  # a second X server, the same home
     b.home, b.folder = j.home, j.folder
     failed = True
     try:
-        for w in (j, b):
-            w.start()
-            w.start_up("Lu Park", "5")
-            w.main_window()
         master, send, notes = "masterFile_Lu_Park.txt", j.clock.send_name("Lu_Park"), "notes_Lu_Park.txt"
         words, note = "7 m/s, both ways", "units first"
+        j.start()
+        j.start_up("Lu Park", "5")
+        j.main_window()
         j.click("cmdNextQuestion")
         j.type_answer(words)
+        time.sleep(1.5)
+        draft = read_bytes(j.path(work_file("draftFile", "Lu_Park")))
+        if not draft.endswith(words.encode()):
+            raise DriveError("A's draft holds %r" % draft)
+        b.start()
+        b.start_up("Lu Park", "5")
+        b.main_window()
+        b.no_dialog_open()
+        b.expect_box("txt_answer", " ")
+        if read_bytes(j.path(work_file("draftFile", "Lu_Park"))) != draft:
+            raise DriveError("B's start changed A's draft")
         j.click("cmd_enter_response")
         j.x.wait_window("tolvanex")  # A's rating prompt is open
         b.click("cmdNextQuestion")
         b.type_answer(note)
-        b.click("cmd_save_as_notes")
+        # A third copy's filing holds the files' lock: B shows that it waits, then files.
+        held = os.open(j.path(work_file("lockFile", "Lu_Park")), os.O_RDWR)
+        try:
+            fcntl.flock(held, fcntl.LOCK_EX)
+            b.click("cmd_save_as_notes")
+            b.x.wait_window("Form1 - " + texts()["waitingForOtherCopy"], timeout=4)
+        finally:
+            os.close(held)
+        b.x.wait_window("Form1")
         b.expect_empty_boxes()
 
         def rate_failing():

@@ -883,19 +883,22 @@ def edge_faults(picture, name, rect, framed):
     return faults
 
 
-def work_file(text_name, student):
+def work_file(text_name, student, window="1"):
     """The name of one of the program's own files beside the records ("journalFile", "draftFile",
-    "lockFile") for the student's name part."""
-    return TEXTS.fill(text_name, folder="", name=student).lstrip("\\")
+    "lockFile", "draftLockFile") for the student's name part; a draft and its lock are those of the
+    window numbered window."""
+    return TEXTS.fill(text_name, folder="", name=student, window=window).lstrip("\\")
 
 
 def expect_folder(j, names):
     """The folder holds the files named and the program's hidden lock file and journal beside them,
-    the journal empty (no unfinished filing), and no draft of words left unfiled."""
+    the journal empty (no unfinished filing), the locks each window held on its draft, and no draft
+    of words left unfiled."""
     student = next(n[len("masterFile_"):-len(".txt")] for n in names if n.startswith("masterFile_"))
     journal = work_file("journalFile", student)
     expected = set(names) | {journal, work_file("lockFile", student)}
-    held = set(os.listdir(j.folder))
+    window_lock = re.compile(re.escape(work_file("draftLockFile", student, "@")).replace("@", "[1-9][0-9]?") + "$")
+    held = {name for name in os.listdir(j.folder) if not window_lock.match(name)}
     if held != expected:
         raise DriveError("the folder holds %s, not %s" % (sorted(held), sorted(expected)))
     if read_bytes(os.path.join(j.folder, journal)):

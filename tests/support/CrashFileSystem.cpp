@@ -44,6 +44,20 @@ namespace {
 
 struct NoLock : FileLock { };
 
+class HeldLock : public FileLock {
+public:
+    HeldLock(std::shared_ptr<std::set<std::string>> held, std::string path)
+        : m_held(std::move(held))
+        , m_path(std::move(path))
+    {
+    }
+    ~HeldLock() override { m_held->erase(m_path); }
+
+private:
+    std::shared_ptr<std::set<std::string>> m_held;
+    std::string m_path;
+};
+
 } // namespace
 
 void CrashFileSystem::arm(int crashAt, int failAt)
@@ -86,11 +100,15 @@ void CrashFileSystem::syncFolderOf(const std::string& path)
     }
 }
 
-void CrashFileSystem::powerCut()
+void CrashFileSystem::powerCut(bool zeroTails)
 {
     m_names = m_syncedNames;
-    for (auto& [name, inode] : m_names)
+    for (auto& [name, inode] : m_names) {
+        const std::size_t length = inode->data.size();
         inode->data = inode->synced;
+        if (zeroTails && length > inode->data.size())
+            inode->data.resize(length, '\0');
+    }
 }
 
 void CrashFileSystem::settle()
@@ -208,6 +226,17 @@ std::unique_ptr<FileLock> CrashFileSystem::lock(const std::string& path)
     if (step())
         throw FileError(path, "Permission denied");
     return std::make_unique<NoLock>();
+}
+
+std::unique_ptr<FileLock> CrashFileSystem::tryLock(const std::string& path)
+{
+    if (step())
+        throw FileError(path, "Permission denied");
+    if (!existing(path))
+        m_names[path] = std::make_shared<Inode>();
+    if (!m_held->insert(path).second)
+        return nullptr;
+    return std::make_unique<HeldLock>(m_held, path);
 }
 
 } // namespace tolvanex::testing

@@ -27,8 +27,10 @@ public:
     // Counts operations afresh; the crashAt-th (0: none) stops the program before it happens (a
     // write: after half its bytes), the failAt-th fails as on a full disk (a write: after half).
     void arm(int crashAt, int failAt = 0);
-    // The power goes: every file and folder falls back to what was put on stable storage.
-    void powerCut();
+    // The power goes: every file and folder falls back to what was put on stable storage. With
+    // zeroTails, a file written beyond its synced length keeps that length, the bytes past its
+    // synced ones NUL (a file system that put the length on disk before the data).
+    void powerCut(bool zeroTails = false);
     // Everything as it stands put on stable storage, as after a clean run.
     void settle();
     // The files as they stand, by name within their folder.
@@ -46,6 +48,9 @@ public:
     void emptyFile(const std::string& path) override;
     void replaceFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<FileLock> lock(const std::string& path) override;
+    // Locks are held until released, within this one program: a second lock on a held file is
+    // not had (the file's lock, which no two windows of this one program take at once, is).
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override;
 
     struct Inode {
         std::string data;
@@ -66,6 +71,7 @@ private:
     std::set<std::string> m_folders;
     int m_crashAt = 0;
     int m_failAt = 0;
+    std::shared_ptr<std::set<std::string>> m_held = std::make_shared<std::set<std::string>>();
 };
 
 } // namespace tolvanex::testing

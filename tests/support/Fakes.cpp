@@ -159,6 +159,16 @@ std::unique_ptr<FileLock> HomeDriveFileSystem::lock(const std::string& path)
     return onDisk(path, [this](const std::string& p) { return LocalFileSystem::lock(p); });
 }
 
+std::unique_ptr<FileLock> HomeDriveFileSystem::tryLock(const std::string& path)
+{
+    return onDisk(path, [this](const std::string& p) { return LocalFileSystem::tryLock(p); });
+}
+
+std::string HomeDriveFileSystem::systemPath(const std::string& path)
+{
+    return onDisk(path, [this](const std::string& p) { return LocalFileSystem::systemPath(p); });
+}
+
 TestFileSystem::TestFileSystem(std::filesystem::path home)
     : real(home)
 {

@@ -76,6 +76,8 @@ public:
     void emptyFile(const std::string& path) override;
     void replaceFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<FileLock> lock(const std::string& path) override;
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override;
+    std::string systemPath(const std::string& path) override;
 
     // On Windows, cleared: paths go to the real drives as typed.
     bool driveCIsHome = true;
@@ -100,6 +102,8 @@ public:
     void emptyFile(const std::string& path) override { real.emptyFile(path); }
     void replaceFile(const std::string& path, std::string_view bytes) override { real.replaceFile(path, bytes); }
     std::unique_ptr<FileLock> lock(const std::string& path) override { return real.lock(path); }
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override { return real.tryLock(path); }
+    std::string systemPath(const std::string& path) override { return real.systemPath(path); }
 
     // A path whose text contains this fails to open with the reason given.
     std::string failOpenContaining;

@@ -119,9 +119,11 @@ void FaultyFileSystem::removeFile(const std::string& path)
 
 void FaultyFileSystem::overwriteFile(const std::string& path, std::string_view bytes)
 {
-    if (fails("journal"))
-        throw FileError(path, "No space left on device");
+    // The bytes reach the file and its sync fails, as a disk that fails to sync.
+    const bool failing = fails("journal");
     m_inner.overwriteFile(path, bytes);
+    if (failing)
+        throw FileError(path, "sync: Input/output error");
 }
 
 void FaultyFileSystem::emptyFile(const std::string& path)
@@ -143,6 +145,13 @@ std::unique_ptr<FileLock> FaultyFileSystem::lock(const std::string& path)
     if (fails("lock"))
         throw FileError(path, "Permission denied");
     return m_inner.lock(path);
+}
+
+std::unique_ptr<FileLock> FaultyFileSystem::tryLock(const std::string& path)
+{
+    if (fails("lock"))
+        throw FileError(path, "Permission denied");
+    return m_inner.tryLock(path);
 }
 
 } // namespace tolvanex::testing

@@ -48,6 +48,8 @@ public:
     void emptyFile(const std::string& path) override;
     void replaceFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<FileLock> lock(const std::string& path) override;
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override;
+    std::string systemPath(const std::string& path) override { return m_inner.systemPath(path); }
 
 private:
     void undo(const std::string& path, const char* operation);

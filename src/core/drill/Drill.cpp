@@ -3,6 +3,7 @@
 #include "core/drill/Drill.h"
 
 #include "core/recording/Filing.h"
+#include "core/text/Text.h"
 #include "core/text/Texts.h"
 
 namespace tolvanex {
@@ -21,19 +22,39 @@ Outcome Drill::load()
     StartUp startUp(m_services, m_content);
     m_setup = startUp.load(m_bank);
     m_reader.start();
-    m_drafts.setPath(workFiles(m_setup.outputFolder, m_setup.namePart).draft);
     const Recovery& recovered = startUp.recovered();
     std::string told = recoveryText(recovered);
-    // Words typed and not filed come back, from the draft, or from a filing that could not be
-    // completed in every file.
-    std::optional<std::string> words = m_drafts.restore();
-    if (!words && !recovered.leftAlone.empty() && !recovered.words.empty()) {
+    const auto add = [&told](const std::string& text) { told += (told.empty() ? "" : "\n\n") + text; };
+    // Words typed and not filed come back: from the draft of a window that is gone, or from a
+    // filing that could not be completed in every file.
+    DraftKeeper::Claimed claimed = m_drafts.claim(m_setup.outputFolder, m_setup.namePart, m_setup.assignmentNumber);
+    std::optional<std::string> words;
+    if (claimed.restored) {
+        words = claimed.restored->words;
+        if (const auto& place = claimed.restored->place) {
+            add(fill(texts::draftRestoredFrom,
+                { { "date", dateText(place->typed) }, { "time", timeText(place->typed) },
+                    { "assignment", place->assignment }, { "block", blockText(*place) } }));
+        } else {
+            add(std::string(texts::draftRestored));
+        }
+    } else if (!recovered.leftAlone.empty() && !recovered.words.empty()) {
         words = recovered.words;
-        m_drafts.keep(words);
+        std::string holding;
+        for (const std::string& path : recovered.whole)
+            holding += (holding.empty() ? "" : ", ") + path;
+        add(holding.empty() ? std::string(texts::wordsBackHeldNowhere)
+                            : fill(texts::wordsBackHeldIn, { { "files", holding } }));
+        m_drafts.keep(words, draftPlace());
     }
+    for (const DraftPlace& place : claimed.keptForOthers)
+        add(fill(texts::draftKeptForAssignment,
+            { { "date", dateText(place.typed) }, { "time", timeText(place.typed) }, { "assignment", place.assignment },
+                { "block", blockText(place) } }));
+    if (const std::optional<FileError> news = m_drafts.takeNews())
+        add(draftNewsText(*news));
     Outcome outcome;
     if (words) {
-        told += (told.empty() ? "" : "\n\n") + std::string(texts::draftRestored);
         outcome.answer = *words;
         outcome.focus = Focus::TypeOn;
         m_answerKept = true;
@@ -43,9 +64,34 @@ Outcome Drill::load()
     return outcome;
 }
 
+DraftPlace Drill::draftPlace()
+{
+    const Block& block = m_reader.block();
+    return { m_setup.assignmentNumber, block.questionNumber, block.kind, m_services.clock.now() };
+}
+
 void Drill::answerTyped(const std::string& answer)
 {
-    m_drafts.keep(typingFocus(answer, m_setup.responsePrompt) == Focus::TypeOn ? std::optional(answer) : std::nullopt);
+    m_drafts.keep(typingFocus(answer, m_setup.responsePrompt) == Focus::TypeOn ? std::optional(answer) : std::nullopt,
+        draftPlace());
+}
+
+void Drill::onDraftNews(std::function<void()> wake)
+{
+    m_drafts.onNews(std::move(wake));
+}
+
+void Drill::draftNews()
+{
+    if (const std::optional<FileError> news = m_drafts.takeNews())
+        m_services.messages.showMessage(draftNewsText(*news));
+}
+
+std::string Drill::draftNewsText(const FileError& error)
+{
+    std::string text = std::string(texts::draftNotKept) + "\n\n"
+        + fill(texts::fileLine, { { "file", m_services.files.systemPath(error.path()) } });
+    return text + "\n" + fill(texts::reasonLine, { { "reason", error.reason() } });
 }
 
 Outcome Drill::keepDraft(Outcome outcome)

@@ -43,6 +43,10 @@ public:
     [[noreturn]] void quit() { endProgram(); }
     // The student typed: what the answer box holds now (kept as a draft, off this thread).
     void answerTyped(const std::string& answer);
+    // wake is called, on the draft's thread, when the student has news of the draft (a save that
+    // failed); draftNews() tells it, on the thread that called load().
+    void onDraftNews(std::function<void()> wake);
+    void draftNews();
 
 private:
     // A filing's outcome, passed on: a filed block is answered, and words a failed filing kept
@@ -50,6 +54,9 @@ private:
     Outcome afterFiling(Outcome outcome);
     // The draft follows what the program put into the answer box.
     Outcome keepDraft(Outcome outcome);
+    // Where and when the words in the answer box are typed now.
+    DraftPlace draftPlace();
+    std::string draftNewsText(const FileError& error);
 
     Services m_services;
     const BankContent& m_content;

@@ -45,6 +45,12 @@ public:
     virtual ~FileLock() = default;
 };
 
+// A lock that another copy of the program held for longer than the program waits.
+class LockBusy : public FileError {
+public:
+    using FileError::FileError;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -71,8 +77,13 @@ public:
     // has hidden files.
     virtual void replaceFile(const std::string& path, std::string_view bytes) = 0;
     // An exclusive lock on the file (made, hidden, when missing), shared by every program that
-    // locks it; waits while another holds it, up to a few seconds, then throws FileError.
+    // locks it; waits while another holds it, up to a few seconds, then throws LockBusy.
     virtual std::unique_ptr<FileLock> lock(const std::string& path) = 0;
+    // The same lock without waiting: nothing when another holds it (another copy of the program,
+    // or another lock of this one on the same file).
+    virtual std::unique_ptr<FileLock> tryLock(const std::string& path) { return lock(path); }
+    // The file's name as this system knows it, for the student's messages.
+    virtual std::string systemPath(const std::string& path) { return path; }
 };
 
 } // namespace tolvanex

@@ -110,6 +110,15 @@ LocalFileSystem::LocalFileSystem(std::string homeFolder)
 {
 }
 
+std::string LocalFileSystem::systemPath(const std::string& path)
+{
+    try {
+        return nativePath(path, m_home);
+    } catch (const FileError&) {
+        return path;
+    }
+}
+
 #ifndef _WIN32
 
 std::string nativePath(const std::string& path, const std::string& homeFolder)
@@ -355,13 +364,18 @@ void LocalFileSystem::replaceFile(const std::string& path, std::string_view byte
         throw FileError(path, "its folder could not be put on disk: " + systemReason(error), native);
 }
 
-std::unique_ptr<FileLock> LocalFileSystem::lock(const std::string& path)
+namespace {
+
+// Opens the lock file and takes the lock, trying tries times a pause apart; nothing when another
+// held it all the while.
+std::unique_ptr<FileLock> takeLock(const std::string& path, const std::string& native, int tries)
 {
-    const std::string native = nativePath(path, m_home);
     const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         throw FileError(path, systemReason(errno), native);
-    for (int tries = 0; tries < kLockTries; ++tries) {
+    for (int tried = 0; tried < tries; ++tried) {
+        if (tried > 0)
+            std::this_thread::sleep_for(LocalFileSystem::kLockPause);
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return std::make_unique<LocalLock>(fd);
         if (errno != EWOULDBLOCK && errno != EINTR) {
@@ -369,10 +383,24 @@ std::unique_ptr<FileLock> LocalFileSystem::lock(const std::string& path)
             ::close(fd);
             throw FileError(path, systemReason(error), native);
         }
-        std::this_thread::sleep_for(kLockPause);
     }
     ::close(fd);
-    throw FileError(path, kLockBusy, native);
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<FileLock> LocalFileSystem::lock(const std::string& path)
+{
+    const std::string native = nativePath(path, m_home);
+    if (auto held = takeLock(path, native, kLockTries))
+        return held;
+    throw LockBusy(path, kLockBusy, native);
+}
+
+std::unique_ptr<FileLock> LocalFileSystem::tryLock(const std::string& path)
+{
+    return takeLock(path, nativePath(path, m_home), 1);
 }
 
 #endif // _WIN32

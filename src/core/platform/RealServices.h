@@ -76,6 +76,8 @@ public:
     void emptyFile(const std::string& path) override;
     void replaceFile(const std::string& path, std::string_view bytes) override;
     std::unique_ptr<FileLock> lock(const std::string& path) override;
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override;
+    std::string systemPath(const std::string& path) override;
 
     // How long a lock is waited for: tries, a pause apart.
     static constexpr int kLockTries = 500;

@@ -21,11 +21,14 @@ public:
     virtual std::optional<std::string> ask(const std::string& prompt) = 0;
 };
 
-// Modal message box with an OK button.
+// Modal message box with an OK button; and a sign that the program waits (a busy cursor and the
+// text), from showWaiting() until endWaiting().
 class MessageService {
 public:
     virtual ~MessageService() = default;
     virtual void showMessage(const std::string& text) = 0;
+    virtual void showWaiting(const std::string& text) { (void)text; }
+    virtual void endWaiting() { }
 };
 
 struct LocalTime {

@@ -369,13 +369,19 @@ void LocalFileSystem::replaceFile(const std::string& path, std::string_view byte
     flushFolderOf(path);
 }
 
-std::unique_ptr<FileLock> LocalFileSystem::lock(const std::string& path)
+namespace {
+
+// Opens the lock file (hidden) and takes the lock, trying tries times a pause apart; nothing when
+// another held it all the while.
+std::unique_ptr<FileLock> takeLock(const std::string& path, int tries)
 {
     Handle file(::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
         FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!file.valid())
         fail(path, ::GetLastError());
-    for (int tries = 0; tries < kLockTries; ++tries) {
+    for (int tried = 0; tried < tries; ++tried) {
+        if (tried > 0)
+            ::Sleep(static_cast<DWORD>(LocalFileSystem::kLockPause.count()));
         OVERLAPPED whole {};
         if (::LockFileEx(
                 file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole))
@@ -383,9 +389,27 @@ std::unique_ptr<FileLock> LocalFileSystem::lock(const std::string& path)
         const DWORD error = ::GetLastError();
         if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING)
             fail(path, error);
-        ::Sleep(static_cast<DWORD>(kLockPause.count()));
     }
-    throw FileError(path, kLockBusy);
+    return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<FileLock> LocalFileSystem::lock(const std::string& path)
+{
+    if (auto held = takeLock(path, kLockTries))
+        return held;
+    throw LockBusy(path, kLockBusy);
+}
+
+std::unique_ptr<FileLock> LocalFileSystem::tryLock(const std::string& path)
+{
+    return takeLock(path, 1);
+}
+
+std::string LocalFileSystem::systemPath(const std::string& path)
+{
+    return path;
 }
 
 } // namespace tolvanex

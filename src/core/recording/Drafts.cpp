@@ -2,7 +2,88 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/recording/Drafts.h"
 
+#include "core/recording/Filing.h"
+#include "core/text/Text.h"
+#include "core/text/Texts.h"
+
+#include <cstdio>
+#include <utility>
+
 namespace tolvanex {
+namespace {
+
+// A draft begins with this line and one line each for the assignment, the question number, the
+// kind of block ("question", "answer", "none") and the time typed ("yyyy-mm-dd hh:mm:ss"); the
+// words follow as typed. A file without the first line holds the words alone.
+constexpr std::string_view kMagic = "tolvanex draft 1\n";
+
+const char* kindName(LineKind kind)
+{
+    return kind == LineKind::Question ? "question" : kind == LineKind::Answer ? "answer" : "none";
+}
+
+std::string oneLine(std::string text)
+{
+    for (char& c : text) {
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return text;
+}
+
+// The next line of rest, taken off it; nothing when there is no line break.
+std::optional<std::string> takeLine(std::string_view& rest)
+{
+    const std::size_t end = rest.find('\n');
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    std::string line(rest.substr(0, end));
+    rest.remove_prefix(end + 1);
+    return line;
+}
+
+} // namespace
+
+std::string encodeDraft(const Draft& draft)
+{
+    if (!draft.place)
+        return draft.words;
+    const DraftPlace& p = *draft.place;
+    char time[32];
+    std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d", p.typed.year, p.typed.month, p.typed.day,
+        p.typed.hour, p.typed.minute, p.typed.second);
+    return std::string(kMagic) + oneLine(p.assignment) + "\n" + oneLine(p.questionNumber) + "\n" + kindName(p.kind)
+        + "\n" + time + "\n" + draft.words;
+}
+
+Draft decodeDraft(std::string_view bytes)
+{
+    if (bytes.substr(0, kMagic.size()) != kMagic)
+        return { std::string(bytes), std::nullopt };
+    std::string_view rest = bytes.substr(kMagic.size());
+    const auto assignment = takeLine(rest);
+    const auto question = takeLine(rest);
+    const auto kind = takeLine(rest);
+    const auto time = takeLine(rest);
+    DraftPlace place;
+    if (!assignment || !question || !kind || !time
+        || std::sscanf(time->c_str(), "%d-%d-%d %d:%d:%d", &place.typed.year, &place.typed.month, &place.typed.day,
+               &place.typed.hour, &place.typed.minute, &place.typed.second)
+            != 6)
+        return { std::string(bytes), std::nullopt };
+    place.assignment = *assignment;
+    place.questionNumber = *question;
+    place.kind = *kind == "question" ? LineKind::Question : *kind == "answer" ? LineKind::Answer : LineKind::None;
+    return { std::string(rest), std::move(place) };
+}
+
+std::string blockText(const DraftPlace& place)
+{
+    if (place.kind == LineKind::None || place.questionNumber.empty())
+        return std::string(texts::blockBeforeQuestions);
+    return fill(place.kind == LineKind::Answer ? texts::blockAnswer : texts::blockQuestion,
+        { { "number", place.questionNumber } });
+}
 
 // Shared with the saves on the background, which may outlive the keeper by a moment.
 struct DraftKeeper::Shared {
@@ -16,10 +97,18 @@ struct DraftKeeper::Shared {
     // Held while the wishes below are read or changed.
     std::mutex state;
     std::string path;
-    std::optional<std::string> wanted;
+    // The window's lock on its draft, for as long as the window runs (and its last save).
+    std::unique_ptr<FileLock> windowLock;
+    // Shared with a save under way, which copies no more than the pointer while it holds state.
+    std::shared_ptr<const std::string> wanted;
+    DraftPlace wantedPlace;
     bool saveWaiting = false;
     // What the disk holds, as far as the keeper knows.
     std::optional<std::string> onDisk;
+    // The last save failed; the student has news of it until it is taken.
+    bool failing = false;
+    std::optional<FileError> news;
+    std::function<void()> wake;
 };
 
 DraftKeeper::DraftKeeper(FileSystem& files, Background& background)
@@ -28,22 +117,95 @@ DraftKeeper::DraftKeeper(FileSystem& files, Background& background)
 {
 }
 
-void DraftKeeper::setPath(std::string path)
+DraftKeeper::~DraftKeeper()
 {
-    const std::lock_guard disk(m_shared->disk);
+    // A save still to come tells no one.
     const std::lock_guard state(m_shared->state);
-    m_shared->path = std::move(path);
-    m_shared->wanted.reset();
-    m_shared->onDisk.reset();
+    m_shared->wake = nullptr;
 }
 
-void DraftKeeper::keep(std::optional<std::string> words)
+DraftKeeper::Claimed DraftKeeper::claim(
+    const std::string& folder, const std::string& namePart, const std::string& assignment)
+{
+    const std::lock_guard disk(m_shared->disk);
+    FileSystem& files = m_shared->files;
+    Claimed claimed;
+    std::unique_ptr<FileLock> free;
+    std::unique_ptr<FileLock> gone;
+    int freeWindow = 0;
+    int goneWindow = 0;
+    try {
+        // Windows take the lowest number that is free, so the numbers in use run from 1 up to
+        // the first that has neither a lock file nor a draft.
+        for (int window = 1; window <= kMostWindows; ++window) {
+            const WorkFiles work = workFiles(folder, namePart, window);
+            const bool used = files.fileLength(work.draftLock) || files.fileLength(work.draft);
+            std::unique_ptr<FileLock> held = files.tryLock(work.draftLock);
+            if (held) {
+                std::optional<Draft> draft;
+                if (files.fileLength(work.draft).value_or(0) > 0)
+                    draft = decodeDraft(files.readAll(work.draft));
+                if (!draft) {
+                    if (!free) {
+                        free = std::move(held);
+                        freeWindow = window;
+                    }
+                } else if (draft->place && draft->place->assignment != assignment) {
+                    claimed.keptForOthers.push_back(*draft->place);
+                } else if (!gone) {
+                    gone = std::move(held);
+                    goneWindow = window;
+                    claimed.restored = std::move(draft);
+                }
+            }
+            if (!used)
+                break;
+        }
+    } catch (const FileError& error) {
+        const std::lock_guard state(m_shared->state);
+        m_shared->failing = true;
+        m_shared->news = error;
+    }
+    m_window = gone ? goneWindow : freeWindow;
+    const std::lock_guard state(m_shared->state);
+    m_shared->windowLock = gone ? std::move(gone) : std::move(free);
+    m_shared->path = m_window > 0 ? workFiles(folder, namePart, m_window).draft : std::string();
+    if (m_window == 0 && !m_shared->news) {
+        m_shared->failing = true;
+        m_shared->news = FileError(workFiles(folder, namePart, kMostWindows).draft,
+            std::to_string(kMostWindows) + " copies of the program keep drafts of their own in this folder");
+    }
+    m_shared->wanted.reset();
+    if (claimed.restored) {
+        m_shared->wanted = std::make_shared<const std::string>(encodeDraft(*claimed.restored));
+        if (claimed.restored->place)
+            m_shared->wantedPlace = *claimed.restored->place;
+    }
+    m_shared->onDisk.reset();
+    if (m_shared->wanted)
+        m_shared->onDisk = *m_shared->wanted;
+    return claimed;
+}
+
+void DraftKeeper::keep(std::optional<std::string> words, const DraftPlace& place)
 {
     {
         const std::lock_guard state(m_shared->state);
-        if (m_shared->path.empty() || m_shared->wanted == words)
+        if (m_shared->path.empty())
             return;
-        m_shared->wanted = std::move(words);
+        // The words are compared as they go to disk: their place is kept from when they were typed.
+        std::shared_ptr<const std::string> wanted;
+        if (words) {
+            const std::optional<Draft> before
+                = m_shared->wanted ? std::optional(decodeDraft(*m_shared->wanted)) : std::nullopt;
+            if (before && before->words == *words)
+                return;
+            wanted = std::make_shared<const std::string>(encodeDraft({ *words, place }));
+        } else if (!m_shared->wanted) {
+            return;
+        }
+        m_shared->wanted = std::move(wanted);
+        m_shared->wantedPlace = place;
         if (m_shared->saveWaiting)
             return;
         m_shared->saveWaiting = true;
@@ -54,7 +216,7 @@ void DraftKeeper::keep(std::optional<std::string> words)
 void DraftKeeper::save(Shared& shared)
 {
     const std::lock_guard disk(shared.disk);
-    std::optional<std::string> wanted;
+    std::shared_ptr<const std::string> wanted;
     std::string path;
     {
         const std::lock_guard state(shared.state);
@@ -62,32 +224,43 @@ void DraftKeeper::save(Shared& shared)
         wanted = shared.wanted;
         path = shared.path;
     }
-    if (wanted == shared.onDisk)
+    if (wanted ? shared.onDisk == *wanted : !shared.onDisk)
         return;
     try {
         if (wanted)
             shared.files.replaceFile(path, *wanted);
         else if (shared.files.fileLength(path))
             shared.files.removeFile(path);
-        shared.onDisk = wanted;
-    } catch (const FileError&) {
-        // The words are still in the box; the next keystroke tries again.
+        if (wanted)
+            shared.onDisk = *wanted;
+        else
+            shared.onDisk.reset();
+        const std::lock_guard state(shared.state);
+        shared.failing = false;
+        shared.news.reset();
+    } catch (const FileError& error) {
+        // The words are still in the box; the next keystroke tries again. The student hears of
+        // it once, until a save works again.
+        const std::lock_guard state(shared.state);
+        if (wanted && !shared.failing) {
+            shared.failing = true;
+            shared.news = error;
+            if (shared.wake)
+                shared.wake();
+        }
     }
 }
 
-std::optional<std::string> DraftKeeper::restore()
+void DraftKeeper::onNews(std::function<void()> wake)
 {
-    const std::lock_guard disk(m_shared->disk);
-    std::optional<std::string> words;
-    try {
-        if (m_shared->files.fileLength(m_shared->path))
-            words = m_shared->files.readAll(m_shared->path);
-    } catch (const FileError&) {
-        // A draft that cannot be read is no draft.
-    }
     const std::lock_guard state(m_shared->state);
-    m_shared->wanted = m_shared->onDisk = words;
-    return words;
+    m_shared->wake = std::move(wake);
+}
+
+std::optional<FileError> DraftKeeper::takeNews()
+{
+    const std::lock_guard state(m_shared->state);
+    return std::exchange(m_shared->news, std::nullopt);
 }
 
 DraftKeeper::Hold DraftKeeper::hold()

@@ -3,6 +3,7 @@
 #include "core/recording/Filing.h"
 
 #include "core/recording/Cp1252.h"
+#include "core/recording/Drafts.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
@@ -44,8 +45,9 @@ void Record::lineToAll(std::string_view text)
         line(file, text);
 }
 
-FilingError::FilingError(const FileError& cause)
+FilingError::FilingError(const FileError& cause, bool lockBusy)
     : FileError(cause)
+    , m_lockBusy(lockBusy)
 {
 }
 
@@ -56,11 +58,14 @@ FilingError::FilingError(const FileError& cause, std::vector<FileHolding> holdin
 {
 }
 
-WorkFiles workFiles(const std::string& folder, const std::string& namePart)
+WorkFiles workFiles(const std::string& folder, const std::string& namePart, int window)
 {
-    return { fill(texts::journalFile, { { "folder", folder }, { "name", namePart } }),
-        fill(texts::draftFile, { { "folder", folder }, { "name", namePart } }),
-        fill(texts::lockFile, { { "folder", folder }, { "name", namePart } }) };
+    const std::string number = std::to_string(window);
+    const auto named = [&](std::string_view text) {
+        return fill(text, { { "folder", folder }, { "name", namePart }, { "window", number } });
+    };
+    return { named(texts::journalFile), window > 0 ? named(texts::draftFile) : std::string(), named(texts::lockFile),
+        window > 0 ? named(texts::draftLockFile) : std::string() };
 }
 
 namespace {
@@ -88,15 +93,17 @@ void removeIfThere(FileSystem& files, const std::string& path)
 
 } // namespace
 
-Filer::Filer(FileSystem& files, WorkFiles work)
+Filer::Filer(FileSystem& files, WorkFiles work, MessageService* waiting)
     : m_files(files)
     , m_work(std::move(work))
+    , m_waiting(waiting)
 {
 }
 
-std::optional<FileHolding> Filer::examine(const JournalEntry& entry, std::uintmax_t& have)
+std::optional<FileHolding> Filer::examine(const JournalEntry& entry, std::uintmax_t& have, bool& zeroTail)
 {
     have = 0;
+    zeroTail = false;
     const std::optional<std::uintmax_t> length = m_files.fileLength(entry.path);
     const std::uintmax_t before = entry.lengthBefore.value_or(0);
     if (!length)
@@ -108,13 +115,60 @@ std::optional<FileHolding> Filer::examine(const JournalEntry& entry, std::uintma
         if (content.size() != *length)
             return std::nullopt;
         const std::string_view after = std::string_view(content).substr(static_cast<std::size_t>(before));
-        const std::string_view held = after.substr(0, std::min(after.size(), entry.bytes.size()));
-        if (held != std::string_view(entry.bytes).substr(0, held.size()))
-            return std::nullopt;
-        have = held.size();
+        const std::string_view bytes = entry.bytes;
+        std::size_t same = 0;
+        while (same < after.size() && same < bytes.size() && after[same] == bytes[same])
+            ++same;
+        have = same;
+        // Bytes after a whole record are another's; within the record's range, only NUL bytes
+        // (the length reached the disk, the bytes did not) may stand where its bytes should.
+        if (same < after.size() && same < bytes.size()) {
+            if (after.size() > bytes.size())
+                return std::nullopt;
+            for (std::size_t i = same; i < after.size(); ++i) {
+                if (after[i] != '\0' && after[i] != bytes[i])
+                    return std::nullopt;
+            }
+            zeroTail = true;
+        }
     }
-    const Holds holds = have == 0 ? Holds::Nothing : have == entry.bytes.size() ? Holds::Whole : Holds::Part;
+    const Holds holds = zeroTail || (have > 0 && have < entry.bytes.size()) ? Holds::Part
+        : have == 0                                                         ? Holds::Nothing
+                                                                            : Holds::Whole;
     return FileHolding { entry.path, holds };
+}
+
+namespace {
+
+// Shows the student that the filing waits, for as long as it lives.
+class Waiting {
+public:
+    explicit Waiting(MessageService* messages)
+        : m_messages(messages)
+    {
+        if (m_messages)
+            m_messages->showWaiting(std::string(texts::waitingForOtherCopy));
+    }
+    ~Waiting()
+    {
+        if (m_messages)
+            m_messages->endWaiting();
+    }
+    Waiting(const Waiting&) = delete;
+    Waiting& operator=(const Waiting&) = delete;
+
+private:
+    MessageService* m_messages;
+};
+
+} // namespace
+
+std::unique_ptr<FileLock> Filer::takeLock()
+{
+    if (auto held = m_files.tryLock(m_work.lock))
+        return held;
+    const Waiting waiting(m_waiting);
+    return m_files.lock(m_work.lock);
 }
 
 bool Filer::journalHolds()
@@ -126,7 +180,7 @@ Recovery Filer::recover()
 {
     if (!journalHolds())
         return {};
-    const auto lock = m_files.lock(m_work.lock);
+    const auto lock = takeLock();
     return recoverLocked();
 }
 
@@ -135,7 +189,7 @@ Recovery Filer::recoverAtStart()
     // Without a journal, the first filing makes one and puts its name on stable storage.
     if (!m_files.fileLength(m_work.journal))
         return {};
-    const auto lock = m_files.lock(m_work.lock);
+    const auto lock = takeLock();
     Recovery recovery = recoverLocked();
     m_files.replaceFile(m_work.journal, "");
     return recovery;
@@ -151,13 +205,16 @@ Recovery Filer::finish()
             if (const auto journal = decodeJournal(m_files.readAll(m_work.journal))) {
                 for (const JournalEntry& entry : journal->entries) {
                     std::uintmax_t have = 0;
-                    holdings.push_back(examine(entry, have).value_or(FileHolding { entry.path, Holds::Part }));
+                    bool zeroTail = false;
+                    FileHolding held = examine(entry, have, zeroTail).value_or(FileHolding { entry.path, Holds::Part });
+                    held.path = m_files.systemPath(held.path);
+                    holdings.push_back(std::move(held));
                 }
             }
         } catch (const FileError&) {
         }
         if (holdings.empty())
-            holdings.push_back({ error.path(), Holds::Part });
+            holdings.push_back({ error.systemPath(), Holds::Part });
         throw FilingError(error, std::move(holdings), {});
     }
 }
@@ -173,6 +230,7 @@ Recovery Filer::recoverLocked()
     // touched: there is nothing to finish.
     if (!journal) {
         m_files.emptyFile(m_work.journal);
+        recovery.unwritten = true;
         return recovery;
     }
     recovery.found = true;
@@ -184,27 +242,72 @@ Recovery Filer::recoverLocked()
     // stopping in the middle of this leaves the journal to do the rest next time.
     for (const JournalEntry& entry : journal->entries) {
         std::uintmax_t have = 0;
-        const std::optional<FileHolding> found = examine(entry, have);
+        bool zeroTail = false;
+        const std::optional<FileHolding> found = examine(entry, have, zeroTail);
+        const std::string named = m_files.systemPath(entry.path);
         if (!found) {
-            recovery.leftAlone.push_back(entry.path);
+            recovery.leftAlone.push_back(named);
             continue;
         }
+        recovery.whole.push_back(named);
         if (found->holds == Holds::Whole)
             continue;
+        // NUL bytes where the record should be are cut off and the record's bytes written there.
+        if (zeroTail)
+            m_files.cutBack(entry.path, entry.lengthBefore.value_or(0) + have);
         const auto file = m_files.openForAppend(entry.path);
         file->write(std::string_view(entry.bytes).substr(static_cast<std::size_t>(have)));
         file->commit();
-        recovery.completed.push_back(entry.path);
+        recovery.completed.push_back(named);
     }
-    // The draft goes once the words are filed everywhere, unless it holds other words by now than
-    // the filing's, or than it held when the filing began.
-    if (recovery.leftAlone.empty() && m_files.fileLength(m_work.draft)) {
-        const std::string draft = m_files.readAll(m_work.draft);
-        if (draft == journal->words || (!journal->draft.empty() && draft == journal->draft))
-            m_files.removeFile(m_work.draft);
-    }
+    // The draft goes once the words are filed everywhere.
+    if (recovery.leftAlone.empty())
+        removeFiledDraft(*journal);
     m_files.emptyFile(m_work.journal);
     return recovery;
+}
+
+void Filer::removeFiledDraft(const Journal& journal)
+{
+    if (journal.draftFile.empty() || !m_files.fileLength(journal.draftFile))
+        return;
+    // Another window's draft is its own while that window runs: it is touched only when its lock
+    // is free, the window gone.
+    std::unique_ptr<FileLock> gone;
+    if (journal.draftFile != m_work.draft) {
+        gone = m_files.tryLock(journal.draftLock);
+        if (!gone)
+            return;
+    }
+    // Unless it holds other words by now than the filing's, or than it held when the filing began.
+    const std::string draft = m_files.readAll(journal.draftFile);
+    const std::optional<Draft> held = decodeDraft(draft);
+    if ((held && held->words == journal.words) || (!journal.draft.empty() && draft == journal.draft))
+        m_files.removeFile(journal.draftFile);
+}
+
+void Filer::journalWithdrawn(const FileError& error, const Journal& journal)
+{
+    const std::string& first = journal.entries.front().path;
+    // The journal's bytes may stand in it although its sync failed: left there, they would file
+    // the record later, which the student is told is not in the files. No record file was touched.
+    std::vector<FileError> failures;
+    if (journalEmptied(failures))
+        throw FilingError(asRecordFile(error, first));
+    try {
+        m_files.emptyFile(m_work.journal);
+        if (m_files.fileLength(m_work.journal).value_or(0) == 0)
+            throw FilingError(asRecordFile(error, first));
+    } catch (const FilingError&) {
+        throw;
+    } catch (const FileError& failure) {
+        failures.push_back(failure);
+    }
+    // It stays: the student is told that the program completes the filing, which it then does, once.
+    std::vector<FileHolding> holdings;
+    for (const JournalEntry& entry : journal.entries)
+        holdings.push_back({ m_files.systemPath(entry.path), Holds::Nothing });
+    throw FilingError(asRecordFile(error, first), std::move(holdings), std::move(failures));
 }
 
 bool Filer::journalEmptied(std::vector<FileError>& failures)
@@ -228,11 +331,12 @@ std::vector<FileHolding> Filer::undo(
     for (std::size_t i = 0; i < journal.entries.size(); ++i) {
         const JournalEntry& entry = journal.entries[i];
         std::uintmax_t have = 0;
+        bool zeroTail = false;
         std::optional<FileHolding> found;
         try {
-            found = examine(entry, have);
+            found = examine(entry, have, zeroTail);
             // Only bytes this filing wrote are taken out: a file of another length is left alone.
-            if (i < touched && found && (have > 0 || !entry.lengthBefore)) {
+            if (i < touched && found && (found->holds != Holds::Nothing || !entry.lengthBefore)) {
                 if (!entry.lengthBefore)
                     removeIfThere(m_files, entry.path);
                 else
@@ -243,13 +347,14 @@ std::vector<FileHolding> Filer::undo(
         }
         // As it was: none of the record in it, and a file the filing made is gone again.
         try {
-            found = examine(entry, have);
-            asBefore = asBefore && found && have == 0 && (entry.lengthBefore || !m_files.fileLength(entry.path));
+            found = examine(entry, have, zeroTail);
+            asBefore = asBefore && found && found->holds == Holds::Nothing
+                && (entry.lengthBefore || !m_files.fileLength(entry.path));
         } catch (const FileError&) {
             found.reset();
             asBefore = false;
         }
-        holdings.push_back(found ? *found : FileHolding { entry.path, Holds::Part });
+        holdings.push_back({ m_files.systemPath(entry.path), found ? found->holds : Holds::Part });
     }
     return holdings;
 }
@@ -263,20 +368,29 @@ Recovery Filer::file(const Record& record, std::string_view words, bool removeDr
     journal.words = words;
     try {
         try {
-            lock = m_files.lock(m_work.lock);
+            lock = takeLock();
+        } catch (const LockBusy& error) {
+            throw FilingError(asRecordFile(error, first), true);
         } catch (const FileError& error) {
             throw asRecordFile(error, first);
         }
         recovered = recoverLocked();
         for (std::size_t file = 0; file < record.fileCount(); ++file)
             journal.entries.push_back({ record.path(file), m_files.fileLength(record.path(file)), record.bytes(file) });
-        if (removeDraft && m_files.fileLength(m_work.draft))
-            journal.draft = m_files.readAll(m_work.draft);
+        removeDraft = removeDraft && !m_work.draft.empty();
+        if (removeDraft) {
+            journal.draftFile = m_work.draft;
+            journal.draftLock = m_work.draftLock;
+            if (m_files.fileLength(m_work.draft))
+                journal.draft = m_files.readAll(m_work.draft);
+        }
         try {
             m_files.overwriteFile(m_work.journal, encodeJournal(journal));
         } catch (const FileError& error) {
-            throw asRecordFile(error, first);
+            journalWithdrawn(error, journal);
         }
+    } catch (const FilingError&) {
+        throw;
     } catch (const FileError& error) {
         // No byte of the record has reached a record file.
         throw FilingError(error);
@@ -343,7 +457,9 @@ void reportFilingError(MessageService& messages, const FilingError& error, const
             text += "\n" + fill(texts::reasonLine, { { "reason", failure.systemPath() + ": " + failure.reason() } });
         text += "\n" + std::string(texts::willComplete);
     }
-    messages.showMessage(text + "\n\n" + words.whatToDo + "\n\n" + fileAndReason(error));
+    const std::string& whatToDo
+        = error.lockBusy() && !words.whatToDoWhenBusy.empty() ? words.whatToDoWhenBusy : words.whatToDo;
+    messages.showMessage(text + "\n\n" + whatToDo + "\n\n" + fileAndReason(error));
 }
 
 std::string recoveryText(const Recovery& recovery)

@@ -47,34 +47,44 @@ struct FileHolding {
 // program files anything or starts, and holdings() says what each file holds.
 class FilingError : public FileError {
 public:
-    explicit FilingError(const FileError& cause);
+    explicit FilingError(const FileError& cause, bool lockBusy = false);
     FilingError(const FileError& cause, std::vector<FileHolding> holdings, std::vector<FileError> undoFailures);
     bool restored() const { return m_holdings.empty(); }
     const std::vector<FileHolding>& holdings() const { return m_holdings; }
     const std::vector<FileError>& undoFailures() const { return m_undoFailures; }
+    // Another copy of the program held the files' lock for longer than the filing waits.
+    bool lockBusy() const { return m_lockBusy; }
 
 private:
     std::vector<FileHolding> m_holdings;
     std::vector<FileError> m_undoFailures;
+    bool m_lockBusy = false;
 };
 
 // The program's own files beside a student's records, hidden where the system hides files: the
-// journal of a filing under way, the draft of typed words, and the lock one filing at a time holds.
+// journal of a filing under way, the lock one filing at a time holds, and the draft of the typed
+// words of one window with the lock that window holds on it while it runs.
 struct WorkFiles {
     std::string journal;
     std::string draft;
     std::string lock;
+    std::string draftLock;
 };
-WorkFiles workFiles(const std::string& folder, const std::string& namePart);
+// The draft and its lock are those of the window numbered window; none for 0.
+WorkFiles workFiles(const std::string& folder, const std::string& namePart, int window = 0);
 
 // What finishing an unfinished filing did.
 struct Recovery {
     // An unfinished filing was found.
     bool found = false;
-    // Files the record was completed in.
+    // A journal was found that was never written whole: nothing of its filing reached a file.
+    bool unwritten = false;
+    // Files the record was completed in (by the system's names, as are the others).
     std::vector<std::string> completed;
     // Files that no longer matched what the filing expected, left as they are.
     std::vector<std::string> leftAlone;
+    // Files that hold the whole record now: completed, or whole already.
+    std::vector<std::string> whole;
     // The words it filed.
     std::string words;
     // Something the student should hear of.
@@ -85,7 +95,8 @@ struct Recovery {
 // crash or an undo that failed left unfinished.
 class Filer {
 public:
-    Filer(FileSystem& files, WorkFiles work);
+    // waiting: told when the filing waits for another copy of the program's lock (may be null).
+    Filer(FileSystem& files, WorkFiles work, MessageService* waiting = nullptr);
 
     // Finishes an unfinished filing, if there is one. Throws FileError when a file cannot be
     // completed (the journal then stays, for next time).
@@ -104,11 +115,20 @@ public:
 
 private:
     Recovery recoverLocked();
+    // The lock, at once when it is free; else the student is shown that the filing waits.
+    std::unique_ptr<FileLock> takeLock();
+    // The words a filing removed from the draft given, unless another window that still runs
+    // keeps that draft.
+    void removeFiledDraft(const Journal& journal);
     bool journalHolds();
+    // The journal could not be written whole: it is taken back, and FilingError thrown.
+    [[noreturn]] void journalWithdrawn(const FileError& error, const Journal& journal);
     // After an undo that put every file back: the journal emptied for good, or why not.
     bool journalEmptied(std::vector<FileError>& failures);
-    // What a file holds of a journal's entry; nothing when it no longer matches.
-    std::optional<FileHolding> examine(const JournalEntry& entry, std::uintmax_t& have);
+    // What a file holds of a journal's entry; nothing when it no longer matches. have: the bytes of
+    // the record in place; zeroTail: after them, up to the file's end, NUL bytes where the rest
+    // of the record should be (a power cut that kept the length but not the bytes), or its bytes.
+    std::optional<FileHolding> examine(const JournalEntry& entry, std::uintmax_t& have, bool& zeroTail);
     // Puts back the files a failed filing touched; what each holds afterwards, and whether all are
     // as they were.
     std::vector<FileHolding> undo(
@@ -116,6 +136,7 @@ private:
 
     FileSystem& m_files;
     WorkFiles m_work;
+    MessageService* m_waiting;
 };
 
 // Tells the student that a file could not be written or read: what happened, then the file and
@@ -128,6 +149,8 @@ struct FilingWords {
     std::string_view record;
     // What the student can do, in one or two sentences.
     std::string whatToDo;
+    // The same when another copy of the program held the files too long.
+    std::string whatToDoWhenBusy;
 };
 
 // Tells the student that a filing failed: "could not be saved" with the assurance that the files

@@ -10,9 +10,12 @@ namespace tolvanex {
 namespace {
 
 // Every field is its length in decimal, a colon and its bytes, so any byte may stand in it:
-//   "tolvanex journal 1" <entries> (<path> <length before or "new"> <bytes>)... <words> <draft>
-// and last the FNV-1a check sum of all that, in hex.
-constexpr std::string_view kMagic = "tolvanex journal 1";
+//   "tolvanex journal 2" <entries> (<path> <length before or "new"> <bytes>)... <words> <draft>
+//   <draft file> <draft lock>
+// and last the FNV-1a check sum of all that, in hex. A journal of version 1, written before
+// windows had drafts of their own, has no draft file and lock.
+constexpr std::string_view kMagic = "tolvanex journal 2";
+constexpr std::string_view kMagicOne = "tolvanex journal 1";
 
 void field(std::string& out, std::string_view value)
 {
@@ -85,6 +88,8 @@ std::string encodeJournal(const Journal& journal)
     }
     field(out, journal.words);
     field(out, journal.draft);
+    field(out, journal.draftFile);
+    field(out, journal.draftLock);
     field(out, hex(checkSum(out)));
     return out;
 }
@@ -92,7 +97,8 @@ std::string encodeJournal(const Journal& journal)
 std::optional<Journal> decodeJournal(std::string_view bytes)
 {
     Reader reader(bytes);
-    if (reader.field() != kMagic)
+    const auto magic = reader.field();
+    if (magic != kMagic && magic != kMagicOne)
         return std::nullopt;
     const auto count = reader.number();
     if (!count)
@@ -120,6 +126,14 @@ std::optional<Journal> decodeJournal(std::string_view bytes)
         return std::nullopt;
     journal.words = *words;
     journal.draft = *draft;
+    if (magic == kMagic) {
+        const auto draftFile = reader.field();
+        const auto draftLock = reader.field();
+        if (!draftFile || !draftLock)
+            return std::nullopt;
+        journal.draftFile = *draftFile;
+        journal.draftLock = *draftLock;
+    }
     const auto sum = reader.field();
     if (!sum || !reader.atEnd())
         return std::nullopt;

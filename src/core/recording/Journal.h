@@ -28,6 +28,10 @@ struct Journal {
     std::string words;
     // What the draft of the answer box held when the filing began: it may lag behind the words.
     std::string draft;
+    // The filing window's draft and the lock it holds on it while it runs; empty when the filing
+    // removes no draft (the heading block).
+    std::string draftFile;
+    std::string draftLock;
 };
 
 std::string encodeJournal(const Journal& journal);

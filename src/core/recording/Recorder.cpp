@@ -125,15 +125,33 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
     Outcome outcome;
     // An answer box holding only the response prompt files nothing; the boxes are emptied all the same.
     if (answer != m_setup.responsePrompt) {
-        Filer filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart));
+        Filer filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart, m_drafts.window()),
+            &m_services.messages);
+        const std::string_view recordName = kind == Filed::Response ? texts::responseRecord : texts::noteRecord;
         try {
+            std::optional<Recovery> finished;
             if (m_unfinished && m_unfinished->kind == kind && m_unfinished->words == answer) {
                 // These very words are in the files in part: finishing that filing files them.
                 const auto hold = m_drafts.hold();
-                Recovery finished = filer.finish();
+                finished = filer.finish();
+                // A journal that was never written whole filed nothing: the words are filed anew.
+                if (finished->unwritten)
+                    finished.reset();
+            }
+            if (finished) {
                 // Completing it is what the student asked for: only files left alone are news.
-                finished.completed.clear();
-                tell(finished);
+                Recovery leftAlone = *finished;
+                leftAlone.completed.clear();
+                tell(leftAlone);
+                if (finished->leftAlone.empty()) {
+                    // The student was told it was not whole: now they are told it is.
+                    std::string files;
+                    for (const std::string& path : finished->whole)
+                        files += (files.empty() ? "" : ", ") + path;
+                    m_services.messages.showMessage(
+                        fill(texts::nowWhole, { { "record", recordName }, { "files", files } }));
+                    outcome.completed = true;
+                }
                 m_drafts.filed();
                 m_entryText = kind == Filed::Note ? fill(texts::notesEntry, { { "words", answer } }) : answer;
             } else {
@@ -152,11 +170,13 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
             // filed or the student clears the box.
             if (!error.restored())
                 m_unfinished = Unfinished { kind, answer };
+            else if (m_unfinished && m_unfinished->kind == kind && m_unfinished->words == answer)
+                m_unfinished.reset(); // its journal was never whole; this filing failed afresh
             const std::string_view caption
                 = kind == Filed::Response ? texts::enterResponseCaption : texts::saveAsNotesCaption;
             reportFilingError(m_services.messages, error,
-                { kind == Filed::Response ? texts::responseRecord : texts::noteRecord,
-                    fill(texts::wordsKept, { { "button", caption } }) });
+                { recordName, fill(texts::wordsKept, { { "button", caption } }),
+                    fill(texts::wordsKeptBusy, { { "button", caption } }) });
             outcome.filed = Filed::Kept;
             outcome.focus = typingFocus(answer, m_setup.responsePrompt);
             return outcome;

@@ -71,6 +71,8 @@ struct Outcome {
     std::optional<std::string> answer;
     Focus focus = Focus::Stay;
     Filed filed = Filed::Nothing;
+    // The filing completed a record the student had been told was not whole.
+    bool completed = false;
 };
 
 // Into the answer box: text the program put there (the response prompt, blanks) is selected so

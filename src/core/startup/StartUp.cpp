@@ -161,16 +161,21 @@ void StartUp::positionAtAssignment(const QuestionBank& bank)
     for (;;) {
         try {
             // A heading that could not all be undone here is completed, not written again.
-            if (m_headingUnfinishedIn == m_setup.outputFolder)
-                noteRecovery(filer().finish());
-            else
-                writeHeadingBlock(bank);
+            if (m_headingUnfinishedIn == m_setup.outputFolder) {
+                const Recovery finished = filer().finish();
+                noteRecovery(finished);
+                // A journal never written whole filed nothing: the heading is written anew.
+                if (!finished.unwritten)
+                    return;
+                m_headingUnfinishedIn.reset();
+            }
+            writeHeadingBlock(bank);
             return;
         } catch (const FilingError& error) {
             if (!error.restored())
                 m_headingUnfinishedIn = m_setup.outputFolder;
-            reportFilingError(
-                m_services.messages, error, { texts::headingRecord, std::string(texts::checkHeadingFolder) });
+            reportFilingError(m_services.messages, error,
+                { texts::headingRecord, std::string(texts::checkHeadingFolder), std::string(texts::headingBusy) });
             askFolderAgain();
         }
     }
@@ -194,7 +199,7 @@ void StartUp::writeHeadingBlock(const QuestionBank& bank)
 
 Filer StartUp::filer()
 {
-    return Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart));
+    return Filer(m_services.files, workFiles(m_setup.outputFolder, m_setup.namePart), &m_services.messages);
 }
 
 void StartUp::recoverAtStart()
@@ -214,6 +219,7 @@ void StartUp::noteRecovery(const Recovery& recovery)
     all.found = true;
     all.completed.insert(all.completed.end(), recovery.completed.begin(), recovery.completed.end());
     all.leftAlone.insert(all.leftAlone.end(), recovery.leftAlone.begin(), recovery.leftAlone.end());
+    all.whole.insert(all.whole.end(), recovery.whole.begin(), recovery.whole.end());
     all.words = recovery.words;
 }
 

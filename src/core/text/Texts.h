@@ -63,7 +63,10 @@ inline constexpr std::string_view notesFile = "{folder}\\notes_{name}.txt";
 // The program's own files beside them, hidden: the journal of a filing under way, the draft of the
 // words being typed, the lock one filing at a time holds.
 inline constexpr std::string_view journalFile = "{folder}\\.tolvanex_{name}.journal";
-inline constexpr std::string_view draftFile = "{folder}\\.tolvanex_{name}.draft";
+// Each running window keeps its own draft, numbered, and holds a lock on the file beside it for as
+// long as it runs.
+inline constexpr std::string_view draftFile = "{folder}\\.tolvanex_{name}.draft{window}";
+inline constexpr std::string_view draftLockFile = "{folder}\\.tolvanex_{name}.inuse{window}";
 inline constexpr std::string_view lockFile = "{folder}\\.tolvanex_{name}.lock";
 
 // Captions of the buttons that messages name.
@@ -110,6 +113,16 @@ inline constexpr std::string_view checkHeadingFolder
 inline constexpr std::string_view wordsKept
     = "Your words are still in the answer box. Make sure the folder can be written to and the disk has room (and "
       "that a removable drive is still plugged in), then click \"{button}\" again: they will be filed once.";
+inline constexpr std::string_view wordsKeptBusy
+    = "Another copy of the program is writing these files and has not finished. Your words are still in the answer "
+      "box. Let the other copy finish its filing (if it does not respond, close it), then click \"{button}\" again: "
+      "they will be filed once.";
+inline constexpr std::string_view headingBusy
+    = "Another copy of the program is writing these files and has not finished. Let it finish its filing (if it "
+      "does not respond, close it), then try the same folder again; you are asked for the folder next.";
+inline constexpr std::string_view waitingForOtherCopy
+    = "Waiting for another copy of the program to finish writing these files...";
+inline constexpr std::string_view nowWhole = "{record} is now whole in every file: {files}.";
 inline constexpr std::string_view fileLine = "File: {file}";
 inline constexpr std::string_view programsName = "({path} in this program)";
 inline constexpr std::string_view reasonLine = "Reason: {reason}";
@@ -123,6 +136,25 @@ inline constexpr std::string_view recoveredLeftAlone
       "before you send them: {files}.";
 inline constexpr std::string_view draftRestored
     = "Your words from last time, which were not filed, are back in the answer box.";
+inline constexpr std::string_view draftRestoredFrom
+    = "Your words typed on {date} at {time} for assignment {assignment}, {block}, were not filed; they are back in "
+      "the answer box. They are filed with the block on the screen when you click \"Enter Response\" or \"Save as "
+      "Notes\": page on to {block} first (your words stay in the box while you page).";
+inline constexpr std::string_view draftKeptForAssignment
+    = "Words you typed on {date} at {time} for assignment {assignment}, {block}, were not filed. They are kept for "
+      "that assignment: start the program with assignment {assignment} to get them back.";
+inline constexpr std::string_view blockQuestion = "question {number}";
+inline constexpr std::string_view blockAnswer = "the worked answer to question {number}";
+inline constexpr std::string_view blockBeforeQuestions = "before its first question";
+inline constexpr std::string_view wordsBackHeldIn
+    = "Your words from that record are back in the answer box. {files} already hold them: filing them again puts "
+      "them there a second time.";
+inline constexpr std::string_view wordsBackHeldNowhere
+    = "Your words from that record are back in the answer box; none of your files holds them.";
+inline constexpr std::string_view draftNotKept
+    = "The words you type are not being kept safe: the program cannot save them beside your files, so if the "
+      "program or the computer stops they are lost. File them (or copy them elsewhere) soon; you are told no more "
+      "of this until the words can be saved again.";
 
 // The viewers and the window.
 inline constexpr std::string_view notesNotShown
@@ -141,6 +173,8 @@ inline constexpr std::string_view picture1Description = "the circles \"pend exp\
 inline constexpr std::string_view picture2Description = "the picture \"copy picture\" copies from picture box 1";
 inline constexpr std::string_view responseFiledNews = "Your response was filed.";
 inline constexpr std::string_view noteFiledNews = "Your note was filed.";
+inline constexpr std::string_view responseCompletedNews = "Your response is now whole in every file.";
+inline constexpr std::string_view noteCompletedNews = "Your note is now whole in every file.";
 
 // Every text above by its name, for the file the journeys read.
 inline constexpr std::pair<std::string_view, std::string_view> all[] = {
@@ -166,6 +200,7 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "notesFile", notesFile },
     { "journalFile", journalFile },
     { "draftFile", draftFile },
+    { "draftLockFile", draftLockFile },
     { "lockFile", lockFile },
     { "nextQuestionCaption", nextQuestionCaption },
     { "enterResponseCaption", enterResponseCaption },
@@ -188,8 +223,20 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "recoveredCompleted", recoveredCompleted },
     { "recoveredLeftAlone", recoveredLeftAlone },
     { "draftRestored", draftRestored },
+    { "draftRestoredFrom", draftRestoredFrom },
+    { "draftKeptForAssignment", draftKeptForAssignment },
+    { "blockQuestion", blockQuestion },
+    { "blockAnswer", blockAnswer },
+    { "blockBeforeQuestions", blockBeforeQuestions },
+    { "wordsBackHeldIn", wordsBackHeldIn },
+    { "wordsBackHeldNowhere", wordsBackHeldNowhere },
+    { "draftNotKept", draftNotKept },
     { "checkHeadingFolder", checkHeadingFolder },
     { "wordsKept", wordsKept },
+    { "wordsKeptBusy", wordsKeptBusy },
+    { "headingBusy", headingBusy },
+    { "waitingForOtherCopy", waitingForOtherCopy },
+    { "nowWhole", nowWhole },
     { "fileLine", fileLine },
     { "programsName", programsName },
     { "reasonLine", reasonLine },
@@ -206,6 +253,8 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "picture2Description", picture2Description },
     { "responseFiledNews", responseFiledNews },
     { "noteFiledNews", noteFiledNews },
+    { "responseCompletedNews", responseCompletedNews },
+    { "noteCompletedNews", noteCompletedNews },
 };
 
 } // namespace tolvanex::texts

@@ -77,6 +77,26 @@ void QtMessageService::showMessage(const std::string& text)
     execOver(box);
 }
 
+void QtMessageService::showWaiting(const std::string& text)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_waitingWindow = QApplication::activeWindow();
+    if (m_waitingWindow) {
+        m_title = m_waitingWindow->windowTitle();
+        m_waitingWindow->setWindowTitle(m_title + " - " + QString::fromStdString(text));
+    }
+    // The cursor and the title reach the screen now, before the wait (no input is taken meanwhile).
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtMessageService::endWaiting()
+{
+    QApplication::restoreOverrideCursor();
+    if (m_waitingWindow)
+        m_waitingWindow->setWindowTitle(m_title);
+    m_waitingWindow = nullptr;
+}
+
 void QtBeeper::beep()
 {
     QApplication::beep();

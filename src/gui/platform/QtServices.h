@@ -8,6 +8,9 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
 
 #include <optional>
 
@@ -37,6 +40,13 @@ public:
 class QtMessageService : public MessageService {
 public:
     void showMessage(const std::string& text) override;
+    // A busy cursor, and the text after the active window's title, until endWaiting().
+    void showWaiting(const std::string& text) override;
+    void endWaiting() override;
+
+private:
+    QPointer<QWidget> m_waitingWindow;
+    QString m_title;
 };
 
 class QtBeeper : public Beeper {

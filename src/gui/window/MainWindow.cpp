@@ -295,6 +295,11 @@ void MainWindow::buildControls()
             m_draftTimer.start();
     });
     connect(&m_draftTimer, &QTimer::timeout, this, [this] { run([this] { m_drill.answerTyped(answerText()); }); });
+    // A draft that cannot be saved is told on this thread, once the save on the background failed.
+    m_drill.onDraftNews([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { run([this] { m_drill.draftNews(); }); }, Qt::QueuedConnection);
+    });
 
     m_timer.setParent(this);
     m_timer.setObjectName("tmr_pend_exp");
@@ -445,9 +450,10 @@ void MainWindow::tellScreenReader(const Outcome& outcome, int addedFrom)
     // A filing is told with the description of the control the focus goes to next, which a screen
     // reader speaks with it.
     if (outcome.filed == Filed::Response)
-        tellNews(findChild<QPushButton*>("cmdNextQuestion"), qText(texts::responseFiledNews));
+        tellNews(findChild<QPushButton*>("cmdNextQuestion"),
+            qText(outcome.completed ? texts::responseCompletedNews : texts::responseFiledNews));
     else if (outcome.filed == Filed::Note)
-        tellNews(m_answer, qText(texts::noteFiledNews));
+        tellNews(m_answer, qText(outcome.completed ? texts::noteCompletedNews : texts::noteFiledNews));
     else
         tellNews(nullptr, {});
 }

@@ -62,6 +62,25 @@ TEST(WorkFiles, ASecondLockWaitsUntilTheFirstIsReleased)
     EXPECT_TRUE(s.files.lock(path)); // free again
 }
 
+TEST(WorkFiles, ALockHeldIsNotHadWithoutWaitingAndAFreeOneIsMadeHidden)
+{
+    testing::FakeServices s;
+    std::filesystem::create_directory(s.folder());
+    const std::string path = "c:\\tolvanex\\.tolvanex_A.inuse1";
+    auto first = s.files.tryLock(path);
+    ASSERT_TRUE(first);
+#ifdef _WIN32
+    const std::filesystem::path native = s.folder() / ".tolvanex_A.inuse1";
+    EXPECT_NE(::GetFileAttributesW(native.wstring().c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+#endif
+    // Another file system object, as another window has; and this one again.
+    testing::HomeDriveFileSystem elsewhere(s.home);
+    EXPECT_FALSE(elsewhere.tryLock(path));
+    EXPECT_FALSE(s.files.tryLock(path));
+    first.reset();
+    EXPECT_TRUE(elsewhere.tryLock(path));
+}
+
 TEST(WorkFiles, TheWorkerThreadRunsEveryTaskInOrderBeforeItEnds)
 {
     std::vector<int> done;

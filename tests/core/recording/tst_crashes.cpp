@@ -25,6 +25,8 @@ using Files = std::map<std::string, std::string>;
 const std::string kWords = "v = 6.0 m / 3.0 s, \xCE\x94v = 0";
 // The draft lags behind: the last words were typed just before the click.
 const std::string kDraft = kWords.substr(0, 10);
+// Words another window, open on the same files, is typing meanwhile.
+const std::string kOther = "T = 2 s";
 
 // One start of the program over the simulated files: every prompt answered by its text.
 // The services are the tests' fakes, held here rather than in FakeServices, whose folder on disk
@@ -82,17 +84,23 @@ struct Kind {
     int pages; // "Next Question / Answer" clicks before filing; -1: the heading block at start-up
     Button button;
     bool sendFails; // the send file's write fails, and the program is stopped while it undoes it
+    bool otherWindow; // a second window, started after the first, types kOther and runs on
 };
 
 const Kind kKinds[] = {
-    { "heading into new files", false, -1, Button::Quit, false },
-    { "heading onto existing files", true, -1, Button::Quit, false },
-    { "response after a question", true, 1, Button::EnterResponse, false },
-    { "response after an answer", true, 2, Button::EnterResponse, false },
-    { "note creating the notes file", false, 1, Button::SaveAsNotes, false },
-    { "note onto the notes file", true, 1, Button::SaveAsNotes, false },
-    { "response whose undo is cut short", true, 1, Button::EnterResponse, true },
+    { "heading into new files", false, -1, Button::Quit, false, false },
+    { "heading onto existing files", true, -1, Button::Quit, false, false },
+    { "response after a question", true, 1, Button::EnterResponse, false, false },
+    { "response after an answer", true, 2, Button::EnterResponse, false, false },
+    { "note creating the notes file", false, 1, Button::SaveAsNotes, false, false },
+    { "note onto the notes file", true, 1, Button::SaveAsNotes, false, false },
+    { "response whose undo is cut short", true, 1, Button::EnterResponse, true, false },
+    { "response beside a second window", true, 1, Button::EnterResponse, false, true },
 };
+
+// How the program stops: it alone, or the computer's power too, on a file system that keeps
+// only what was synced, or one that also keeps the lengths of files written since (NUL bytes).
+enum class Cut { Program, Power, ZeroTails };
 
 const char* const kRecordFiles[] = { "masterFile_Ann_Lee.txt", "send_0107Ann_Lee.txt", "notes_Ann_Lee.txt" };
 
@@ -100,6 +108,7 @@ const char* const kRecordFiles[] = { "masterFile_Ann_Lee.txt", "send_0107Ann_Lee
 struct Prepared {
     Files before;
     std::unique_ptr<Session> session;
+    std::unique_ptr<Session> other;
 };
 
 Prepared prepare(CrashFileSystem& files, const Kind& kind)
@@ -113,7 +122,7 @@ Prepared prepare(CrashFileSystem& files, const Kind& kind)
         }
     }
     files.settle();
-    Prepared prepared { files.files(), std::make_unique<Session>(files) };
+    Prepared prepared { files.files(), std::make_unique<Session>(files), nullptr };
     if (kind.pages >= 0) {
         Session& s = *prepared.session;
         EXPECT_FALSE(s.load());
@@ -121,6 +130,11 @@ Prepared prepare(CrashFileSystem& files, const Kind& kind)
             s.click(Button::NextQuestion);
         s.drill.answerTyped(kDraft);
         s.boxes.answer = kWords;
+        if (kind.otherWindow) {
+            prepared.other = std::make_unique<Session>(files);
+            EXPECT_FALSE(prepared.other->load());
+            prepared.other->drill.answerTyped(kOther);
+        }
         files.settle();
         prepared.before = files.files();
     }
@@ -142,15 +156,20 @@ struct Sweep {
 // recoveryAt of the next start; then a start that goes through, whose files are checked as they
 // stand when it asks for the assignment (the unfinished filing finished, nothing new written).
 // False when the program was not stopped (crashAt or recoveryAt beyond its operations).
-bool runCase(const Kind& kind, int failAt, int crashAt, bool power, int recoveryAt, bool recoveryPower, Sweep& sweep)
+bool runCase(const Kind& kind, int failAt, int crashAt, Cut cut, int recoveryAt, bool recoveryPower, Sweep& sweep)
 {
     CrashFileSystem files;
     Prepared prepared = prepare(files, kind);
     files.arm(crashAt, failAt);
     if (!file(*prepared.session, kind))
         return false;
-    if (power)
-        files.powerCut();
+    // The program is gone, and with it its locks; a power cut ends the other window too.
+    const bool power = cut != Cut::Program;
+    prepared.session.reset();
+    if (power) {
+        prepared.other.reset();
+        files.powerCut(cut == Cut::ZeroTails);
+    }
     if (recoveryAt > 0) {
         Session again(files);
         // Stopped before the next start asks for the assignment, or not at all.
@@ -158,8 +177,10 @@ bool runCase(const Kind& kind, int failAt, int crashAt, bool power, int recovery
         files.arm(recoveryAt);
         if (!again.load())
             return false;
-        if (recoveryPower)
-            files.powerCut();
+        if (recoveryPower) {
+            prepared.other.reset();
+            files.powerCut(cut == Cut::ZeroTails);
+        }
     }
     Session last(files);
     Files seen;
@@ -168,7 +189,8 @@ bool runCase(const Kind& kind, int failAt, int crashAt, bool power, int recovery
     EXPECT_FALSE(last.load());
     ++sweep.cases;
     const std::string where = std::string(kind.name) + ", stopped at " + std::to_string(crashAt)
-        + (power ? " with the power" : "") + (recoveryAt ? ", again at " + std::to_string(recoveryAt) : "");
+        + (power ? " with the power" : "") + (cut == Cut::ZeroTails ? " leaving NUL bytes" : "")
+        + (recoveryAt ? ", again at " + std::to_string(recoveryAt) : "");
     int whole = 0;
     int recordFiles = 0;
     for (const char* name : kRecordFiles) {
@@ -193,8 +215,17 @@ bool runCase(const Kind& kind, int failAt, int crashAt, bool power, int recovery
         EXPECT_TRUE(name.find(".journal") == std::string::npos || bytes.empty()) << where << ": " << name << " is left";
     if (kind.pages >= 0) {
         const bool filed = whole > 0;
-        EXPECT_EQ(last.boxes.answer, filed ? " " : kDraft)
-            << where << ": the words are " << (filed ? "filed and back in the box" : "lost");
+        // A second window that runs on keeps its draft to itself, untouched. One that the power
+        // ended left its words to be taken up at the next start, after those of the first window.
+        const bool otherGone = kind.otherWindow && !prepared.other;
+        const std::string expected = !filed ? kDraft : otherGone ? kOther : " ";
+        EXPECT_EQ(last.boxes.answer, expected) << where << ": the words are " << (filed ? "filed and back" : "lost");
+        if (kind.otherWindow) {
+            const char* otherDraft = ".tolvanex_Ann_Lee.draft2";
+            EXPECT_EQ(decodeDraft(files.files()[otherDraft]).words, kOther) << where;
+            EXPECT_EQ(files.files()[otherDraft], prepared.before.at(otherDraft))
+                << where << ": the second window's draft";
+        }
     }
     return true;
 }
@@ -229,12 +260,12 @@ TEST(Crashes, EveryFilingIsWholeOrAbsentAfterAStopOrAPowerCutAtEveryOperation)
         ASSERT_EQ(kind.sendFails, failAt > 0);
         for (int crashAt = failAt + 1;; ++crashAt) {
             bool any = false;
-            for (bool power : { false, true }) {
-                if (!runCase(kind, failAt, crashAt, power, 0, false, sweep))
+            for (Cut cut : { Cut::Program, Cut::Power, Cut::ZeroTails }) {
+                if (!runCase(kind, failAt, crashAt, cut, 0, false, sweep))
                     continue;
                 any = true;
-                for (int recoveryAt = 1; runCase(kind, failAt, crashAt, power, recoveryAt, false, sweep)
-                     && runCase(kind, failAt, crashAt, power, recoveryAt, true, sweep);
+                for (int recoveryAt = 1; runCase(kind, failAt, crashAt, cut, recoveryAt, false, sweep)
+                     && runCase(kind, failAt, crashAt, cut, recoveryAt, true, sweep);
                      ++recoveryAt) { }
             }
             if (!any)

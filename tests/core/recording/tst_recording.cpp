@@ -3,13 +3,17 @@
 // Filing responses and notes, the file viewers and "clear box": the bytes in the files, the
 // boxes afterwards, and every failure path.
 #include "core/recording/Cp1252.h"
+#include "core/recording/Journal.h"
+#include "core/text/Text.h"
 #include "core/text/Texts.h"
 #include "support/Fakes.h"
+#include "support/FaultyFileSystem.h"
 #include "support/SmallBank.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include <unistd.h>
 
@@ -344,6 +348,222 @@ TEST_F(Recording, TheFillerLineComesBackCharacterForCharacter)
     click(Button::DisplaySendFile);
     EXPECT_EQ(h.boxes.question.substr(0, 2), "\r\n");
     EXPECT_EQ(encodeCp1252Made(h.boxes.question.substr(2, h.boxes.question.find("\r\n", 2) - 2)), filler);
+}
+
+// A window of the program over the files of another's services: a second copy, started later.
+struct Window {
+    explicit Window(testing::FakeServices& services)
+        : drill(services.services(), bank())
+    {
+    }
+    bool start(testing::FakeServices& services, const std::string& assignment)
+    {
+        services.replyAtStartUp("Student One", assignment);
+        return !testing::ends([this] { boxes.show(drill.load()); });
+    }
+    bool click(Button button) { return testing::clickOn(drill, boxes, button); }
+    Drill drill;
+    testing::Boxes boxes;
+};
+
+TEST(Drafts, EachWindowKeepsItsOwnAndOnlyWordsOfAWindowThatIsGoneComeBackForTheirAssignment)
+{
+    const std::string words = "v = 6 m/s";
+    const std::string place = "on 01-07-2026 at 14:05:09 for assignment 005, question 3";
+    const struct {
+        const char* name;
+        bool firstRuns; // the first window still runs when the second starts
+        const char* assignment; // the second window's
+        bool restored;
+        std::vector<std::string> told;
+    } cases[] = {
+        { "first window gone", false, "5", true,
+            { "Your words typed " + place
+                + ", were not filed; they are back in the answer box. They are filed with the block on the screen "
+                  "when you click \"Enter Response\" or \"Save as Notes\": page on to question 3 first (your words "
+                  "stay in the box while you page)." } },
+        { "first window gone, another assignment", false, "6", false,
+            { "Words you typed " + place
+                + ", were not filed. They are kept for that assignment: start the program with assignment 005 to get "
+                  "them back." } },
+        { "first window runs", true, "5", false, {} },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::FakeServices h;
+        auto first = std::make_unique<Window>(h);
+        ASSERT_TRUE(first->start(h, "5"));
+        first->click(Button::NextQuestion);
+        first->drill.answerTyped(words);
+        const std::filesystem::path draft = h.folder() / ".tolvanex_Student_One.draft1";
+        const std::string kept = fileBytes(draft);
+        ASSERT_EQ(decodeDraft(kept).words, words);
+        if (!c.firstRuns)
+            first.reset();
+        h.messages.shown.clear();
+        Window second(h);
+        ASSERT_TRUE(second.start(h, c.assignment));
+        EXPECT_EQ(second.boxes.answer, c.restored ? words : " ");
+        EXPECT_EQ(h.messages.shown, c.told);
+        // The second window files other words: a draft that is not its own stays as it was.
+        second.drill.answerTyped("a note");
+        second.boxes.answer = "a note";
+        ASSERT_FALSE(second.click(Button::SaveAsNotes));
+        EXPECT_EQ(testing::fileExists(draft), !c.restored);
+        if (!c.restored) {
+            EXPECT_EQ(fileBytes(draft), kept);
+        }
+        EXPECT_EQ(testing::fileExists(h.folder() / ".tolvanex_Student_One.draft2"), false);
+    }
+}
+
+TEST_F(Recording, ADraftThatCannotBeSavedIsToldOnceUntilASaveWorksAgain)
+{
+    int wakes = 0;
+    h.drill.onDraftNews([&wakes] { ++wakes; });
+    click(Button::NextQuestion);
+    // A folder where the draft should be: the new draft cannot be renamed over it.
+    const std::filesystem::path draft = h.folder() / ".tolvanex_Student_One.draft1";
+    std::filesystem::create_directories(draft / "in the way");
+    const auto typed = [&](const std::string& words) {
+        h.drill.answerTyped(words);
+        h.drill.draftNews();
+    };
+    typed("v");
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_EQ(wakes, 1);
+    const std::string& told = h.messages.shown[0];
+    EXPECT_EQ(
+        told.rfind(std::string(texts::draftNotKept) + "\n\nFile: " + testing::utf8Of(draft) + "\nReason: ", 0), 0u)
+        << told;
+    typed("v ="); // not told at every key
+    EXPECT_EQ(h.messages.shown.size(), 1u);
+    std::filesystem::remove_all(draft);
+    typed("v = 6");
+    EXPECT_EQ(decodeDraft(fileBytes(draft)).words, "v = 6");
+    std::filesystem::remove(draft);
+    std::filesystem::create_directories(draft / "in the way");
+    typed("v = 6 m"); // failing again after a save that worked is news again
+    EXPECT_EQ(h.messages.shown.size(), 2u);
+    EXPECT_EQ(wakes, 2);
+}
+
+// The files' lock held by another copy of the program for longer than a filing waits.
+class HeldByAnother : public testing::FaultyFileSystem {
+public:
+    using FaultyFileSystem::FaultyFileSystem;
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override
+    {
+        return held(path) ? nullptr : FaultyFileSystem::tryLock(path);
+    }
+    std::unique_ptr<FileLock> lock(const std::string& path) override
+    {
+        if (held(path))
+            throw LockBusy(path, "another copy of the program is writing these files");
+        return FaultyFileSystem::lock(path);
+    }
+    bool busy = false;
+
+private:
+    bool held(const std::string& path) const { return busy && path.ends_with(".lock"); }
+};
+
+struct WatchedMessages : testing::RecordingMessages {
+    void showWaiting(const std::string& text) override { waits.push_back(text); }
+    void endWaiting() override { ++ended; }
+    std::vector<std::string> waits;
+    int ended = 0;
+};
+
+TEST(Waiting, AFilingThatWaitsForAnotherCopyShowsItAndSaysWhatToDo)
+{
+    testing::FakeServices h;
+    HeldByAnother files(h.files);
+    WatchedMessages messages;
+    Drill drill(h.servicesWith(nullptr, &messages, &files), bank());
+    testing::Boxes boxes;
+    h.replyAtStartUp("Student One", "5");
+    ASSERT_FALSE(testing::ends([&] { boxes.show(drill.load()); }));
+    const std::string before = fileBytes(h.master());
+    testing::clickOn(drill, boxes, Button::NextQuestion);
+    boxes.answer = "v = 6 m/s";
+    files.busy = true;
+    h.prompter.reply("2");
+    testing::clickOn(drill, boxes, Button::EnterResponse);
+    EXPECT_EQ(messages.waits, std::vector { std::string(texts::waitingForOtherCopy) });
+    EXPECT_EQ(messages.ended, 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find(fill(texts::wordsKeptBusy, { { "button", texts::enterResponseCaption } })),
+        std::string::npos)
+        << messages.shown[0];
+    EXPECT_EQ(messages.shown[0].find("disk has room"), std::string::npos);
+    EXPECT_EQ(boxes.answer, "v = 6 m/s");
+    EXPECT_EQ(fileBytes(h.master()), before);
+    files.busy = false;
+    h.prompter.reply("2");
+    testing::clickOn(drill, boxes, Button::EnterResponse);
+    EXPECT_EQ(messages.waits.size(), 1u);
+    EXPECT_EQ(boxes.answer, "");
+    const std::string added = fileBytes(h.master()).substr(before.size());
+    EXPECT_NE(added.find("v = 6 m/s"), std::string::npos);
+    EXPECT_EQ(added.find("v = 6 m/s"), added.rfind("v = 6 m/s")) << "filed once";
+}
+
+TEST(Recovery, ARecordIsWrittenOverNulBytesAndOnlyAFileThatChangedIsLeftAlone)
+{
+    const std::string record = "RECORD LINE\r\n";
+    const std::string nul(record.size(), '\0');
+    const struct {
+        const char* name;
+        std::string masterTail; // after the length the journal noted
+        std::string sendTail;
+        std::string masterAfter; // the tails after the next start
+        std::string sendAfter;
+        bool wordsBack;
+    } cases[] = {
+        { "the send file's bytes lost", record, nul, record, record, false },
+        { "the master file's half lost, the send file untouched", record.substr(0, 4) + nul.substr(4), "", record,
+            record, false },
+        { "the send file changed since", record, "other bytes\r\n", record, "other bytes\r\n", true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::FakeServices h;
+        {
+            Window first(h);
+            ASSERT_TRUE(first.start(h, "5"));
+        }
+        Journal journal;
+        journal.words = "my words";
+        std::string told;
+        const std::string master = fileBytes(h.master()), send = fileBytes(h.send());
+        for (const auto& [path, native, tail] :
+            { std::tuple(std::string("c:\\tolvanex\\masterFile_Student_One.txt"), h.master(), c.masterTail),
+                std::tuple("c:\\tolvanex\\" + testing::utf8Of(h.send().filename()), h.send(), c.sendTail) }) {
+            journal.entries.push_back({ path, std::filesystem::file_size(native), record });
+            std::ofstream(native, std::ios::binary | std::ios::app) << tail;
+        }
+        writeFile(h.folder() / ".tolvanex_Student_One.journal", encodeJournal(journal));
+        h.messages.shown.clear();
+        Window again(h);
+        ASSERT_TRUE(again.start(h, "5"));
+        // Then this start's heading, the same as the first's (the same clock and draws).
+        EXPECT_EQ(fileBytes(h.master()), master + c.masterAfter + master);
+        EXPECT_EQ(fileBytes(h.send()), send + c.sendAfter + send);
+        EXPECT_EQ(again.boxes.answer, c.wordsBack ? "my words" : " ");
+        ASSERT_EQ(h.messages.shown.size(), 1u);
+        // Files are named as the system names them.
+        const std::string& message = h.messages.shown[0];
+        EXPECT_EQ(message.find("c:\\"), std::string::npos) << message;
+        if (c.wordsBack) {
+            EXPECT_EQ(message,
+                fill(texts::recoveredLeftAlone, { { "files", testing::utf8Of(h.send()) } }) + "\n\n"
+                    + fill(texts::wordsBackHeldIn, { { "files", testing::utf8Of(h.master()) } }));
+        } else {
+            EXPECT_NE(message.find(testing::utf8Of(c.sendTail == "" ? h.master() : h.send())), std::string::npos)
+                << message;
+        }
+    }
 }
 
 } // namespace
