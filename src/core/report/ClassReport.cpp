@@ -77,8 +77,9 @@ std::string ratingLine(const std::vector<std::pair<std::string, double>>& points
         << htmlEscape(what) << "</title><rect x=\"4\" y=\"4\" width=\"202\" height=\"40\" class=\"frame\"/>";
     std::string path;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        const double x = 5 + (points.size() == 1 ? width / 2 : width * static_cast<double>(i)
-                                     / static_cast<double>(points.size() - 1));
+        const double x = 5
+            + (points.size() == 1 ? width / 2
+                                  : width * static_cast<double>(i) / static_cast<double>(points.size() - 1));
         const double y = 43 - 38 * std::clamp(points[i].second, 0.0, 3.0) / 3.0;
         svg << "<circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"2\" class=\"dot\"/>";
         path += (i == 0 ? "M" : " L") + std::to_string(x) + " " + std::to_string(y);

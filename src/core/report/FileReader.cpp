@@ -135,7 +135,8 @@ std::optional<char32_t> escapeAt(std::string_view text, std::size_t at, std::siz
         return std::nullopt;
     std::size_t end = at + 3;
     char32_t cp = 0;
-    while (end < text.size() && end - at - 3 < 7 && ((text[end] >= '0' && text[end] <= '9') || (text[end] >= 'A' && text[end] <= 'F'))) {
+    while (end < text.size() && end - at - 3 < 7
+        && ((text[end] >= '0' && text[end] <= '9') || (text[end] >= 'A' && text[end] <= 'F'))) {
         cp = cp * 16 + static_cast<char32_t>(text[end] <= '9' ? text[end] - '0' : text[end] - 'A' + 10);
         ++end;
     }
@@ -381,15 +382,13 @@ void Parser::heading(Pos& p)
         note(p.line + 4, "The heading block's date \"" + decodeFiled(h.date) + "\" is not a date (MM-DD-YYYY).");
     if (h.course != texts::courseTitle)
         note(p.line + 3,
-            "The course title \"" + h.course + "\" is not this course's, \"" + std::string(texts::courseTitle)
-                + "\".");
+            "The course title \"" + h.course + "\" is not this course's, \"" + std::string(texts::courseTitle) + "\".");
     const auto header = m_bank.header(h.assignment);
     if (!header)
         note(p.line + 1, "There is no assignment \"" + decodeFiled(h.assignment) + "\" in this course.");
     else if (*header != line(p.line + 2))
         note(p.line + 2,
-            "The assignment header \"" + h.header + "\" differs from the course's, \"" + std::string(*header)
-                + "\".");
+            "The assignment header \"" + h.header + "\" differs from the course's, \"" + std::string(*header) + "\".");
     if (m_out.name.kind == FileKind::Send && isDate(h.date)
         && h.date.substr(0, 2) + h.date.substr(3, 2) != m_out.name.mmdd)
         note(p.line + 4,
@@ -431,6 +430,9 @@ bool Parser::record(Pos& p)
     std::size_t firstEnd = 0;
     Pos firstAfter;
     RatingKind firstRating = RatingKind::None;
+    std::size_t fallbackEnd = 0;
+    Pos fallbackAfter;
+    RatingKind fallbackRating = RatingKind::None;
     bool found = false;
     const std::size_t leastWordLines = r.kind == RecordKind::Response ? 1 : 0;
     for (std::size_t j = head.words.line + 1; j < count() && !found; ++j) {
@@ -447,7 +449,7 @@ bool Parser::record(Pos& p)
         } else {
             continue;
         }
-        if (j - head.words.line < leastWordLines || !continues(after))
+        if (j - head.words.line < leastWordLines)
             continue;
         // The rating line, if the line above the closing is one.
         RatingKind rating = RatingKind::None;
@@ -456,6 +458,15 @@ bool Parser::record(Pos& p)
                 rating = RatingKind::Confidence;
             else if (startsWith(line(j - 1), selfCritiquePrefix()))
                 rating = RatingKind::SelfCritique;
+        }
+        const bool fits = !expected || *expected == rating || *expected == RatingKind::None;
+        if (!continues(after)) {
+            if (fits && fallbackEnd == 0) {
+                fallbackEnd = j;
+                fallbackAfter = after;
+                fallbackRating = expected && *expected == RatingKind::None ? RatingKind::None : rating;
+            }
+            continue;
         }
         if (expected && *expected != rating && !(*expected == RatingKind::None)) {
             if (firstEnd == 0) {
@@ -472,6 +483,14 @@ bool Parser::record(Pos& p)
         firstRating = rating;
         found = true;
     }
+    if (!found && firstEnd == 0 && fallbackEnd != 0) {
+        // Nothing a record can be followed by comes after any closing line: the first with the
+        // right rating line above it ends the record, and what follows is no part of one.
+        firstEnd = fallbackEnd;
+        firstAfter = fallbackAfter;
+        firstRating = fallbackRating;
+        found = true;
+    }
     if (!found && firstEnd == 0) {
         note(p.line, "The file ends in the middle of a record: it was cut short (a torn tail).");
         return false;
@@ -485,8 +504,8 @@ bool Parser::record(Pos& p)
         const std::string& prefix = firstRating == RatingKind::Confidence ? confidencePrefix() : selfCritiquePrefix();
         r.reply = decodeFiled(line(firstEnd - 1).substr(prefix.size()));
     }
-    const std::string key = hashKey({ r.kind == RecordKind::Note ? "n" : "r", r.date, block,
-        spanFrom(head.words, firstEnd), r.questionNumber });
+    const std::string key = hashKey(
+        { r.kind == RecordKind::Note ? "n" : "r", r.date, block, spanFrom(head.words, firstEnd), r.questionNumber });
     checkOrder(r, key);
     m_out.records.push_back(std::move(r));
     p = firstAfter;
@@ -517,7 +536,11 @@ bool validUtf8WithMultibyte(std::string_view bytes)
     bool multibyte = false;
     for (std::size_t at = 0; at < bytes.size();) {
         const auto lead = static_cast<unsigned char>(bytes[at]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = lead < 0x80 ? 1
+            : (lead >> 5) == 0x6               ? 2
+            : (lead >> 4) == 0xE               ? 3
+            : (lead >> 3) == 0x1E              ? 4
+                                               : 0;
         if (length == 0 || at + length > bytes.size())
             return false;
         for (std::size_t i = 1; i < length; ++i) {

@@ -18,9 +18,9 @@ using testing::fileBytes;
 
 const testing::SmallBank& bank()
 {
-    static const testing::SmallBank lines({ "005.  Uniformly Accelerated Motion", "",
-        "`q003.  A cart starts from rest.\r\nHow far does it go?", "", "`aIt goes 12 m.", "Think about it", "",
-        "006.  Next", "`q001.  Think about it", "", "`aAgain." });
+    static const testing::SmallBank lines(
+        { "005.  Uniformly Accelerated Motion", "", "`q003.  A cart starts from rest.\r\nHow far does it go?", "",
+            "`aIt goes 12 m.", "Think about it", "", "006.  Next", "`q001.  Think about it", "", "`aAgain." });
     return lines;
 }
 
@@ -56,18 +56,19 @@ const std::vector<Filing>& filings()
         { 0, Button::EnterResponse, "hello", std::nullopt, RatingKind::None, BlockKind::None, "" },
         { 0, Button::SaveAsNotes, "before any block", std::nullopt, RatingKind::None, BlockKind::None, "" },
         { 1, Button::EnterResponse, "About 12 m.", "2", RatingKind::Confidence, BlockKind::Question, "003" },
-        { 0, Button::EnterResponse, "line one\r\nline two\r\n\r\n", "3", RatingKind::Confidence,
-            BlockKind::Question, "003" },
+        { 0, Button::EnterResponse, "line one\r\nline two\r\n\r\n", "3", RatingKind::Confidence, BlockKind::Question,
+            "003" },
         { 0, Button::EnterResponse, "", "", RatingKind::Confidence, BlockKind::Question, "003" },
         { 0, Button::EnterResponse, kImitation, "1", RatingKind::Confidence, BlockKind::Question, "003" },
-        { 0, Button::SaveAsNotes, "a\r\n.................................................       "
-                                  "......!!!!!!!!...................................\r\nRESPONSE -->  ",
+        { 0, Button::SaveAsNotes,
+            "a\r\n.................................................       "
+            "......!!!!!!!!...................................\r\nRESPONSE -->  ",
             std::nullopt, RatingKind::None, BlockKind::Question, "003" },
         { 0, Button::EnterResponse, "\xCE\x94v = 3 m/s \xE2\x98\x83, \xE2\x82\xAC, literal [U+00E9]",
             "maybe \xE2\x98\x83", RatingKind::Confidence, BlockKind::Question, "003" },
         { 0, Button::SaveAsNotes, "", std::nullopt, RatingKind::None, BlockKind::Question, "003" },
-        { 1, Button::EnterResponse, "I forgot the units.\r\nconfidence assessment:  2", "3",
-            RatingKind::SelfCritique, BlockKind::Answer, "003" },
+        { 1, Button::EnterResponse, "I forgot the units.\r\nconfidence assessment:  2", "3", RatingKind::SelfCritique,
+            BlockKind::Answer, "003" },
         { 1, Button::EnterResponse, "ok", std::nullopt, RatingKind::SelfCritique, BlockKind::Text, "003" },
         { 0, Button::SaveAsNotes, "last note", std::nullopt, RatingKind::None, BlockKind::Text, "003" },
     };
@@ -95,8 +96,8 @@ TEST(FileReader, RecordsComeBackExactlyFromEveryFile)
     h.boxes.answer = "second run";
     ASSERT_FALSE(h.click(Button::SaveAsNotes));
 
-    for (const auto& [path, kind] : { std::pair { h.master(), FileKind::Master }, { h.send(), FileKind::Send },
-             { h.notes(), FileKind::Notes } }) {
+    for (const auto& [path, kind] :
+        { std::pair { h.master(), FileKind::Master }, { h.send(), FileKind::Send }, { h.notes(), FileKind::Notes } }) {
         SCOPED_TRACE(path.filename().string());
         const ReadFile read = readFile(path.filename().string(), fileBytes(path), index());
         EXPECT_EQ(read.skipped, "");
@@ -110,7 +111,8 @@ TEST(FileReader, RecordsComeBackExactlyFromEveryFile)
                 expected.push_back(filing);
         }
         // The drill in the test keeps its last block across the second start.
-        expected.push_back({ 0, Button::SaveAsNotes, "second run", std::nullopt, RatingKind::None, BlockKind::Text, "003" });
+        expected.push_back(
+            { 0, Button::SaveAsNotes, "second run", std::nullopt, RatingKind::None, BlockKind::Text, "003" });
         ASSERT_EQ(read.records.size(), expected.size());
         EXPECT_EQ(read.headings.size(), kind == FileKind::Notes ? 0u : 2u);
         for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -160,6 +162,118 @@ TEST(FileReader, EscapesComeBackOnlyAsTheWriterWritesThem)
 {
     EXPECT_EQ(decodeFiled("[U+0394]v [U+1F600] [U+00E9] [U+0394 [u+0394] [U+00394] [U+0081] \xE9\x80"),
         "\xCE\x94v \xF0\x9F\x98\x80 [U+00E9] [U+0394 [u+0394] [U+00394] \xC2\x81 \xC3\xA9\xE2\x82\xAC");
+}
+
+} // namespace
+} // namespace tolvanex::report
+
+namespace tolvanex::report {
+namespace {
+
+// A day's files as the program writes them: a response to the question at 14:05:09, a note on
+// it, and a critique of the answer at 14:06:00.
+struct Day {
+    std::string master;
+    std::string send;
+};
+const Day& day()
+{
+    static const Day files = [] {
+        DrillHarness h { bank() };
+        h.start("Student One", "5");
+        h.click(Button::NextQuestion);
+        h.boxes.answer = "About 12 m.";
+        h.prompter.reply("2");
+        h.click(Button::EnterResponse);
+        h.boxes.answer = "units!";
+        h.click(Button::SaveAsNotes);
+        h.click(Button::NextQuestion);
+        h.clock.set(2026, 1, 7, 14, 6, 0);
+        h.boxes.answer = "Right.";
+        h.prompter.reply("3");
+        h.click(Button::EnterResponse);
+        return Day { fileBytes(h.master()), fileBytes(h.send()) };
+    }();
+    return files;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The last record of the master file (from its last opening line).
+std::string lastRecord(const std::string& file)
+{
+    std::size_t at = file.rfind(std::string(texts::openingSeparator) + "\r\n                                    ");
+    return file.substr(at);
+}
+
+TEST(FileReader, DamagedFilesGiveTheirFindings)
+{
+    struct Case {
+        std::string name;
+        std::string file;
+        std::string bytes;
+        std::vector<std::pair<std::size_t, std::string>> findings;
+        std::size_t records;
+        std::string skipped = {};
+    };
+    const std::string master = "masterFile_Student_One.txt";
+    const std::string send = "send_0107Student_One.txt";
+    const std::string& m = day().master;
+    const std::string torn = "The file ends in the middle of a record: it was cut short (a torn tail).";
+    const std::vector<Case> cases = {
+        { "whole", master, m, {}, 3 },
+        { "whole send", send, day().send, {}, 3 },
+        { "torn in the words", master, m.substr(0, m.size() - 30), { { 26, torn } }, 2 },
+        { "torn in the head", master, m.substr(0, m.size() - lastRecord(m).size() + 60), { { 26, torn } }, 2 },
+        { "heading cut short", master, m.substr(0, m.find("Physics I")),
+            { { 1, "The file ends in the middle of a heading block: it was cut short." } }, 0 },
+        { "bytes after the last record", master, m + "stray words\r\nmore",
+            { { 37, "The file goes on after its last whole record with lines that are no part of a record." } }, 3 },
+        { "lines between records", master, replaced(m, "\r\n......!!!!!!!!", "\r\nstray\r\n......!!!!!!!!"),
+            { { 6, "Lines 6 to 6 are no part of a record (edited by hand?); reading goes on at line 7." } }, 3 },
+        { "filed twice", master, m + lastRecord(m),
+            { { 37, "The same record as at line 26 is filed again (a double filing)." } }, 4 },
+        { "out of time order", master, replaced(m, "14:06:00", "14:00:00"),
+            { { 26,
+                "This record's time, 14:00:00, is earlier than that of the record at line 18, 14:05:09, on the same "
+                "day." } },
+            3 },
+        { "a block not in the course", master, replaced(m, "It goes 12 m.", "It goes 13 m."),
+            { { 31, "The block text matches no block of the course (edited by hand, or from another course)." } }, 3 },
+        { "another course", master, replaced(m, "Physics I\r\n", "Physics II\r\n"),
+            { { 4, "The course title \"Physics II\" is not this course's, \"Physics I\"." } }, 3 },
+        { "another header", master, replaced(m, "005.  Uniformly", "005.  Evenly"),
+            { { 3,
+                "The assignment header \"005.  Evenly Accelerated Motion\" differs from the course's, \"005.  "
+                "Uniformly Accelerated Motion\"." } },
+            3 },
+        { "send file of another day", "send_0108Student_One.txt", day().send,
+            { { 5, "The heading block is dated 01-07-2026, but the file's name says it is the send file of 01-08." } },
+            3 },
+        { "empty", master, "", {}, 0, "the file is empty" },
+        { "binary", master, std::string("\x89PNG\r\n\x1a\n\0\0", 10), {}, 0, "the file holds binary data, not text" },
+        { "UTF-8 from elsewhere", master,
+            "Gr\xC3\xBC\xC3\x9F"
+            "e\r\n",
+            {}, 0, "the file is UTF-8 text from elsewhere, not a file the program wrote" },
+        { "other text", "notes.txt", "shopping list\r\n", {}, 0,
+            "the file does not begin with a heading block or a record: it is not one the program wrote" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReadFile read = readFile(c.file, c.bytes, index());
+        EXPECT_EQ(read.skipped, c.skipped);
+        EXPECT_EQ(read.records.size(), c.records);
+        std::vector<std::pair<std::size_t, std::string>> found;
+        for (const Finding& finding : read.findings)
+            found.emplace_back(finding.line, finding.text);
+        EXPECT_EQ(found, c.findings);
+    }
 }
 
 } // namespace
