@@ -6,6 +6,7 @@
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -366,32 +367,52 @@ void Parser::run()
 
 void Parser::heading(Pos& p)
 {
-    if (p.line + 4 >= count() || !terminated(p.line + 4)) {
+    const auto cutShort = [&] {
         note(p.line, "The file ends in the middle of a heading block: it was cut short.");
         p = { count(), 0 };
-        return;
+    };
+    if (p.line + 2 >= count())
+        return cutShort();
+    // The header is the bank's header line, which may run over several lines; a header that is
+    // not the course's ends where the course title and a date follow.
+    const std::string assignment(line(p.line + 1).substr(assignmentPrefix().size()));
+    const auto header = m_bank.header(assignment);
+    std::size_t course = p.line + 3;
+    if (header) {
+        const std::size_t lines = static_cast<std::size_t>(std::count(header->begin(), header->end(), '\n')) + 1;
+        if (p.line + 2 + lines <= count() && span(p.line + 2, p.line + 2 + lines) == *header)
+            course = p.line + 2 + lines;
     }
+    if (course == p.line + 3 && !(course + 1 < count() && isDate(line(course + 1)))) {
+        for (std::size_t at = p.line + 3; at + 1 < count() && at - p.line < kMostBlockLines; ++at) {
+            if (isDate(line(at + 1)) && line(at) == texts::courseTitle) {
+                course = at;
+                break;
+            }
+        }
+    }
+    if (course + 1 >= count() || !terminated(course + 1))
+        return cutShort();
     Heading h;
     h.line = p.line + 1;
     h.filler = decodeFiled(text(p));
-    h.assignment = std::string(line(p.line + 1).substr(assignmentPrefix().size()));
-    h.header = decodeFiled(line(p.line + 2));
-    h.course = decodeFiled(line(p.line + 3));
-    h.date = std::string(line(p.line + 4));
+    h.assignment = assignment;
+    h.header = decodeFiled(span(p.line + 2, course));
+    h.course = decodeFiled(line(course));
+    h.date = std::string(line(course + 1));
     if (!isDate(h.date))
-        note(p.line + 4, "The heading block's date \"" + decodeFiled(h.date) + "\" is not a date (MM-DD-YYYY).");
+        note(course + 1, "The heading block's date \"" + decodeFiled(h.date) + "\" is not a date (MM-DD-YYYY).");
     if (h.course != texts::courseTitle)
-        note(p.line + 3,
+        note(course,
             "The course title \"" + h.course + "\" is not this course's, \"" + std::string(texts::courseTitle) + "\".");
-    const auto header = m_bank.header(h.assignment);
     if (!header)
         note(p.line + 1, "There is no assignment \"" + decodeFiled(h.assignment) + "\" in this course.");
-    else if (*header != line(p.line + 2))
+    else if (*header != span(p.line + 2, course))
         note(p.line + 2,
             "The assignment header \"" + h.header + "\" differs from the course's, \"" + std::string(*header) + "\".");
     if (m_out.name.kind == FileKind::Send && isDate(h.date)
         && h.date.substr(0, 2) + h.date.substr(3, 2) != m_out.name.mmdd)
-        note(p.line + 4,
+        note(course + 1,
             "The heading block is dated " + h.date + ", but the file's name says it is the send file of "
                 + m_out.name.mmdd.substr(0, 2) + "-" + m_out.name.mmdd.substr(2) + ".");
     if (h.date != m_date)
@@ -399,7 +420,7 @@ void Parser::heading(Pos& p)
     m_date = h.date;
     m_assignment = h.assignment;
     m_out.headings.push_back(std::move(h));
-    p = { p.line + 5, 0 };
+    p = { course + 2, 0 };
 }
 
 bool Parser::record(Pos& p)

@@ -18,9 +18,9 @@ using testing::fileBytes;
 
 const testing::SmallBank& bank()
 {
-    static const testing::SmallBank lines(
-        { "005.  Uniformly Accelerated Motion", "", "`q003.  A cart starts from rest.\r\nHow far does it go?", "",
-            "`aIt goes 12 m.", "Think about it", "", "006.  Next", "`q001.  Think about it", "", "`aAgain." });
+    static const testing::SmallBank lines({ "005.  Uniformly Accelerated Motion\r\n\r\n.Carts and slopes.", "",
+        "`q003.  A cart starts from rest.\r\nHow far does it go?", "", "`aIt goes 12 m.", "Think about it", "",
+        "006.  Next", "`q001.  Think about it", "", "`aAgain." });
     return lines;
 }
 
@@ -132,7 +132,7 @@ TEST(FileReader, RecordsComeBackExactlyFromEveryFile)
         }
         if (kind != FileKind::Notes) {
             EXPECT_EQ(read.headings[1].assignment, "005");
-            EXPECT_EQ(read.headings[1].header, "005.  Uniformly Accelerated Motion");
+            EXPECT_EQ(read.headings[1].header, "005.  Uniformly Accelerated Motion\r\n\r\n.Carts and slopes.");
             EXPECT_EQ(read.headings[1].course, texts::courseTitle);
             EXPECT_EQ(read.headings[1].date, "01-07-2026");
         }
@@ -228,32 +228,32 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
     const std::vector<Case> cases = {
         { "whole", master, m, {}, 3 },
         { "whole send", send, day().send, {}, 3 },
-        { "torn in the words", master, m.substr(0, m.size() - 30), { { 26, torn } }, 2 },
-        { "torn in the head", master, m.substr(0, m.size() - lastRecord(m).size() + 60), { { 26, torn } }, 2 },
+        { "torn in the words", master, m.substr(0, m.size() - 30), { { 28, torn } }, 2 },
+        { "torn in the head", master, m.substr(0, m.size() - lastRecord(m).size() + 60), { { 28, torn } }, 2 },
         { "heading cut short", master, m.substr(0, m.find("Physics I")),
             { { 1, "The file ends in the middle of a heading block: it was cut short." } }, 0 },
         { "bytes after the last record", master, m + "stray words\r\nmore",
-            { { 37, "The file goes on after its last whole record with lines that are no part of a record." } }, 3 },
+            { { 39, "The file goes on after its last whole record with lines that are no part of a record." } }, 3 },
         { "lines between records", master, replaced(m, "\r\n......!!!!!!!!", "\r\nstray\r\n......!!!!!!!!"),
-            { { 6, "Lines 6 to 6 are no part of a record (edited by hand?); reading goes on at line 7." } }, 3 },
+            { { 8, "Lines 8 to 8 are no part of a record (edited by hand?); reading goes on at line 9." } }, 3 },
         { "filed twice", master, m + lastRecord(m),
-            { { 37, "The same record as at line 26 is filed again (a double filing)." } }, 4 },
+            { { 39, "The same record as at line 28 is filed again (a double filing)." } }, 4 },
         { "out of time order", master, replaced(m, "14:06:00", "14:00:00"),
-            { { 26,
-                "This record's time, 14:00:00, is earlier than that of the record at line 18, 14:05:09, on the same "
+            { { 28,
+                "This record's time, 14:00:00, is earlier than that of the record at line 20, 14:05:09, on the same "
                 "day." } },
             3 },
         { "a block not in the course", master, replaced(m, "It goes 12 m.", "It goes 13 m."),
-            { { 31, "The block text matches no block of the course (edited by hand, or from another course)." } }, 3 },
+            { { 33, "The block text matches no block of the course (edited by hand, or from another course)." } }, 3 },
         { "another course", master, replaced(m, "Physics I\r\n", "Physics II\r\n"),
-            { { 4, "The course title \"Physics II\" is not this course's, \"Physics I\"." } }, 3 },
+            { { 6, "The course title \"Physics II\" is not this course's, \"Physics I\"." } }, 3 },
         { "another header", master, replaced(m, "005.  Uniformly", "005.  Evenly"),
             { { 3,
-                "The assignment header \"005.  Evenly Accelerated Motion\" differs from the course's, \"005.  "
-                "Uniformly Accelerated Motion\"." } },
+                "The assignment header \"005.  Evenly Accelerated Motion\r\n\r\n.Carts and slopes.\" differs from the "
+                "course's, \"005.  Uniformly Accelerated Motion\r\n\r\n.Carts and slopes.\"." } },
             3 },
         { "send file of another day", "send_0108Student_One.txt", day().send,
-            { { 5, "The heading block is dated 01-07-2026, but the file's name says it is the send file of 01-08." } },
+            { { 7, "The heading block is dated 01-07-2026, but the file's name says it is the send file of 01-08." } },
             3 },
         { "empty", master, "", {}, 0, "the file is empty" },
         { "binary", master, std::string("\x89PNG\r\n\x1a\n\0\0", 10), {}, 0, "the file holds binary data, not text" },
