@@ -112,7 +112,8 @@ public:
             return;
         m_shown = percent;
         const int filled = percent * 30 / 100;
-        std::fprintf(stderr, "\rReading [%s%s] %3d%% %zu/%zu files", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+        std::fprintf(stderr, "\rReading [%s%s] %3d%% %zu/%zu files",
+            std::string(static_cast<std::size_t>(filled), '#').c_str(),
             std::string(static_cast<std::size_t>(30 - filled), ' ').c_str(), percent, file, files);
         if (file == files)
             std::fprintf(stderr, "\n");
@@ -232,7 +233,9 @@ int main(int argc, char** argv)
             read = readFile(utf8(input.path.filename()), bytes, bank);
         }
         if (csv) {
-            const std::string student = read.name.namePart;
+            // The student's name as typed: the file name has "_" for each blank.
+            std::string student = read.name.namePart;
+            std::replace(student.begin(), student.end(), '_', ' ');
             for (const FiledRecord& record : read.records)
                 csv->write(student, input.shown, record);
         }

@@ -78,7 +78,7 @@ public:
 const char* const kPhrases[] = { "The velocity is 3.2 m/s.", "I used v = `dx / `dt.", "Not sure about the units.",
     "a = 2 m/s^2, so the distance is 16 m.", "OK", "I forgot to square the time.", "The period is 1.57 s.",
     "Force = mass * acceleration, 12 N.", "I think this is right, but I am not certain.",
-    "I misread the question at first.", "The graph's slope gives the rate.", "" };
+    "I misread the question at first.", "The graph's slope gives the rate.", "Is <b>this</b> & that right?", "" };
 
 std::string words(std::mt19937& random)
 {
@@ -111,8 +111,9 @@ int number(const char* text)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: makeclass FOLDER [--students N] [--days D] [--assignments A] [--respond P] "
-                             "[--seed S] [--name NAME]...\n");
+        std::fprintf(stderr,
+            "usage: makeclass FOLDER [--students N] [--days D] [--assignments A] [--respond P] "
+            "[--seed S] [--name NAME]...\n");
         return 2;
     }
     const std::filesystem::path out = argv[1];
@@ -152,6 +153,7 @@ int main(int argc, char** argv)
     FakeServices fake;
     for (const std::string& name : names) {
         MemoryFileSystem files;
+        int notes = 0;
         int month = 1;
         int dayOfMonth = 5;
         for (int d = 0; d < days; ++d) {
@@ -186,7 +188,8 @@ int main(int argc, char** argv)
                     fake.prompter.reply(rating(random));
                     clickOn(drill, boxes, Button::EnterResponse);
                 } else if (roll < respond * 1.1) {
-                    boxes.answer = words(random);
+                    // Each student's first note reads like markup: the report must show it as text.
+                    boxes.answer = notes++ == 0 ? "Is <b>this</b> & that right?" : words(random);
                     clickOn(drill, boxes, Button::SaveAsNotes);
                 }
             }

@@ -11,10 +11,8 @@ namespace {
 
 const char* blockKindName(const FiledRecord& record)
 {
-    if (record.blockText.empty())
-        return "none";
     if (!record.block)
-        return "unknown";
+        return record.blockText.empty() ? "none" : "unknown";
     switch (record.block->kind) {
     case BlockKind::Question:
         return "question";
@@ -226,13 +224,8 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
     // counts as often as one file holds it. The time is left out: each copy reads the clock.
     std::unordered_map<std::size_t, std::size_t> here;
     for (const FiledRecord& record : file.records) {
-        std::string key = record.kind == RecordKind::Note ? "n" : "r";
-        for (const std::string* part : { &record.date, &record.blockText, &record.words, &record.reply }) {
-            key += std::to_string(part->size());
-            key += ':';
-            key += *part;
-        }
-        const std::size_t hash = std::hash<std::string>()(key);
+        const std::size_t hash = hashOf({ record.kind == RecordKind::Note ? "n" : "r", record.date,
+            record.block ? record.block->text : std::string_view(record.blockText), record.words, record.reply });
         std::size_t& times = here[hash];
         ++times;
         std::size_t& counted = m_counted[hash];

@@ -75,9 +75,15 @@ bool isDate(std::string_view text)
         && digits(text, 6, 4);
 }
 
+constexpr std::string_view kBlanks = "                                    ";
+static_assert(kBlanks.size() == kIndent);
+// The closing line of a note in the send and notes files, without its line break.
+constexpr std::string_view kPadded = ".................................................       ";
+static_assert(kPadded.size() == texts::closingSeparator.size() + kPadding);
+
 bool indented(std::string_view line)
 {
-    return line.size() >= kIndent && line.substr(0, kIndent) == std::string_view(std::string(kIndent, ' '));
+    return line.size() >= kIndent && line.substr(0, kIndent) == kBlanks;
 }
 
 bool isTimeLine(std::string_view line)
@@ -158,16 +164,20 @@ std::optional<char32_t> escapeAt(std::string_view text, std::size_t at, std::siz
     return cp;
 }
 
-std::string hashKey(std::initializer_list<std::string_view> parts)
+} // namespace
+
+// Each text told apart from the next by its length.
+std::size_t hashOf(std::initializer_list<std::string_view> parts)
 {
-    std::string key;
+    std::size_t hash = 0;
     for (std::string_view part : parts) {
-        key += std::to_string(part.size());
-        key += ':';
-        key += part;
+        const std::size_t h = std::hash<std::string_view>()(part) ^ (part.size() * 0x9E3779B97F4A7C15ull);
+        hash ^= h + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
     }
-    return key;
+    return hash;
 }
+
+namespace {
 
 struct Line {
     std::size_t begin = 0;
@@ -258,7 +268,7 @@ private:
     void heading(Pos& p);
     bool record(Pos& p);
     void note(std::size_t at, std::string text) { m_out.findings.push_back({ at + 1, std::move(text) }); }
-    void checkOrder(const FiledRecord& record, std::string_view key);
+    void checkOrder(const FiledRecord& record, std::size_t hash);
 
     std::string_view m_bytes;
     const BankIndex& m_bank;
@@ -319,7 +329,7 @@ bool Parser::headCutShort(Pos p) const
         return false;
     // Every line from here to the end may be the start of this record: no other begins below,
     // at the start of a line or after a note's padded closing line.
-    const std::string padded = std::string(kClosing) + std::string(kPadding, ' ');
+    const std::string_view padded = kPadded;
     for (std::size_t at = p.line + 1; at < count(); ++at) {
         for (const Pos start : { Pos { at, 0 }, Pos { at, padded.size() } }) {
             if (start.col > 0 && !startsWith(line(at), padded))
@@ -433,9 +443,10 @@ bool Parser::record(Pos& p)
     r.date = head.kind == RecordKind::Note ? std::string(head.date) : m_date;
     r.questionNumber = std::string(head.questionNumber);
     const std::string_view block = span(head.blockBegin, head.blockEnd);
-    r.blockText = decodeFiled(block);
     if (!block.empty()) {
         r.block = m_bank.find(block, m_assignment);
+        if (!r.block)
+            r.blockText = decodeFiled(block);
         if (!r.block)
             note(head.blockBegin,
                 "The block text matches no block of the course (edited by hand, or from another course).");
@@ -461,7 +472,7 @@ bool Parser::record(Pos& p)
         const std::string_view here = line(j);
         if (here == kClosing && terminated(j)) {
             after = { j + 1, 0 };
-        } else if (startsWith(here, std::string(kClosing) + std::string(kPadding, ' '))) {
+        } else if (startsWith(here, kPadded)) {
             after = { j, kClosing.size() + kPadding };
             if (after.col == here.size() && terminated(j))
                 after = { j + 1, 0 };
@@ -525,17 +536,16 @@ bool Parser::record(Pos& p)
         const std::string& prefix = firstRating == RatingKind::Confidence ? confidencePrefix() : selfCritiquePrefix();
         r.reply = decodeFiled(line(firstEnd - 1).substr(prefix.size()));
     }
-    const std::string key = hashKey(
-        { r.kind == RecordKind::Note ? "n" : "r", r.date, block, spanFrom(head.words, firstEnd), r.questionNumber });
-    checkOrder(r, key);
+    checkOrder(r,
+        hashOf({ r.kind == RecordKind::Note ? "n" : "r", r.date, block, spanFrom(head.words, firstEnd),
+            r.questionNumber }));
     m_out.records.push_back(std::move(r));
     p = firstAfter;
     return true;
 }
 
-void Parser::checkOrder(const FiledRecord& r, std::string_view key)
+void Parser::checkOrder(const FiledRecord& r, std::size_t hash)
 {
-    const std::size_t hash = std::hash<std::string_view>()(key);
     if (const auto [it, fresh] = m_seen.emplace(hash, r.line); !fresh)
         note(r.line - 1,
             "The same record as at line " + std::to_string(it->second) + " is filed again (a double filing).");

@@ -9,6 +9,7 @@
 #include "core/report/BankIndex.h"
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,8 +44,10 @@ struct FiledRecord {
     // The note's own date; otherwise the date of the heading block above it (MM-DD-YYYY), or empty.
     std::string date;
     std::string questionNumber; // the master file's "`questionNumber" value, as written
-    std::string blockText; // as text, every line break CR LF
-    const BankBlock* block = nullptr; // the course block the text is, if any
+    const BankBlock* block = nullptr; // the block of the course the record quotes, if any
+    // The quoted text when it is no block of the course (every line break CR LF); empty when the
+    // record quotes a block of the course, or none (filed before the student paged to any block).
+    std::string blockText;
     std::string words; // the response or the note's words
     RatingKind rating = RatingKind::None;
     std::string reply; // what the student typed at the rating prompt
@@ -63,6 +66,9 @@ struct ReadFile {
     std::vector<FiledRecord> records;
     std::vector<Finding> findings;
 };
+
+// One hash of several texts.
+std::size_t hashOf(std::initializer_list<std::string_view> parts);
 
 // Reads one file's bytes. Never throws on what the bytes hold.
 ReadFile readFile(std::string_view fileName, std::string_view bytes, const BankIndex& bank);
