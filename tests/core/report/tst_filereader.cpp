@@ -2,12 +2,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading back what the program files: every kind of record, written by the program's own writer
 // through the drill, read back exactly; damaged files and the findings they give.
+#include "core/report/ClassReport.h"
 #include "core/report/FileReader.h"
 #include "core/text/Texts.h"
 #include "support/Fakes.h"
 #include "support/SmallBank.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace tolvanex::report {
 namespace {
@@ -274,6 +277,68 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
             found.emplace_back(finding.line, finding.text);
         EXPECT_EQ(found, c.findings);
     }
+}
+
+TEST(ClassReport, ARecordInTheMasterAndASendFileCountsOnce)
+{
+    ClassReport report(index());
+    for (const auto& [name, bytes] :
+        { std::pair<std::string, std::string> { "masterFile_Student_One.txt", day().master },
+            { "send_0107Student_One.txt", day().send }, { "masterFile_Student_One.txt", day().master } }) {
+        const ReadFile read = readFile(name, bytes, index());
+        ASSERT_EQ(read.records.size(), 3u);
+        report.add(name, read);
+    }
+    EXPECT_EQ(report.filesRead(), 3u);
+    EXPECT_EQ(report.studentCount(), 1u);
+    EXPECT_EQ(report.recordCount(), 3u);
+    const auto question = index().blocksWithText("`q003.  A cart starts from rest.\r\nHow far does it go?");
+    const auto answer = index().blocksWithText("It goes 12 m.");
+    ASSERT_EQ(question.size(), 1u);
+    ASSERT_EQ(answer.size(), 1u);
+    const auto& asked = report.stats(*question[0]);
+    EXPECT_EQ(asked.responses, 1u);
+    EXPECT_EQ(asked.students, 1u);
+    EXPECT_EQ(asked.confidence, (std::array<std::size_t, kRatingBars> { 0, 0, 1, 0, 0 }));
+    ASSERT_EQ(asked.notes.size(), 1u);
+    EXPECT_EQ(asked.notes[0].student, "Student One");
+    EXPECT_EQ(asked.notes[0].date, "2026-01-07");
+    EXPECT_EQ(asked.notes[0].words, "units!");
+    EXPECT_EQ(report.stats(*answer[0]).selfCritique, (std::array<std::size_t, kRatingBars> { 0, 0, 0, 1, 0 }));
+    EXPECT_EQ(report.findingCount(), 0u);
+}
+
+TEST(ClassReport, RatingsAndTextsAsTheReportShowsThem)
+{
+    for (const auto& [reply, bar] : std::vector<std::pair<std::string, std::size_t>> {
+             { "0", 0 }, { " 3 ", 3 }, { "2.5", 4 }, { "", 4 }, { "4", 4 }, { "sure", 4 }, { "-1", 4 } })
+        EXPECT_EQ(ratingBar(reply), bar) << reply;
+    EXPECT_EQ(
+        htmlEscape("<b>Tom & 'Jerry'</b> \"x\"\r\n"), "&lt;b&gt;Tom &amp; &#39;Jerry&#39;&lt;/b&gt; &quot;x&quot;\n");
+    EXPECT_EQ(isoDate("01-07-2026"), "2026-01-07");
+    EXPECT_EQ(isoDate("1-7-2026"), "");
+}
+
+TEST(ClassReport, CsvQuotesOnlyWhatNeedsIt)
+{
+    std::ostringstream out;
+    CsvWriter csv(out);
+    FiledRecord record;
+    record.time = "14:05:09";
+    record.date = "01-07-2026";
+    record.reply = "2";
+    record.words = "v = 3 m/s, \"about\"\r\nthen \xCE\x94v";
+    csv.write("Ann Lee", "send_0107Ann_Lee.txt", record);
+    record.kind = RecordKind::Note;
+    record.block = index().find("It goes 12 m.", "005");
+    record.words = "-3 m/s, 4 m/s";
+    record.reply = "";
+    csv.write("Ann Lee", "notes_Ann_Lee.txt", record);
+    EXPECT_EQ(out.str(),
+        "\xEF\xBB\xBFstudent,file,date,time,assignment,question,block,record,rating,text\r\n"
+        "Ann Lee,send_0107Ann_Lee.txt,2026-01-07,14:05:09,,,none,response,2,\"v = 3 m/s, \"\"about\"\"\r\nthen "
+        "\xCE\x94v\"\r\n"
+        "Ann Lee,notes_Ann_Lee.txt,2026-01-07,14:05:09,005,003,answer,note,,\"-3 m/s, 4 m/s\"\r\n");
 }
 
 } // namespace
