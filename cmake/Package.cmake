@@ -8,6 +8,8 @@
 
 include(GNUInstallDirs)
 install(TARGETS tolvanex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The instructor's report program, beside it.
+install(TARGETS tolvanex-report RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(NOT (UNIX AND NOT APPLE))
     return()
 endif()
@@ -59,8 +61,9 @@ configure_file(dist/${TOLVANEX_APP_ID}.metainfo.xml.in ${TOLVANEX_DIST}/${TOLVAN
 configure_file(dist/debian/copyright.in ${TOLVANEX_DIST}/copyright @ONLY)
 # The manual page and the changelog compressed as Debian wants them: gzip -9, no name or time stored.
 configure_file(dist/tolvanex.1.in ${TOLVANEX_DIST}/tolvanex.1 @ONLY)
+configure_file(dist/tolvanex-report.1.in ${TOLVANEX_DIST}/tolvanex-report.1 @ONLY)
 configure_file(dist/debian/changelog.in ${TOLVANEX_DIST}/changelog @ONLY)
-foreach(file tolvanex.1 changelog)
+foreach(file tolvanex.1 tolvanex-report.1 changelog)
     execute_process(COMMAND gzip -9nc ${file} WORKING_DIRECTORY ${TOLVANEX_DIST}
                     OUTPUT_FILE ${TOLVANEX_DIST}/${file}.gz COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
@@ -68,7 +71,7 @@ endforeach()
 install(FILES dist/${TOLVANEX_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES dist/tolvanex.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${TOLVANEX_DIST}/${TOLVANEX_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${TOLVANEX_DIST}/tolvanex.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${TOLVANEX_DIST}/tolvanex.1.gz ${TOLVANEX_DIST}/tolvanex-report.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${TOLVANEX_DIST}/copyright ${TOLVANEX_DIST}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Debian package: cpack -G DEB --config build/CPackConfig.cmake (or the "package" target).

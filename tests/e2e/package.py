@@ -31,10 +31,12 @@ from xsession import DriveError, Program, XServer, missing_tools, wait_until  # 
 # Each installed file, with its source in the tree where it is installed unchanged.
 FILES = {
     "bin/tolvanex": None,
+    "bin/tolvanex-report": None,
     "share/applications/{id}.desktop": "dist/{id}.desktop",
     "share/icons/hicolor/scalable/apps/tolvanex.svg": "dist/tolvanex.svg",
     "share/metainfo/{id}.metainfo.xml": None,
     "share/man/man1/tolvanex.1.gz": None,
+    "share/man/man1/tolvanex-report.1.gz": None,
     "share/doc/tolvanex/copyright": None,
     "share/doc/tolvanex/changelog.gz": None,
 }
@@ -133,6 +135,14 @@ def check_version(usr, program, version, app_id):
     answer = run(program, "--version")
     if answer != "tolvanex %s\n" % version:
         raise DriveError("tolvanex --version: %r" % answer)
+    # The report program beside it, with its manual page of the same version and date.
+    report = re.search(r'^\.TH TOLVANEX-REPORT 1 (\S+) "tolvanex (\S+)"', text("share/man/man1/tolvanex-report.1.gz"),
+                       re.M)
+    if not report or report.group(2, 1) != (version, date):
+        raise DriveError("tolvanex-report.1: not (%r, %r)" % (version, date))
+    answer = run(os.path.join(os.path.dirname(program), "tolvanex-report"), "--version")
+    if answer != "tolvanex-report %s\n" % version:
+        raise DriveError("tolvanex-report --version: %r" % answer)
 
 
 def check_icon(path):
@@ -280,8 +290,9 @@ def main():
         check_with_debian_tools(deb, root, args.app_id)
         program = os.path.join(usr, "bin/tolvanex")
         check_version(usr, program, version, args.app_id)
-        if "not stripped" in run("file", "-L", program):
-            raise DriveError("the packaged program is not stripped")
+        for binary in (program, program + "-report"):
+            if "not stripped" in run("file", "-L", binary):
+                raise DriveError("the packaged program %s is not stripped" % os.path.basename(binary))
         libraries = run("ldd", program)
         if "not found" in libraries:
             raise DriveError("libraries missing:\n%s" % libraries)

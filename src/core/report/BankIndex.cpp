@@ -1,0 +1,81 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/report/BankIndex.h"
+
+#include "core/text/Text.h"
+
+namespace tolvanex::report {
+
+BankIndex::BankIndex(const BankContent& content)
+{
+    long cursor = 0;
+    loadBank(m_bank, cursor, content);
+    std::string assignment;
+    std::string questionId;
+    RatingKind rating = RatingKind::None;
+    for (long index = 1; index <= QuestionBank::kLastIndex; ++index) {
+        const std::string& line = m_bank.line(index);
+        if (line.empty())
+            continue;
+        if (isHeaderLine(line)) {
+            // The drill starts on the header and stops at the next one: it is never a block.
+            assignment = line.substr(0, 3);
+            questionId.clear();
+            rating = RatingKind::None;
+            m_assignments.emplace_back(assignment, line);
+            continue;
+        }
+        BankBlock block;
+        block.line = index;
+        block.text = line;
+        if (isQuestionLine(line)) {
+            const std::size_t stop = line.find('.', 2);
+            questionId = line.substr(2, stop == std::string::npos ? std::string::npos : stop - 2);
+            block.kind = BlockKind::Question;
+            rating = RatingKind::Confidence;
+        } else if (isAnswerLine(line)) {
+            block.text = std::string_view(line).substr(2);
+            block.kind = BlockKind::Answer;
+            rating = RatingKind::SelfCritique;
+        }
+        block.assignment = assignment;
+        block.questionId = questionId;
+        block.rating = rating;
+        m_blocks.push_back(std::move(block));
+    }
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        m_byText[m_blocks[i].text].push_back(i);
+}
+
+std::vector<const BankBlock*> BankIndex::blocksWithText(std::string_view text) const
+{
+    std::vector<const BankBlock*> found;
+    if (const auto it = m_byText.find(text); it != m_byText.end()) {
+        for (std::size_t i : it->second)
+            found.push_back(&m_blocks[i]);
+    }
+    return found;
+}
+
+const BankBlock* BankIndex::find(std::string_view text, std::string_view assignment) const
+{
+    const auto it = m_byText.find(text);
+    if (it == m_byText.end())
+        return nullptr;
+    for (std::size_t i : it->second) {
+        if (m_blocks[i].assignment == assignment)
+            return &m_blocks[i];
+    }
+    return &m_blocks[it->second.front()];
+}
+
+std::optional<std::string_view> BankIndex::header(std::string_view assignment) const
+{
+    for (const auto& [number, line] : m_assignments) {
+        if (number == assignment)
+            return line;
+    }
+    return std::nullopt;
+}
+
+} // namespace tolvanex::report

@@ -1,0 +1,109 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What a class's files say, summed up as they are read: per block of the course, per student,
+// and the findings per file; written as one HTML page, and every record as CSV rows on the way.
+
+#include "core/report/FileReader.h"
+
+#include <array>
+#include <cstddef>
+#include <map>
+#include <ostream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tolvanex::report {
+
+// A rating's bar: 0 to 3, or anything else typed.
+constexpr std::size_t kRatingBars = 5;
+std::size_t ratingBar(std::string_view reply);
+
+// The CSV of every record: UTF-8 with a byte order mark, fields quoted as RFC 4180 says, rows ended
+// by CR LF. Spreadsheets (Excel too) open it so without asking for an encoding, and a text with
+// commas, quotes or line breaks stays in one cell.
+class CsvWriter {
+public:
+    explicit CsvWriter(std::ostream& out);
+    void write(const std::string& student, const std::string& file, const FiledRecord& record);
+
+private:
+    void field(std::string_view text, bool last = false);
+    std::ostream& m_out;
+};
+
+class ClassReport {
+public:
+    explicit ClassReport(const BankIndex& bank);
+
+    // Adds a file that was read (or skipped). Files of one student are to come one after another
+    // (their records are counted once across the master, send and notes files).
+    void add(const std::string& path, const ReadFile& file);
+    void writeHtml(std::ostream& out, const std::string& title) const;
+    // A few lines for the terminal.
+    std::string summary() const;
+
+    std::size_t filesRead() const { return m_filesRead; }
+    std::size_t filesSkipped() const { return m_skipped.size(); }
+    std::size_t findingCount() const { return m_findingCount; }
+    std::size_t recordCount() const { return m_records; }
+    std::size_t studentCount() const { return m_students.size(); }
+
+    struct BlockStats {
+        std::size_t responses = 0;
+        std::size_t students = 0;
+        std::array<std::size_t, kRatingBars> confidence {};
+        std::array<std::size_t, kRatingBars> selfCritique {};
+        struct Note {
+            std::string student;
+            std::string date;
+            std::string words;
+        };
+        std::vector<Note> notes;
+    };
+    const BlockStats& stats(const BankBlock& block) const;
+
+private:
+    struct Day {
+        std::size_t records = 0;
+        double confidenceSum = 0;
+        std::size_t confidenceCount = 0;
+        double critiqueSum = 0;
+        std::size_t critiqueCount = 0;
+    };
+    struct Student {
+        std::string name;
+        std::vector<bool> responded; // per bank block
+        std::map<std::string, std::size_t> assignments; // responses per assignment
+        std::map<std::string, Day> days; // by YYYY-MM-DD
+        std::size_t records = 0;
+        std::size_t notes = 0;
+        std::size_t files = 0;
+    };
+    struct FileFindings {
+        std::string path;
+        std::vector<Finding> findings;
+    };
+    void count(Student& student, const FiledRecord& record);
+
+    const BankIndex& m_bank;
+    std::vector<BlockStats> m_blocks;
+    std::size_t m_unmatched = 0;
+    std::vector<Student> m_students;
+    // The current student's records counted so far: how often each was in one file at most.
+    std::unordered_map<std::size_t, std::size_t> m_counted;
+    std::vector<FileFindings> m_findings;
+    std::vector<std::pair<std::string, std::string>> m_skipped;
+    std::size_t m_filesRead = 0;
+    std::size_t m_findingCount = 0;
+    std::size_t m_records = 0;
+};
+
+// "01-07-2026" as "2026-01-07"; empty when it is no date.
+std::string isoDate(std::string_view date);
+// A text made safe inside HTML.
+std::string htmlEscape(std::string_view text);
+
+} // namespace tolvanex::report

@@ -1,0 +1,673 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/report/FileReader.h"
+
+#include "core/recording/Cp1252.h"
+#include "core/text/Text.h"
+#include "core/text/Texts.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+
+namespace tolvanex::report {
+namespace {
+
+constexpr std::string_view kOpening = texts::openingSeparator;
+constexpr std::string_view kClosing = texts::closingSeparator;
+constexpr std::string_view kResponse = texts::responseLine;
+constexpr std::string_view kNumber = texts::questionNumberMarker;
+constexpr std::size_t kIndent = 36;
+// After a note the send and notes files pad the closing line to the next print zone, 7 blanks.
+constexpr std::size_t kPadding = 7;
+// A block text longer than this many lines is no block of the course: the search for its end stops.
+constexpr std::size_t kMostBlockLines = 400;
+
+std::string prefixOf(std::string_view text)
+{
+    // The record line's text before its first "{", which the writer fills in.
+    return std::string(text.substr(0, text.find('{')));
+}
+
+const std::string& notesPrefix()
+{
+    static const std::string prefix = prefixOf(texts::notesEntry);
+    return prefix;
+}
+const std::string& confidencePrefix()
+{
+    static const std::string prefix = prefixOf(texts::confidenceLine);
+    return prefix;
+}
+const std::string& selfCritiquePrefix()
+{
+    static const std::string prefix = prefixOf(texts::selfCritiqueLine);
+    return prefix;
+}
+const std::string& assignmentPrefix()
+{
+    static const std::string prefix = prefixOf(texts::assignmentLine);
+    return prefix;
+}
+
+bool digits(std::string_view text, std::size_t at, std::size_t count)
+{
+    for (std::size_t i = at; i < at + count; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9')
+            return false;
+    }
+    return true;
+}
+
+// "14:05:09"
+bool isTime(std::string_view text)
+{
+    return text.size() == 8 && digits(text, 0, 2) && text[2] == ':' && digits(text, 3, 2) && text[5] == ':'
+        && digits(text, 6, 2);
+}
+
+// "01-07-2026"
+bool isDate(std::string_view text)
+{
+    return text.size() == 10 && digits(text, 0, 2) && text[2] == '-' && digits(text, 3, 2) && text[5] == '-'
+        && digits(text, 6, 4);
+}
+
+constexpr std::string_view kBlanks = "                                    ";
+static_assert(kBlanks.size() == kIndent);
+// The closing line of a note in the send and notes files, without its line break.
+constexpr std::string_view kPadded = ".................................................       ";
+static_assert(kPadded.size() == texts::closingSeparator.size() + kPadding);
+
+bool indented(std::string_view line)
+{
+    return line.size() >= kIndent && line.substr(0, kIndent) == kBlanks;
+}
+
+bool isTimeLine(std::string_view line)
+{
+    return line.size() == kIndent + 8 && indented(line) && isTime(line.substr(kIndent));
+}
+
+bool isDateTimeLine(std::string_view line)
+{
+    return line.size() == kIndent + 18 && indented(line) && isDate(line.substr(kIndent, 10))
+        && isTime(line.substr(kIndent + 10));
+}
+
+// The filler line: the code page characters 66 to 255, one or more.
+bool isFiller(std::string_view line)
+{
+    if (line.empty())
+        return false;
+    for (char c : line) {
+        if (static_cast<unsigned char>(c) < 66)
+            return false;
+    }
+    return true;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+void appendUtf8(std::string& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The character an escape "[U+XXXX]" at `at` stands for, when the writer would have written that
+// character so: four to six upper-case hex digits as it prints them, a character the code page
+// lacks. `length` is the escape's length.
+std::optional<char32_t> escapeAt(std::string_view text, std::size_t at, std::size_t& length)
+{
+    if (!startsWith(text.substr(at), "[U+"))
+        return std::nullopt;
+    std::size_t end = at + 3;
+    char32_t cp = 0;
+    while (end < text.size() && end - at - 3 < 7
+        && ((text[end] >= '0' && text[end] <= '9') || (text[end] >= 'A' && text[end] <= 'F'))) {
+        cp = cp * 16 + static_cast<char32_t>(text[end] <= '9' ? text[end] - '0' : text[end] - 'A' + 10);
+        ++end;
+    }
+    const std::size_t count = end - at - 3;
+    if (count < 4 || count > 6 || end >= text.size() || text[end] != ']')
+        return std::nullopt;
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return std::nullopt;
+    char printed[16];
+    std::snprintf(printed, sizeof printed, "%04X", static_cast<unsigned>(cp));
+    if (text.substr(at + 3, count) != printed)
+        return std::nullopt;
+    std::string utf8;
+    appendUtf8(utf8, cp);
+    if (encodeCp1252(utf8).size() == 1)
+        return std::nullopt; // the code page holds it: the writer would have written its byte
+    length = end + 1 - at;
+    return cp;
+}
+
+} // namespace
+
+// Each text told apart from the next by its length.
+std::size_t hashOf(std::initializer_list<std::string_view> parts)
+{
+    std::size_t hash = 0;
+    for (std::string_view part : parts) {
+        const std::size_t h = std::hash<std::string_view>()(part) ^ (part.size() * 0x9E3779B97F4A7C15ull);
+        hash ^= h + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2);
+    }
+    return hash;
+}
+
+namespace {
+
+struct Line {
+    std::size_t begin = 0;
+    std::size_t end = 0; // before the CR LF
+};
+
+struct Pos {
+    std::size_t line = 0;
+    std::size_t col = 0;
+};
+
+// A record as far as the start of its words.
+struct Head {
+    RecordKind kind = RecordKind::Response;
+    std::string_view time;
+    std::string_view date;
+    std::string_view questionNumber;
+    std::size_t blockBegin = 0; // lines
+    std::size_t blockEnd = 0;
+    Pos words;
+};
+
+class Parser {
+public:
+    Parser(std::string_view bytes, const BankIndex& bank, ReadFile& out)
+        : m_bytes(bytes)
+        , m_bank(bank)
+        , m_out(out)
+    {
+        std::size_t start = 0;
+        while (start < bytes.size()) {
+            const std::size_t crlf = bytes.find("\r\n", start);
+            if (crlf == std::string_view::npos) {
+                m_lines.push_back({ start, bytes.size() });
+                m_lastTerminated = false;
+                break;
+            }
+            m_lines.push_back({ start, crlf });
+            start = crlf + 2;
+        }
+    }
+
+    // False when the file does not begin as one of ours.
+    bool begins() const { return headingAt({}) || headAt({}).has_value() || headCutShort({}); }
+    void run();
+
+private:
+    std::size_t count() const { return m_lines.size(); }
+    bool atEnd(Pos p) const { return p.line >= count(); }
+    std::string_view line(std::size_t i) const
+    {
+        return m_bytes.substr(m_lines[i].begin, m_lines[i].end - m_lines[i].begin);
+    }
+    std::string_view text(Pos p) const { return line(p.line).substr(p.col); }
+    bool terminated(std::size_t i) const { return i + 1 < count() || m_lastTerminated; }
+    std::string_view span(std::size_t from, std::size_t to) const // lines [from, to)
+    {
+        if (from >= to)
+            return {};
+        return m_bytes.substr(m_lines[from].begin, m_lines[to - 1].end - m_lines[from].begin);
+    }
+    std::string_view spanFrom(Pos from, std::size_t to) const
+    {
+        if (from.line >= to)
+            return {};
+        const std::size_t begin = m_lines[from.line].begin + from.col;
+        return m_bytes.substr(begin, m_lines[to - 1].end - begin);
+    }
+
+    bool headingAt(Pos p) const
+    {
+        return !atEnd(p) && isFiller(text(p)) && p.line + 1 < count()
+            && startsWith(line(p.line + 1), assignmentPrefix());
+    }
+    // A heading's first line, and nothing after it: cut short.
+    bool headingCutShort(Pos p) const
+    {
+        return !atEnd(p) && isFiller(text(p)) && (p.line + 1 == count() || !terminated(p.line));
+    }
+    std::optional<Head> headAt(Pos p) const;
+    // What of a record head there is matches, and the file ends before it is whole.
+    bool headCutShort(Pos p) const;
+    bool continues(Pos p) const
+    {
+        return atEnd(p) || headingAt(p) || headAt(p).has_value() || headCutShort(p) || headingCutShort(p);
+    }
+
+    void heading(Pos& p);
+    bool record(Pos& p);
+    void note(std::size_t at, std::string text) { m_out.findings.push_back({ at + 1, std::move(text) }); }
+    void checkOrder(const FiledRecord& record, std::size_t hash);
+
+    std::string_view m_bytes;
+    const BankIndex& m_bank;
+    ReadFile& m_out;
+    std::vector<Line> m_lines;
+    bool m_lastTerminated = true;
+    std::string m_date;
+    std::string m_assignment;
+    std::string m_lastTime;
+    std::size_t m_lastTimeLine = 0;
+    std::unordered_map<std::size_t, std::size_t> m_seen; // record key's hash -> line
+};
+
+std::optional<Head> Parser::headAt(Pos p) const
+{
+    if (atEnd(p) || text(p) != kOpening || !terminated(p.line) || p.line + 1 >= count()
+        || !isTimeLine(line(p.line + 1)))
+        return std::nullopt;
+    Head head;
+    head.time = line(p.line + 1).substr(kIndent);
+    std::size_t at = p.line + 2;
+    bool numbered = false;
+    bool dated = false;
+    if (at + 2 < count() && line(at).empty() && line(at + 1).empty() && startsWith(line(at + 2), kNumber)) {
+        head.questionNumber = line(at + 2).substr(kNumber.size());
+        numbered = true;
+        at += 3;
+    } else if (at < count() && isDateTimeLine(line(at))) {
+        head.date = line(at).substr(kIndent, 10);
+        dated = true;
+        ++at;
+    }
+    head.blockBegin = at;
+    while (at < count() && at - head.blockBegin <= kMostBlockLines && line(at) != kOpening)
+        ++at;
+    if (at >= count() || at == head.blockBegin || line(at) != kOpening || at + 1 >= count())
+        return std::nullopt;
+    head.blockEnd = at;
+    const std::string_view lead = line(at + 1);
+    if (lead == kResponse && !dated) {
+        head.kind = RecordKind::Response;
+        head.words = { at + 2, 0 };
+    } else if (startsWith(lead, notesPrefix()) && !numbered) {
+        head.kind = RecordKind::Note;
+        head.words = { at + 1, notesPrefix().size() };
+    } else {
+        return std::nullopt;
+    }
+    if (head.words.line >= count())
+        return std::nullopt;
+    return head;
+}
+
+bool Parser::headCutShort(Pos p) const
+{
+    if (atEnd(p) || text(p).empty() || !startsWith(kOpening, text(p)) || count() - p.line > kMostBlockLines + 8
+        || headAt(p))
+        return false;
+    // Every line from here to the end may be the start of this record: no other begins below,
+    // at the start of a line or after a note's padded closing line.
+    const std::string_view padded = kPadded;
+    for (std::size_t at = p.line + 1; at < count(); ++at) {
+        for (const Pos start : { Pos { at, 0 }, Pos { at, padded.size() } }) {
+            if (start.col > 0 && !startsWith(line(at), padded))
+                continue;
+            if (headingAt(start) || headAt(start))
+                return false;
+        }
+    }
+    return true;
+}
+
+void Parser::run()
+{
+    Pos p;
+    while (!atEnd(p)) {
+        if (headingAt(p) || headingCutShort(p)) {
+            heading(p);
+            continue;
+        }
+        if (headAt(p)) {
+            if (!record(p))
+                return;
+            continue;
+        }
+        if (headCutShort(p)) {
+            note(p.line, "The file ends in the middle of a record: it was cut short (a torn tail).");
+            return;
+        }
+        // Lines that are no part of a record: up to where one begins again.
+        const std::size_t from = p.line;
+        std::size_t at = from + 1;
+        while (at < count() && !headingAt({ at, 0 }) && !headAt({ at, 0 }))
+            ++at;
+        p = { at, 0 };
+        if (at >= count()) {
+            note(from, "The file goes on after its last whole record with lines that are no part of a record.");
+            return;
+        }
+        note(from,
+            "Lines " + std::to_string(from + 1) + " to " + std::to_string(at)
+                + " are no part of a record (edited by hand?); reading goes on at line " + std::to_string(at + 1)
+                + ".");
+    }
+}
+
+void Parser::heading(Pos& p)
+{
+    const auto cutShort = [&] {
+        note(p.line, "The file ends in the middle of a heading block: it was cut short.");
+        p = { count(), 0 };
+    };
+    if (p.line + 2 >= count())
+        return cutShort();
+    // The header is the bank's header line, which may run over several lines; a header that is
+    // not the course's ends where the course title and a date follow.
+    const std::string assignment(line(p.line + 1).substr(assignmentPrefix().size()));
+    const auto header = m_bank.header(assignment);
+    std::size_t course = p.line + 3;
+    if (header) {
+        const std::size_t lines = static_cast<std::size_t>(std::count(header->begin(), header->end(), '\n')) + 1;
+        if (p.line + 2 + lines <= count() && span(p.line + 2, p.line + 2 + lines) == *header)
+            course = p.line + 2 + lines;
+    }
+    if (course == p.line + 3 && !(course + 1 < count() && isDate(line(course + 1)))) {
+        for (std::size_t at = p.line + 3; at + 1 < count() && at - p.line < kMostBlockLines; ++at) {
+            if (isDate(line(at + 1)) && line(at) == texts::courseTitle) {
+                course = at;
+                break;
+            }
+        }
+    }
+    if (course + 1 >= count() || !terminated(course + 1))
+        return cutShort();
+    Heading h;
+    h.line = p.line + 1;
+    h.filler = decodeFiled(text(p));
+    h.assignment = assignment;
+    h.header = decodeFiled(span(p.line + 2, course));
+    h.course = decodeFiled(line(course));
+    h.date = std::string(line(course + 1));
+    if (!isDate(h.date))
+        note(course + 1, "The heading block's date \"" + decodeFiled(h.date) + "\" is not a date (MM-DD-YYYY).");
+    if (h.course != texts::courseTitle)
+        note(course,
+            "The course title \"" + h.course + "\" is not this course's, \"" + std::string(texts::courseTitle) + "\".");
+    if (!header)
+        note(p.line + 1, "There is no assignment \"" + decodeFiled(h.assignment) + "\" in this course.");
+    else if (*header != span(p.line + 2, course))
+        note(p.line + 2,
+            "The assignment header \"" + h.header + "\" differs from the course's, \"" + std::string(*header) + "\".");
+    if (m_out.name.kind == FileKind::Send && isDate(h.date)
+        && h.date.substr(0, 2) + h.date.substr(3, 2) != m_out.name.mmdd)
+        note(course + 1,
+            "The heading block is dated " + h.date + ", but the file's name says it is the send file of "
+                + m_out.name.mmdd.substr(0, 2) + "-" + m_out.name.mmdd.substr(2) + ".");
+    if (h.date != m_date)
+        m_lastTime.clear();
+    m_date = h.date;
+    m_assignment = h.assignment;
+    m_out.headings.push_back(std::move(h));
+    p = { course + 2, 0 };
+}
+
+bool Parser::record(Pos& p)
+{
+    const Head head = *headAt(p);
+    FiledRecord r;
+    r.kind = head.kind;
+    r.line = p.line + 1;
+    r.time = head.time;
+    r.date = head.kind == RecordKind::Note ? std::string(head.date) : m_date;
+    r.questionNumber = std::string(head.questionNumber);
+    const std::string_view block = span(head.blockBegin, head.blockEnd);
+    if (!block.empty()) {
+        r.block = m_bank.find(block, m_assignment);
+        if (!r.block)
+            r.blockText = decodeFiled(block);
+        if (!r.block)
+            note(head.blockBegin,
+                "The block text matches no block of the course (edited by hand, or from another course).");
+    }
+    // Where the record ends: the first closing line after the words that the file goes on from as
+    // it can go on after a record (its end, a heading block, the next record), with the rating line
+    // the block gets above it.
+    std::optional<RatingKind> expected;
+    if (block.empty())
+        expected = RatingKind::None;
+    else if (r.block)
+        expected = r.kind == RecordKind::Note ? RatingKind::None : r.block->rating;
+    std::size_t firstEnd = 0;
+    Pos firstAfter;
+    RatingKind firstRating = RatingKind::None;
+    std::size_t fallbackEnd = 0;
+    Pos fallbackAfter;
+    RatingKind fallbackRating = RatingKind::None;
+    bool found = false;
+    const std::size_t leastWordLines = r.kind == RecordKind::Response ? 1 : 0;
+    for (std::size_t j = head.words.line + 1; j < count() && !found; ++j) {
+        Pos after;
+        const std::string_view here = line(j);
+        if (here == kClosing && terminated(j)) {
+            after = { j + 1, 0 };
+        } else if (startsWith(here, kPadded)) {
+            after = { j, kClosing.size() + kPadding };
+            if (after.col == here.size() && terminated(j))
+                after = { j + 1, 0 };
+            else if (after.col == here.size())
+                after = { count(), 0 };
+        } else {
+            continue;
+        }
+        if (j - head.words.line < leastWordLines)
+            continue;
+        // The rating line, if the line above the closing is one.
+        RatingKind rating = RatingKind::None;
+        if (r.kind == RecordKind::Response && j - head.words.line >= 2) {
+            if (startsWith(line(j - 1), confidencePrefix()))
+                rating = RatingKind::Confidence;
+            else if (startsWith(line(j - 1), selfCritiquePrefix()))
+                rating = RatingKind::SelfCritique;
+        }
+        const bool fits = !expected || *expected == rating || *expected == RatingKind::None;
+        if (!continues(after)) {
+            if (fits && fallbackEnd == 0) {
+                fallbackEnd = j;
+                fallbackAfter = after;
+                fallbackRating = expected && *expected == RatingKind::None ? RatingKind::None : rating;
+            }
+            continue;
+        }
+        if (expected && *expected != rating && !(*expected == RatingKind::None)) {
+            if (firstEnd == 0) {
+                firstEnd = j;
+                firstAfter = after;
+                firstRating = rating;
+            }
+            continue;
+        }
+        if (expected && *expected == RatingKind::None)
+            rating = RatingKind::None;
+        firstEnd = j;
+        firstAfter = after;
+        firstRating = rating;
+        found = true;
+    }
+    if (!found && firstEnd == 0 && fallbackEnd != 0) {
+        // Nothing a record can be followed by comes after any closing line: the first with the
+        // right rating line above it ends the record, and what follows is no part of one.
+        firstEnd = fallbackEnd;
+        firstAfter = fallbackAfter;
+        firstRating = fallbackRating;
+        found = true;
+    }
+    if (!found && firstEnd == 0) {
+        note(p.line, "The file ends in the middle of a record: it was cut short (a torn tail).");
+        return false;
+    }
+    if (!found)
+        note(firstEnd, "The record has not the rating line its block gets.");
+    const std::size_t wordsEnd = firstRating == RatingKind::None ? firstEnd : firstEnd - 1;
+    r.words = decodeFiled(spanFrom(head.words, wordsEnd));
+    r.rating = firstRating;
+    if (firstRating != RatingKind::None) {
+        const std::string& prefix = firstRating == RatingKind::Confidence ? confidencePrefix() : selfCritiquePrefix();
+        r.reply = decodeFiled(line(firstEnd - 1).substr(prefix.size()));
+    }
+    checkOrder(r,
+        hashOf({ r.kind == RecordKind::Note ? "n" : "r", r.date, block, spanFrom(head.words, firstEnd),
+            r.questionNumber }));
+    m_out.records.push_back(std::move(r));
+    p = firstAfter;
+    return true;
+}
+
+void Parser::checkOrder(const FiledRecord& r, std::size_t hash)
+{
+    if (const auto [it, fresh] = m_seen.emplace(hash, r.line); !fresh)
+        note(r.line - 1,
+            "The same record as at line " + std::to_string(it->second) + " is filed again (a double filing).");
+    if (r.date != m_date && r.kind == RecordKind::Note) {
+        // A note dated otherwise than the heading (the program was left open past midnight).
+        m_date = r.date;
+        m_lastTime.clear();
+    }
+    if (!m_lastTime.empty() && r.time < m_lastTime)
+        note(r.line - 1,
+            "This record's time, " + r.time + ", is earlier than that of the record at line "
+                + std::to_string(m_lastTimeLine) + ", " + m_lastTime + ", on the same day.");
+    m_lastTime = r.time;
+    m_lastTimeLine = r.line;
+}
+
+bool validUtf8WithMultibyte(std::string_view bytes)
+{
+    bool multibyte = false;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        const std::size_t length = lead < 0x80 ? 1
+            : (lead >> 5) == 0x6               ? 2
+            : (lead >> 4) == 0xE               ? 3
+            : (lead >> 3) == 0x1E              ? 4
+                                               : 0;
+        if (length == 0 || at + length > bytes.size())
+            return false;
+        for (std::size_t i = 1; i < length; ++i) {
+            if ((static_cast<unsigned char>(bytes[at + i]) & 0xC0) != 0x80)
+                return false;
+        }
+        multibyte = multibyte || length > 1;
+        at += length;
+    }
+    return multibyte;
+}
+
+bool looksBinary(std::string_view bytes)
+{
+    std::size_t controls = 0;
+    const std::string_view start = bytes.substr(0, 4096);
+    for (char c : start) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0)
+            return true;
+        if (byte < 0x20 && c != '\r' && c != '\n' && c != '\t' && c != '\f')
+            ++controls;
+    }
+    return controls * 20 > start.size();
+}
+
+} // namespace
+
+FileName parseFileName(std::string_view fileName)
+{
+    FileName name;
+    auto stem = [&](std::string_view prefix, std::string_view rest) {
+        return startsWith(rest, prefix) && rest.size() > prefix.size() + 4
+            && lowerAscii(rest.substr(rest.size() - 4)) == ".txt";
+    };
+    const bool txt = fileName.size() > 4 && lowerAscii(fileName.substr(fileName.size() - 4)) == ".txt";
+    const std::string_view suffixless = txt ? fileName.substr(0, fileName.size() - 4) : fileName;
+    if (stem("masterFile_", fileName)) {
+        name.kind = FileKind::Master;
+        name.namePart = std::string(suffixless.substr(11));
+    } else if (stem("notes_", fileName)) {
+        name.kind = FileKind::Notes;
+        name.namePart = std::string(suffixless.substr(6));
+    } else if (stem("send_", fileName) && digits(fileName, 5, 4) && fileName.size() > 13) {
+        name.kind = FileKind::Send;
+        name.mmdd = std::string(fileName.substr(5, 4));
+        name.namePart = std::string(suffixless.substr(9));
+    } else {
+        name.namePart = std::string(suffixless);
+    }
+    return name;
+}
+
+std::string decodeFiled(std::string_view bytes)
+{
+    const std::string text = decodeCp1252(bytes);
+    if (text.find("[U+") == std::string::npos)
+        return text;
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 0;
+        if (text[at] == '[') {
+            if (const auto cp = escapeAt(text, at, length)) {
+                appendUtf8(out, *cp);
+                at += length;
+                continue;
+            }
+        }
+        out += text[at++];
+    }
+    return out;
+}
+
+ReadFile readFile(std::string_view fileName, std::string_view bytes, const BankIndex& bank)
+{
+    ReadFile out;
+    out.name = parseFileName(fileName);
+    if (bytes.empty()) {
+        out.skipped = "the file is empty";
+        return out;
+    }
+    if (looksBinary(bytes)) {
+        out.skipped = "the file holds binary data, not text";
+        return out;
+    }
+    Parser parser(bytes, bank, out);
+    if (!parser.begins()) {
+        if (startsWith(bytes, "\xEF\xBB\xBF") || validUtf8WithMultibyte(bytes))
+            out.skipped = "the file is UTF-8 text from elsewhere, not a file the program wrote";
+        else
+            out.skipped = "the file does not begin with a heading block or a record: it is not one the program wrote";
+        return out;
+    }
+    parser.run();
+    return out;
+}
+
+} // namespace tolvanex::report

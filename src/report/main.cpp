@@ -1,0 +1,275 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// tolvanex-report: reads the files a class sent (SEND, master and notes files, or folders holding
+// them) and writes one HTML report, and the records as CSV if asked.
+#include "core/report/ClassReport.h"
+#include "core/text/Texts.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#define TOLVANEX_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define TOLVANEX_ISATTY(fd) isatty(fd)
+#endif
+
+namespace {
+
+using namespace tolvanex::report;
+namespace fs = std::filesystem;
+
+constexpr int kClean = 0;
+constexpr int kFindings = 1;
+constexpr int kUsage = 2;
+
+const char* const kUsageText
+    = "Usage: tolvanex-report [options] PATH...\n"
+      "Reads the files students of the course Physics I sent (send_MMDD<name>.txt, masterFile_<name>.txt,\n"
+      "notes_<name>.txt), given as files or folders (searched with their subfolders), checks each whole and\n"
+      "writes one report: responses, ratings and notes per question, each student's work, and the findings.\n"
+      "\n"
+      "Options:\n"
+      "  -o, --output FILE  the HTML report (default: tolvanex-report.html in the current folder)\n"
+      "      --csv FILE     every record as CSV as well (UTF-8, RFC 4180 quoting)\n"
+      "  -h, --help         this help\n"
+      "  -v, --version      the version\n"
+      "\n"
+      "Exit status: 0 every file was read whole with no finding; 1 findings were made (the report is\n"
+      "still written); 2 a usage error, or nothing could be read.\n";
+
+struct Input {
+    fs::path path;
+    std::string shown; // as the report names it
+    FileName name;
+    std::uintmax_t size = 0;
+};
+
+std::string utf8(const fs::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+int usageError(const std::string& message)
+{
+    std::cerr << "tolvanex-report: " << message << "\n\n" << kUsageText;
+    return kUsage;
+}
+
+bool readBytes(const fs::path& path, std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    bytes.resize(error ? 0 : static_cast<std::size_t>(size));
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    // A file that grew since: the rest too.
+    char more[65536];
+    while (in.read(more, sizeof more) || in.gcount() > 0)
+        bytes.append(more, static_cast<std::size_t>(in.gcount()));
+    return !in.bad();
+}
+
+// Files of one student one after another, master first, send files by day, notes last.
+int kindOrder(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Master:
+        return 0;
+    case FileKind::Send:
+        return 1;
+    case FileKind::Notes:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+class Progress {
+public:
+    Progress(std::uintmax_t total, std::size_t files)
+        : m_total(total)
+        , m_on(TOLVANEX_ISATTY(2) && (total > (8u << 20) || files > 200))
+    {
+    }
+    void step(std::uintmax_t done, std::size_t file, std::size_t files)
+    {
+        if (!m_on)
+            return;
+        const int percent = m_total == 0 ? 100 : static_cast<int>(done * 100 / m_total);
+        if (percent == m_shown && file != files)
+            return;
+        m_shown = percent;
+        const int filled = percent * 30 / 100;
+        std::fprintf(stderr, "\rReading [%s%s] %3d%% %zu/%zu files",
+            std::string(static_cast<std::size_t>(filled), '#').c_str(),
+            std::string(static_cast<std::size_t>(30 - filled), ' ').c_str(), percent, file, files);
+        if (file == files)
+            std::fprintf(stderr, "\n");
+        std::fflush(stderr);
+    }
+
+private:
+    std::uintmax_t m_total;
+    bool m_on;
+    int m_shown = -1;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string output = "tolvanex-report.html";
+    std::string csvPath;
+    std::vector<std::string> paths;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options && (arg == "-h" || arg == "--help")) {
+            std::cout << kUsageText;
+            return kClean;
+        }
+        if (options && (arg == "-v" || arg == "--version")) {
+            std::cout << "tolvanex-report " << TOLVANEX_VERSION << "\n";
+            return kClean;
+        }
+        if (options && (arg == "-o" || arg == "--output" || arg == "--csv")) {
+            if (i + 1 >= argc)
+                return usageError(arg + " needs a file name");
+            (arg == "--csv" ? csvPath : output) = argv[++i];
+        } else if (options && arg.rfind("--output=", 0) == 0) {
+            output = arg.substr(9);
+        } else if (options && arg.rfind("--csv=", 0) == 0) {
+            csvPath = arg.substr(6);
+        } else if (options && arg == "--") {
+            options = false;
+        } else if (options && arg.size() > 1 && arg[0] == '-') {
+            return usageError("unknown option " + arg);
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.empty())
+        return usageError("no file or folder to read");
+    if (output.empty())
+        return usageError("the report needs a file name");
+
+    // The files: every regular file in the folders given, and the files given.
+    std::vector<Input> inputs;
+    std::vector<std::pair<std::string, std::string>> notRead;
+    for (const std::string& given : paths) {
+        const fs::path path = fs::u8path(given);
+        std::error_code error;
+        auto addFile = [&](const fs::path& file) {
+            Input input;
+            input.path = file;
+            input.shown = utf8(file);
+            input.name = parseFileName(utf8(file.filename()));
+            std::error_code sizeError;
+            input.size = fs::file_size(file, sizeError);
+            inputs.push_back(std::move(input));
+        };
+        if (fs::is_directory(path, error)) {
+            for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, error);
+                 !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+                if (!it->is_regular_file(error))
+                    continue;
+                // The program's own journal, draft and lock beside the files hold no records.
+                if (utf8(it->path().filename()).rfind(".tolvanex_", 0) == 0)
+                    continue;
+                addFile(it->path());
+            }
+            if (error)
+                notRead.emplace_back(given, "the folder could not be read to the end: " + error.message());
+        } else if (fs::is_regular_file(path, error)) {
+            addFile(path);
+        } else {
+            notRead.emplace_back(given, "there is no such file or folder");
+        }
+    }
+    std::sort(inputs.begin(), inputs.end(), [](const Input& a, const Input& b) {
+        if (a.name.namePart != b.name.namePart)
+            return a.name.namePart < b.name.namePart;
+        if (kindOrder(a.name.kind) != kindOrder(b.name.kind))
+            return kindOrder(a.name.kind) < kindOrder(b.name.kind);
+        return a.shown < b.shown;
+    });
+
+    std::ofstream csvFile;
+    std::unique_ptr<CsvWriter> csv;
+    if (!csvPath.empty()) {
+        csvFile.open(fs::u8path(csvPath), std::ios::binary | std::ios::trunc);
+        if (!csvFile)
+            return usageError("the CSV file " + csvPath + " cannot be written");
+        csv = std::make_unique<CsvWriter>(csvFile);
+    }
+
+    const BankIndex bank;
+    ClassReport report(bank);
+    std::uintmax_t total = 0;
+    for (const Input& input : inputs)
+        total += input.size;
+    Progress progress(total, inputs.size());
+    std::uintmax_t done = 0;
+    std::string bytes;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const Input& input = inputs[i];
+        ReadFile read;
+        if (!readBytes(input.path, bytes)) {
+            read.name = input.name;
+            read.skipped = "the file cannot be read";
+        } else {
+            read = readFile(utf8(input.path.filename()), bytes, bank);
+        }
+        if (csv) {
+            // The student's name as typed: the file name has "_" for each blank.
+            std::string student = read.name.namePart;
+            std::replace(student.begin(), student.end(), '_', ' ');
+            for (const FiledRecord& record : read.records)
+                csv->write(student, input.shown, record);
+        }
+        report.add(input.shown, read);
+        done += input.size;
+        progress.step(done, i + 1, inputs.size());
+    }
+    for (const auto& [path, reason] : notRead) {
+        ReadFile missing;
+        missing.skipped = reason;
+        report.add(path, missing);
+    }
+
+    std::ofstream html(fs::u8path(output), std::ios::binary | std::ios::trunc);
+    if (html)
+        report.writeHtml(html, "Class report: " + std::string(tolvanex::texts::courseTitle));
+    html.close();
+    if (!html) {
+        std::cerr << "tolvanex-report: the report " << output << " cannot be written\n";
+        return kUsage;
+    }
+    if (csv) {
+        csvFile.close();
+        if (!csvFile) {
+            std::cerr << "tolvanex-report: the CSV file " << csvPath << " cannot be written\n";
+            return kUsage;
+        }
+    }
+    std::cout << report.summary() << "Report: " << output << "\n";
+    if (csv)
+        std::cout << "CSV: " << csvPath << "\n";
+    if (report.filesRead() == 0) {
+        std::cerr << "tolvanex-report: nothing could be read\n";
+        return kUsage;
+    }
+    return report.findingCount() > 0 || report.filesSkipped() > 0 ? kFindings : kClean;
+}

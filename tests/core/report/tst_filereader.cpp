@@ -1,0 +1,345 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading back what the program files: every kind of record, written by the program's own writer
+// through the drill, read back exactly; damaged files and the findings they give.
+#include "core/report/ClassReport.h"
+#include "core/report/FileReader.h"
+#include "core/text/Texts.h"
+#include "support/Fakes.h"
+#include "support/SmallBank.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tolvanex::report {
+namespace {
+
+using testing::Button;
+using testing::DrillHarness;
+using testing::fileBytes;
+
+const testing::SmallBank& bank()
+{
+    static const testing::SmallBank lines({ "005.  Uniformly Accelerated Motion\r\n\r\n.Carts and slopes.", "",
+        "`q003.  A cart starts from rest.\r\nHow far does it go?", "", "`aIt goes 12 m.", "Think about it", "",
+        "006.  Next", "`q001.  Think about it", "", "`aAgain." });
+    return lines;
+}
+
+const BankIndex& index()
+{
+    static const BankIndex built(bank());
+    return built;
+}
+
+// One filing: pages on first, then files these words as a response (with this rating reply, or
+// Cancel) or as a note; what the reader is to find.
+struct Filing {
+    int pages;
+    Button button;
+    std::string words;
+    std::optional<std::string> reply;
+    RatingKind rating;
+    BlockKind block; // None: before any block
+    std::string questionId;
+};
+
+const std::string kImitation = "x\r\n.................................................\r\n"
+                               "......!!!!!!!!...................................\r\n"
+                               "                                    14:05:09 is when I started\r\n"
+                               "`q003.  A cart starts from rest.\r\nHow far does it go?\r\n"
+                               "......!!!!!!!!...................................\r\n"
+                               "RESPONSE -->  \r\nconfidence assessment:  3\r\n"
+                               ".................................................\r\nend";
+
+const std::vector<Filing>& filings()
+{
+    static const std::vector<Filing> table = {
+        { 0, Button::EnterResponse, "hello", std::nullopt, RatingKind::None, BlockKind::None, "" },
+        { 0, Button::SaveAsNotes, "before any block", std::nullopt, RatingKind::None, BlockKind::None, "" },
+        { 1, Button::EnterResponse, "About 12 m.", "2", RatingKind::Confidence, BlockKind::Question, "003" },
+        { 0, Button::EnterResponse, "line one\r\nline two\r\n\r\n", "3", RatingKind::Confidence, BlockKind::Question,
+            "003" },
+        { 0, Button::EnterResponse, "", "", RatingKind::Confidence, BlockKind::Question, "003" },
+        { 0, Button::EnterResponse, kImitation, "1", RatingKind::Confidence, BlockKind::Question, "003" },
+        { 0, Button::SaveAsNotes,
+            "a\r\n.................................................       "
+            "......!!!!!!!!...................................\r\nRESPONSE -->  ",
+            std::nullopt, RatingKind::None, BlockKind::Question, "003" },
+        { 0, Button::EnterResponse, "\xCE\x94v = 3 m/s \xE2\x98\x83, \xE2\x82\xAC, literal [U+00E9]",
+            "maybe \xE2\x98\x83", RatingKind::Confidence, BlockKind::Question, "003" },
+        { 0, Button::SaveAsNotes, "", std::nullopt, RatingKind::None, BlockKind::Question, "003" },
+        { 1, Button::EnterResponse, "I forgot the units.\r\nconfidence assessment:  2", "3", RatingKind::SelfCritique,
+            BlockKind::Answer, "003" },
+        { 1, Button::EnterResponse, "ok", std::nullopt, RatingKind::SelfCritique, BlockKind::Text, "003" },
+        { 0, Button::SaveAsNotes, "last note", std::nullopt, RatingKind::None, BlockKind::Text, "003" },
+    };
+    return table;
+}
+
+TEST(FileReader, RecordsComeBackExactlyFromEveryFile)
+{
+    DrillHarness h { bank() };
+    ASSERT_TRUE(h.start("Student One", "5"));
+    for (const Filing& filing : filings()) {
+        for (int i = 0; i < filing.pages; ++i)
+            ASSERT_FALSE(h.click(Button::NextQuestion));
+        h.boxes.answer = filing.words;
+        if (filing.button == Button::EnterResponse && filing.rating != RatingKind::None) {
+            if (filing.reply)
+                h.prompter.reply(*filing.reply);
+            else
+                h.prompter.cancel();
+        }
+        ASSERT_FALSE(h.click(filing.button));
+    }
+    // A second run the same day: its heading block runs on from the send file's padded line.
+    ASSERT_TRUE(h.start("Student One", "5"));
+    h.boxes.answer = "second run";
+    ASSERT_FALSE(h.click(Button::SaveAsNotes));
+
+    for (const auto& [path, kind] :
+        { std::pair { h.master(), FileKind::Master }, { h.send(), FileKind::Send }, { h.notes(), FileKind::Notes } }) {
+        SCOPED_TRACE(path.filename().string());
+        const ReadFile read = readFile(path.filename().string(), fileBytes(path), index());
+        EXPECT_EQ(read.skipped, "");
+        EXPECT_EQ(read.name.kind, kind);
+        EXPECT_EQ(read.name.namePart, "Student_One");
+        for (const Finding& finding : read.findings)
+            ADD_FAILURE() << "line " << finding.line << ": " << finding.text;
+        std::vector<Filing> expected;
+        for (const Filing& filing : filings()) {
+            if (kind != FileKind::Notes || filing.button == Button::SaveAsNotes)
+                expected.push_back(filing);
+        }
+        // The drill in the test keeps its last block across the second start.
+        expected.push_back(
+            { 0, Button::SaveAsNotes, "second run", std::nullopt, RatingKind::None, BlockKind::Text, "003" });
+        ASSERT_EQ(read.records.size(), expected.size());
+        EXPECT_EQ(read.headings.size(), kind == FileKind::Notes ? 0u : 2u);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            SCOPED_TRACE(i);
+            const FiledRecord& r = read.records[i];
+            const Filing& e = expected[i];
+            EXPECT_EQ(r.kind, e.button == Button::SaveAsNotes ? RecordKind::Note : RecordKind::Response);
+            EXPECT_EQ(r.words, e.words);
+            EXPECT_EQ(r.rating, e.rating);
+            EXPECT_EQ(r.reply, e.reply.value_or(""));
+            EXPECT_EQ(r.time, "14:05:09");
+            EXPECT_EQ(r.date, "01-07-2026");
+            EXPECT_EQ(r.block ? r.block->kind : BlockKind::None, e.block);
+            EXPECT_EQ(r.block ? r.block->questionId : "", e.questionId);
+            EXPECT_EQ(r.block ? r.block->assignment : "", e.block == BlockKind::None ? "" : "005");
+            EXPECT_EQ(r.questionNumber.empty(), kind != FileKind::Master || r.kind == RecordKind::Note);
+        }
+        if (kind != FileKind::Notes) {
+            EXPECT_EQ(read.headings[1].assignment, "005");
+            EXPECT_EQ(read.headings[1].header, "005.  Uniformly Accelerated Motion\r\n\r\n.Carts and slopes.");
+            EXPECT_EQ(read.headings[1].course, texts::courseTitle);
+            EXPECT_EQ(read.headings[1].date, "01-07-2026");
+        }
+    }
+}
+
+TEST(FileReader, FileNamesSayKindStudentAndDay)
+{
+    struct Case {
+        std::string name;
+        FileKind kind;
+        std::string namePart;
+        std::string mmdd;
+    };
+    for (const Case& c : std::vector<Case> { { "masterFile_Ann_Lee.txt", FileKind::Master, "Ann_Lee", "" },
+             { "send_0107Ann_Lee.txt", FileKind::Send, "Ann_Lee", "0107" },
+             { "notes_Ann.txt", FileKind::Notes, "Ann", "" }, { "send_01xAnn.txt", FileKind::Other, "send_01xAnn", "" },
+             { "readme", FileKind::Other, "readme", "" } }) {
+        const FileName name = parseFileName(c.name);
+        EXPECT_EQ(name.kind, c.kind) << c.name;
+        EXPECT_EQ(name.namePart, c.namePart) << c.name;
+        EXPECT_EQ(name.mmdd, c.mmdd) << c.name;
+    }
+}
+
+TEST(FileReader, EscapesComeBackOnlyAsTheWriterWritesThem)
+{
+    EXPECT_EQ(decodeFiled("[U+0394]v [U+1F600] [U+00E9] [U+0394 [u+0394] [U+00394] [U+0081] \xE9\x80"),
+        "\xCE\x94v \xF0\x9F\x98\x80 [U+00E9] [U+0394 [u+0394] [U+00394] \xC2\x81 \xC3\xA9\xE2\x82\xAC");
+}
+
+} // namespace
+} // namespace tolvanex::report
+
+namespace tolvanex::report {
+namespace {
+
+// A day's files as the program writes them: a response to the question at 14:05:09, a note on
+// it, and a critique of the answer at 14:06:00.
+struct Day {
+    std::string master;
+    std::string send;
+};
+const Day& day()
+{
+    static const Day files = [] {
+        DrillHarness h { bank() };
+        h.start("Student One", "5");
+        h.click(Button::NextQuestion);
+        h.boxes.answer = "About 12 m.";
+        h.prompter.reply("2");
+        h.click(Button::EnterResponse);
+        h.boxes.answer = "units!";
+        h.click(Button::SaveAsNotes);
+        h.click(Button::NextQuestion);
+        h.clock.set(2026, 1, 7, 14, 6, 0);
+        h.boxes.answer = "Right.";
+        h.prompter.reply("3");
+        h.click(Button::EnterResponse);
+        return Day { fileBytes(h.master()), fileBytes(h.send()) };
+    }();
+    return files;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The last record of the master file (from its last opening line).
+std::string lastRecord(const std::string& file)
+{
+    std::size_t at = file.rfind(std::string(texts::openingSeparator) + "\r\n                                    ");
+    return file.substr(at);
+}
+
+TEST(FileReader, DamagedFilesGiveTheirFindings)
+{
+    struct Case {
+        std::string name;
+        std::string file;
+        std::string bytes;
+        std::vector<std::pair<std::size_t, std::string>> findings;
+        std::size_t records;
+        std::string skipped = {};
+    };
+    const std::string master = "masterFile_Student_One.txt";
+    const std::string send = "send_0107Student_One.txt";
+    const std::string& m = day().master;
+    const std::string torn = "The file ends in the middle of a record: it was cut short (a torn tail).";
+    const std::vector<Case> cases = {
+        { "whole", master, m, {}, 3 },
+        { "whole send", send, day().send, {}, 3 },
+        { "torn in the words", master, m.substr(0, m.size() - 30), { { 28, torn } }, 2 },
+        { "torn in the head", master, m.substr(0, m.size() - lastRecord(m).size() + 60), { { 28, torn } }, 2 },
+        { "heading cut short", master, m.substr(0, m.find("Physics I")),
+            { { 1, "The file ends in the middle of a heading block: it was cut short." } }, 0 },
+        { "bytes after the last record", master, m + "stray words\r\nmore",
+            { { 39, "The file goes on after its last whole record with lines that are no part of a record." } }, 3 },
+        { "lines between records", master, replaced(m, "\r\n......!!!!!!!!", "\r\nstray\r\n......!!!!!!!!"),
+            { { 8, "Lines 8 to 8 are no part of a record (edited by hand?); reading goes on at line 9." } }, 3 },
+        { "filed twice", master, m + lastRecord(m),
+            { { 39, "The same record as at line 28 is filed again (a double filing)." } }, 4 },
+        { "out of time order", master, replaced(m, "14:06:00", "14:00:00"),
+            { { 28,
+                "This record's time, 14:00:00, is earlier than that of the record at line 20, 14:05:09, on the same "
+                "day." } },
+            3 },
+        { "a block not in the course", master, replaced(m, "It goes 12 m.", "It goes 13 m."),
+            { { 33, "The block text matches no block of the course (edited by hand, or from another course)." } }, 3 },
+        { "another course", master, replaced(m, "Physics I\r\n", "Physics II\r\n"),
+            { { 6, "The course title \"Physics II\" is not this course's, \"Physics I\"." } }, 3 },
+        { "another header", master, replaced(m, "005.  Uniformly", "005.  Evenly"),
+            { { 3,
+                "The assignment header \"005.  Evenly Accelerated Motion\r\n\r\n.Carts and slopes.\" differs from the "
+                "course's, \"005.  Uniformly Accelerated Motion\r\n\r\n.Carts and slopes.\"." } },
+            3 },
+        { "send file of another day", "send_0108Student_One.txt", day().send,
+            { { 7, "The heading block is dated 01-07-2026, but the file's name says it is the send file of 01-08." } },
+            3 },
+        { "empty", master, "", {}, 0, "the file is empty" },
+        { "binary", master, std::string("\x89PNG\r\n\x1a\n\0\0", 10), {}, 0, "the file holds binary data, not text" },
+        { "UTF-8 from elsewhere", master,
+            "Gr\xC3\xBC\xC3\x9F"
+            "e\r\n",
+            {}, 0, "the file is UTF-8 text from elsewhere, not a file the program wrote" },
+        { "other text", "notes.txt", "shopping list\r\n", {}, 0,
+            "the file does not begin with a heading block or a record: it is not one the program wrote" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReadFile read = readFile(c.file, c.bytes, index());
+        EXPECT_EQ(read.skipped, c.skipped);
+        EXPECT_EQ(read.records.size(), c.records);
+        std::vector<std::pair<std::size_t, std::string>> found;
+        for (const Finding& finding : read.findings)
+            found.emplace_back(finding.line, finding.text);
+        EXPECT_EQ(found, c.findings);
+    }
+}
+
+TEST(ClassReport, ARecordInTheMasterAndASendFileCountsOnce)
+{
+    ClassReport report(index());
+    for (const auto& [name, bytes] :
+        { std::pair<std::string, std::string> { "masterFile_Student_One.txt", day().master },
+            { "send_0107Student_One.txt", day().send }, { "masterFile_Student_One.txt", day().master } }) {
+        const ReadFile read = readFile(name, bytes, index());
+        ASSERT_EQ(read.records.size(), 3u);
+        report.add(name, read);
+    }
+    EXPECT_EQ(report.filesRead(), 3u);
+    EXPECT_EQ(report.studentCount(), 1u);
+    EXPECT_EQ(report.recordCount(), 3u);
+    const auto question = index().blocksWithText("`q003.  A cart starts from rest.\r\nHow far does it go?");
+    const auto answer = index().blocksWithText("It goes 12 m.");
+    ASSERT_EQ(question.size(), 1u);
+    ASSERT_EQ(answer.size(), 1u);
+    const auto& asked = report.stats(*question[0]);
+    EXPECT_EQ(asked.responses, 1u);
+    EXPECT_EQ(asked.students, 1u);
+    EXPECT_EQ(asked.confidence, (std::array<std::size_t, kRatingBars> { 0, 0, 1, 0, 0 }));
+    ASSERT_EQ(asked.notes.size(), 1u);
+    EXPECT_EQ(asked.notes[0].student, "Student One");
+    EXPECT_EQ(asked.notes[0].date, "2026-01-07");
+    EXPECT_EQ(asked.notes[0].words, "units!");
+    EXPECT_EQ(report.stats(*answer[0]).selfCritique, (std::array<std::size_t, kRatingBars> { 0, 0, 0, 1, 0 }));
+    EXPECT_EQ(report.findingCount(), 0u);
+}
+
+TEST(ClassReport, RatingsAndTextsAsTheReportShowsThem)
+{
+    for (const auto& [reply, bar] : std::vector<std::pair<std::string, std::size_t>> {
+             { "0", 0 }, { " 3 ", 3 }, { "2.5", 4 }, { "", 4 }, { "4", 4 }, { "sure", 4 }, { "-1", 4 } })
+        EXPECT_EQ(ratingBar(reply), bar) << reply;
+    EXPECT_EQ(
+        htmlEscape("<b>Tom & 'Jerry'</b> \"x\"\r\n"), "&lt;b&gt;Tom &amp; &#39;Jerry&#39;&lt;/b&gt; &quot;x&quot;\n");
+    EXPECT_EQ(isoDate("01-07-2026"), "2026-01-07");
+    EXPECT_EQ(isoDate("1-7-2026"), "");
+}
+
+TEST(ClassReport, CsvQuotesOnlyWhatNeedsIt)
+{
+    std::ostringstream out;
+    CsvWriter csv(out);
+    FiledRecord record;
+    record.time = "14:05:09";
+    record.date = "01-07-2026";
+    record.reply = "2";
+    record.words = "v = 3 m/s, \"about\"\r\nthen \xCE\x94v";
+    csv.write("Ann Lee", "send_0107Ann_Lee.txt", record);
+    record.kind = RecordKind::Note;
+    record.block = index().find("It goes 12 m.", "005");
+    record.words = "-3 m/s, 4 m/s";
+    record.reply = "";
+    csv.write("Ann Lee", "notes_Ann_Lee.txt", record);
+    EXPECT_EQ(out.str(),
+        "\xEF\xBB\xBFstudent,file,date,time,assignment,question,block,record,rating,text\r\n"
+        "Ann Lee,send_0107Ann_Lee.txt,2026-01-07,14:05:09,,,none,response,2,\"v = 3 m/s, \"\"about\"\"\r\nthen "
+        "\xCE\x94v\"\r\n"
+        "Ann Lee,notes_Ann_Lee.txt,2026-01-07,14:05:09,005,003,answer,note,,\"-3 m/s, 4 m/s\"\r\n");
+}
+
+} // namespace
+} // namespace tolvanex::report
