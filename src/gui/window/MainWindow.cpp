@@ -85,7 +85,13 @@ void fitCaptions(const QList<QLabel*>& labels)
 BoxText::BoxText(QPlainTextEdit* edit)
     : m_edit(edit)
 {
-    QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] { m_edited = true; });
+    m_typed = QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] { m_edited = true; });
+}
+
+BoxText::~BoxText()
+{
+    // The box outlives this (the window deletes its controls last), and may still signal.
+    QObject::disconnect(m_typed);
 }
 
 void BoxText::takeTypedText()
@@ -151,6 +157,20 @@ MainWindow::MainWindow(const WindowServices& services, const BankContent& conten
     font.setPointSizeF(8);
     setFont(font);
     buildControls();
+}
+
+MainWindow::~MainWindow()
+{
+    // ~QWidget, which runs after this, closes the window and deletes the controls: the focus moves
+    // out of the window and the controls signal as they go, when the window's own part is gone
+    // already. So every connection that would call into the window is cut here, first: those to
+    // the application (the focus) and those from the controls and the timers.
+    m_timer.stop();
+    m_draftTimer.stop();
+    if (qApp)
+        QObject::disconnect(qApp, nullptr, this, nullptr);
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 void MainWindow::buildControls()

@@ -23,6 +23,9 @@ class PictureBox;
 class BoxText {
 public:
     explicit BoxText(QPlainTextEdit* edit);
+    ~BoxText();
+    BoxText(const BoxText&) = delete;
+    BoxText& operator=(const BoxText&) = delete;
     std::string text();
     void setText(const std::string& text);
     void append(const std::string& tail);
@@ -34,6 +37,7 @@ private:
     QPlainTextEdit* m_edit;
     std::string m_text;
     bool m_edited = false;
+    QMetaObject::Connection m_typed;
 };
 
 struct WindowServices {
@@ -49,6 +53,8 @@ public:
     // content: the course the drill's bank is filled from (the built-in course by default).
     explicit MainWindow(
         const WindowServices& services, const BankContent& content = builtInContent(), QWidget* parent = nullptr);
+    // Cuts the window's connections before its controls go (see the definition).
+    ~MainWindow() override;
 
     // The load event: start-up dialogue and positioning. False when the program ended during it.
     bool load();
