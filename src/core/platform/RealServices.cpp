@@ -110,6 +110,8 @@ LocalFileSystem::LocalFileSystem(std::string homeFolder)
 {
 }
 
+#ifndef _WIN32
+
 std::string LocalFileSystem::systemPath(const std::string& path)
 {
     try {
@@ -118,8 +120,6 @@ std::string LocalFileSystem::systemPath(const std::string& path)
         return path;
     }
 }
-
-#ifndef _WIN32
 
 std::string nativePath(const std::string& path, const std::string& homeFolder)
 {
