@@ -45,6 +45,12 @@ if(TOLVANEX_WINDOWS_QT)
                           -DTOLVANEX_WINDOWS_QT=${TOLVANEX_WINDOWS_QT})
     list(APPEND windows_build_command COMMAND ${CMAKE_COMMAND} --build ${windows_build} --target package)
 endif()
+# Its toolchain is fixed when the Windows build folder is first configured: one configured for
+# another Qt (or none) starts afresh.
+if(NOT "${TOLVANEX_WINDOWS_QT}" STREQUAL "${TOLVANEX_WINDOWS_QT_CONFIGURED}")
+    file(REMOVE_RECURSE ${windows_build}/CMakeCache.txt ${windows_build}/CMakeFiles ${windows_build}/stamps)
+    set(TOLVANEX_WINDOWS_QT_CONFIGURED "${TOLVANEX_WINDOWS_QT}" CACHE INTERNAL "the Qt the Windows build was configured for")
+endif()
 include(ExternalProject)
 ExternalProject_Add(tolvanex_windows
     SOURCE_DIR ${CMAKE_SOURCE_DIR}/cmake/windows

@@ -5,7 +5,7 @@
 # users, the licence shown, a Start-menu entry, and an uninstaller that takes the program away and
 # leaves the student's records (c:\tolvanex) alone. `cmake --build <this build> --target package`.
 set(TOLVANEX_DIST_ROOT ${TOLVANEX_ROOT}/dist)
-install(TARGETS tolvanex RUNTIME DESTINATION .)
+install(TARGETS tolvanex tolvanex-report RUNTIME DESTINATION .)
 install(FILES ${TOLVANEX_ROOT}/LICENSES/GPL-3.0-or-later.txt ${TOLVANEX_ROOT}/LICENSES/CC-BY-SA-4.0.txt
         DESTINATION licences)
 

@@ -807,7 +807,7 @@ def journey_installer(j):
                               stderr=subprocess.STDOUT, timeout=120)
         if done.returncode != 0:
             raise DriveError("the installer (%s) ended with status %d" % (mode, done.returncode))
-        for part in ("tolvanex.exe", "Uninstall.exe", os.path.join("licences", "GPL-3.0-or-later.txt"),
+        for part in ("tolvanex.exe", "tolvanex-report.exe", "Uninstall.exe", os.path.join("licences", "GPL-3.0-or-later.txt"),
                      os.path.join("licences", "CC-BY-SA-4.0.txt")):
             if not os.path.isfile(os.path.join(folder, part)):
                 raise DriveError("installed %s: no %s in %s" % (mode, part, folder))
