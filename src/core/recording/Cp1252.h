@@ -21,6 +21,9 @@ std::string encodeCp1252Made(std::string_view utf8);
 // which the encoder, like every code point from U+0080 to U+009F, writes as "[U+0081]".
 std::string decodeCp1252(std::string_view bytes);
 
+// A code point appended to a text as UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // The one character whose Windows-1252 code is the given byte value, as UTF-8.
 std::string cp1252Char(unsigned char code);
 
