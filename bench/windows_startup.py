@@ -38,7 +38,7 @@ def main():
     args = parser.parse_args()
     prefix = os.path.abspath(os.path.join(args.build, "wineprefix-bench"))
     env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
-               QT_QPA_PLATFORM="offscreen", DISPLAY="")
+               QT_QPA_PLATFORM="minimal", DISPLAY="")
     server = os.path.join(os.path.dirname(args.wine), "wineserver")
     subprocess.run([args.wine, "wineboot", "--init"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     persistent = subprocess.Popen([server, "-f", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

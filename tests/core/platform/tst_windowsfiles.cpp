@@ -95,10 +95,12 @@ TEST_F(WindowsFiles, AFolderAndANameBeyondTheCodePageKeepTheirExactNames)
     std::set<std::wstring> names;
     for (const auto& entry : fs::directory_iterator(fromUtf8(folder)))
         names.insert(entry.path().filename().wstring());
-    // The hidden lock and the empty journal stay beside the records.
+    // The hidden lock and the empty journal stay beside the records, and the window's own lock on its
+    // draft while it runs.
     EXPECT_EQ(names,
         (std::set<std::wstring> { L"masterFile_J\u00FCrgen_\u0394.txt", L"send_0107J\u00FCrgen_\u0394.txt",
-            L".tolvanex_J\u00FCrgen_\u0394.lock", L".tolvanex_J\u00FCrgen_\u0394.journal" }));
+            L".tolvanex_J\u00FCrgen_\u0394.inuse1", L".tolvanex_J\u00FCrgen_\u0394.lock",
+            L".tolvanex_J\u00FCrgen_\u0394.journal" }));
     EXPECT_EQ(fileBytes(fromUtf8(folder) / L"send_0107J\u00FCrgen_\u0394.txt"), kHeading);
     first.click(testing::Button::DisplaySendFile);
     EXPECT_NE(first.boxes.question.find("\r\nassignment #001\r\n001.  Timing\r\n"), std::string::npos);
