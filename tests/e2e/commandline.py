@@ -14,6 +14,7 @@ with those ends taken off.
 
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -70,11 +71,12 @@ def main():
         got = run(*arguments)
         if got != (expected_status, expected_out, expected_err):
             faults.append("%s: status %d, output %r, errors %r" % (" ".join(arguments), got[0], got[1][:80], got[2][:200]))
-    left = sorted(os.listdir(scratch))
+    # Wine itself may make its desktop folders in the home folder; the program must add nothing.
+    left = sorted(n for n in os.listdir(scratch) if not (args.wine and n in (".config", ".local", ".cache")))
     if left:
         faults.append("files appeared in the home folder: %s" % left)
     else:
-        os.rmdir(scratch)
+        shutil.rmtree(scratch, ignore_errors=True)
     for fault in faults:
         print(fault)
     print("command line %s: %d cases" % ("FAILED" if faults else "passed", len(cases)))
