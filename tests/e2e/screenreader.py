@@ -33,7 +33,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import journeys  # noqa: E402
 from journeys import CRLF, PROMPTS, SKIPPED, Journey, assignment_five, expect_folder, match_file, read_bytes  # noqa: E402
 from programtexts import ProgramTexts, default_path  # noqa: E402
-from xsession import DriveError, wait_until  # noqa: E402
+from xsession import DriveError, end_process, wait_until  # noqa: E402
 
 INSIDE = "TOLVANEX_SCREENREADER_BUS"  # set inside the D-Bus session this script starts
 ACCESSIBLE = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1"}
@@ -355,13 +355,7 @@ class Orca:
         self.at = len(self.spoken())
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        end_process(self.proc)
         self.output.close()
 
 

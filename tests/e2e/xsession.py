@@ -156,14 +156,19 @@ class XServer:
         return parse_ppm(data)
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        end_process(self.proc)
         self.log.close()
+
+
+def end_process(proc):
+    """Asks a helper process to end, and kills it when it has not within five seconds."""
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(5)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
 
 
 def parse_ppm(data):
