@@ -104,6 +104,15 @@ foreach(source ${CORE_TESTS})
         ENVIRONMENT "${wine_environment}" LABELS windows TIMEOUT 600 FIXTURES_REQUIRED wineprefix)
 endforeach()
 
+# The instructor's report: a class's files read under Wine, from a folder whose name no ANSI code
+# page holds, as tests/e2e/report.py reads them on Linux.
+add_test(NAME windows.e2e_report_cli
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/report.py --report ${windows_build}/tolvanex-report.exe
+            --makeclass $<TARGET_FILE:makeclass> --output ${CMAKE_BINARY_DIR}/tests/windows-e2e
+            --wine ${TOLVANEX_WINE64} --wineprefix ${windows_build}/wineprefix cli)
+set_tests_properties(windows.e2e_report_cli PROPERTIES
+    ENVIRONMENT "${wine_environment}" LABELS "windows;e2e" TIMEOUT 300 FIXTURES_REQUIRED wineprefix)
+
 if(NOT TOLVANEX_WINDOWS_QT)
     return()
 endif()

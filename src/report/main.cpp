@@ -126,16 +126,16 @@ private:
     int m_shown = -1;
 };
 
-} // namespace
-
-int main(int argc, char** argv)
+// The arguments as UTF-8, the program's name first.
+int run(const std::vector<std::string>& argv)
 {
+    const int argc = static_cast<int>(argv.size());
     std::string output = "tolvanex-report.html";
     std::string csvPath;
     std::vector<std::string> paths;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+        const std::string arg = argv[static_cast<std::size_t>(i)];
         if (options && (arg == "-h" || arg == "--help")) {
             std::cout << kUsageText;
             return kClean;
@@ -147,7 +147,7 @@ int main(int argc, char** argv)
         if (options && (arg == "-o" || arg == "--output" || arg == "--csv")) {
             if (i + 1 >= argc)
                 return usageError(arg + " needs a file name");
-            (arg == "--csv" ? csvPath : output) = argv[++i];
+            (arg == "--csv" ? csvPath : output) = argv[static_cast<std::size_t>(++i)];
         } else if (options && arg.rfind("--output=", 0) == 0) {
             output = arg.substr(9);
         } else if (options && arg.rfind("--csv=", 0) == 0) {
@@ -273,3 +273,22 @@ int main(int argc, char** argv)
     }
     return report.findingCount() > 0 || report.filesSkipped() > 0 ? kFindings : kClean;
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Windows passes the arguments in UTF-16: taken from there, a folder named in any script is found,
+// where the ANSI code page would turn what it cannot hold into "?".
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(utf8(fs::path(argv[i])));
+    return run(arguments);
+}
+#else
+int main(int argc, char** argv)
+{
+    return run(std::vector<std::string>(argv, argv + argc));
+}
+#endif

@@ -6,7 +6,8 @@
 and nothing readable (2); the CSV read back with Python's csv module against the files' own records;
 the HTML report's escaping. With "browser": the report as Debian's chromium builds it (--dump-dom),
 its charts and escaped names, and a screenshot for a person to look at (skipped, exit code 77,
-without chromium)."""
+without chromium). With --wine: the cli checks on tolvanex-report.exe under Wine, the paths given in
+Windows' own form."""
 import argparse
 import csv
 import glob
@@ -25,12 +26,24 @@ class Failure(Exception):
     pass
 
 
+# With --wine: the loader and the environment that run the Windows program.
+WINE = {"command": [], "env": None}
+
+
 def run(args, expect):
-    done = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=120)
+    if WINE["command"] and args and args[0].endswith(".exe"):
+        args = WINE["command"] + [windows_path(a) if a.startswith("/") else a for a in args]
+    done = subprocess.run(args, env=WINE["env"] if WINE["command"] else None, stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=120)
     if done.returncode != expect:
         raise Failure("%s: exit status %d, not %d\n%s%s" % (" ".join(args), done.returncode, expect,
                                                            done.stdout.decode(), done.stderr.decode()))
-    return done.stdout.decode()
+    # Windows programs end their lines in CR LF on the console.
+    return done.stdout.decode().replace("\r\n", "\n") if WINE["command"] else done.stdout.decode()
+
+
+def windows_path(path):
+    """A path of this system as a Windows program under Wine sees it (its drive Z: is /)."""
+    return "Z:" + path.replace("/", "\\")
 
 
 def make_class(makeclass, folder):
@@ -143,11 +156,19 @@ def main():
     parser.add_argument("--report", required=True)
     parser.add_argument("--makeclass", required=True)
     parser.add_argument("--output", required=True)
+    parser.add_argument("--wine", help="Wine's loader (wine64), to run tolvanex-report.exe")
+    parser.add_argument("--wineprefix", help="with --wine: the Wine prefix")
     parser.add_argument("check", choices=["cli", "browser"])
     args = parser.parse_args()
+    if args.wine:
+        WINE["command"] = [args.wine]
+        WINE["env"] = dict(os.environ, WINEPREFIX=os.path.abspath(args.wineprefix), WINEDEBUG="-all",
+                           WINEDLLOVERRIDES="mscoree,mshtml=")
     scratch = tempfile.mkdtemp(prefix="tolvanex_report.")
     try:
-        folder = os.path.join(scratch, "class")
+        # A folder named in a script no Windows code page holds whole (Greek, Cyrillic): the
+        # program takes its arguments as the system has them.
+        folder = os.path.join(scratch, "class \u03a9 \u0416")
         make_class(args.makeclass, folder)
         if args.check == "cli":
             check_cli(args.report, folder, scratch)
