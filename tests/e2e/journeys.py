@@ -248,10 +248,14 @@ class Journey:
         self.window = None
         self.shots = 0
 
-    def start(self, copyable_texts=True, extra_env=None):
-        # The heading blocks the files hold already: the program's own comes after them.
+    def count_headings(self):
+        """Before a start: the heading blocks the files hold already (the program's own comes after
+        them)."""
         self.headings_before = {name: len(heading_days(read_bytes(self.path(name))))
                                 for name in (os.listdir(self.folder) if os.path.isdir(self.folder) else ())}
+
+    def start(self, copyable_texts=True, extra_env=None):
+        self.count_headings()
         self.program = Program(self.x, self.args.program, self.home, self.out, self.root,
                                copyable_texts=copyable_texts, extra_env=extra_env, wine=self.wine)
         return self.program
@@ -843,6 +847,7 @@ def journey_installer(j):
             raise DriveError("installed %s: no Start-menu entry %s" % (mode, shortcut))
 
         student = "Ivy Ng" if mode == "/CurrentUser" else "Jo Ma"
+        j.count_headings()
         j.program = Program(j.x, os.path.join(folder, "tolvanex.exe"), j.home, j.out, j.root,
                             name="installed" + mode[1:], copyable_texts=True, wine=j.wine)
         j.start_up(student, "5")
