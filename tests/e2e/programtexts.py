@@ -17,7 +17,6 @@ class ProgramTexts:
         self.assignments = data["assignments"]
         self.bank_lines = data["bankLines"]
         window = data["window"]
-        self.window_caption = window["caption"]
         self.client = tuple(window["client"][2:])
         # Each control: name, index (in a control array; -1 for one of its own), kind, caption,
         # place (pixels at 96 dpi: x, y, width, height), tab, accessibleName, description.
