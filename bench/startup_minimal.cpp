@@ -4,21 +4,41 @@
 // buttons, which ends after its first paint.
 #include "FirstPaint.h"
 
+#include "core/text/Controls.h"
+
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+namespace {
+
+// The control's place on the main window.
+void place(QWidget& widget, std::string_view name)
+{
+    const tolvanex::controls::Pixels at = tolvanex::controls::pixels(tolvanex::controls::named(name).place);
+    widget.setGeometry(at.x, at.y, at.width, at.height);
+}
+
+QString captionOf(std::string_view name)
+{
+    const std::string_view caption = tolvanex::controls::named(name).caption;
+    return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QWidget window;
-    window.resize(725, 566);
+    const tolvanex::controls::Pixels client = tolvanex::controls::pixels(tolvanex::controls::clientArea);
+    window.resize(client.width, client.height);
     QPlainTextEdit box(&window);
-    box.setGeometry(16, 48, 345, 217);
-    QPushButton next("Next Question / Answer", &window);
-    next.setGeometry(16, 0, 65, 49);
-    QPushButton quit("quit program", &window);
-    quit.setGeometry(680, 0, 49, 33);
+    place(box, "txt_question");
+    QPushButton next(captionOf("cmdNextQuestion"), &window);
+    place(next, "cmdNextQuestion");
+    QPushButton quit(captionOf("cmd_quit"), &window);
+    place(quit, "cmd_quit");
     tolvanex::bench::QuitAfterFirstPaint quitter(&window);
     window.show();
     return QApplication::exec();

@@ -21,17 +21,13 @@ sys.dont_write_bytecode = True  # no cache folder in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import journeys  # noqa: E402
 from durability import CannotTrace, Injection  # noqa: E402
-from journeys import (PROMPTS, Journey, assignment_five, content, expect_folder, match_file, non_empty,  # noqa: E402
-                      read_bytes, work_file)
+from journeys import (PROMPTS, Journey, assignment_five, content, expect_files, expect_folder, match_file,  # noqa: E402
+                      non_empty, rated, read_bytes, work_file)
 from xsession import DriveError  # noqa: E402
 
 
 def texts():
     return journeys.TEXTS
-
-
-def rated(reply):
-    return texts().fill("confidenceLine", reply=reply)
 
 
 def injected(j, path, fault, step):
@@ -69,15 +65,17 @@ def journey_killed_filing(j):
     is told so; both files hold both responses once, byte for byte, and agree."""
     header, question, _ = assignment_five(j.args)
     student = "Kim_Roe"
-    names = ["masterFile_Kim_Roe.txt", j.clock.send_name(student)]
-    expected = {name: [] for name in names}
-    told = None
-    for k, killed_at in enumerate(names + [None]):
+    names = expected = told = None
+    for k in range(3):
         start(j, "Kim Roe", told)
+        if names is None:
+            names = list(j.started("Kim Roe")[:2])
+            expected = {name: [] for name in names}
         for name in names:
             expected[name] += j.heading("005", header)
-        if killed_at is None:
+        if k == len(names):
             break
+        killed_at = names[k]
         words = "try %d: v = 21 m / 3 s" % (k + 1)
         j.click("cmdNextQuestion")
         j.type_answer(words)
@@ -129,6 +127,7 @@ def journey_killed_typing(j):
     header_four = non_empty(content(j.args, 4))[0]
     words = "\u0394v = 21 m/s - 0 m/s, over 3 s"
     start(j, "Uma Sato")
+    files = j.started("Uma Sato")
     j.click("cmdNextQuestion")
     j.type_answer(words, paste=True)
     time.sleep(1.5)
@@ -145,12 +144,8 @@ def journey_killed_typing(j):
     j.program.answer_prompt(PROMPTS["confidence"], "3")
     j.expect_empty_boxes()
     j.quit()
-    names = ("masterFile_Uma_Sato.txt", j.clock.send_name("Uma_Sato"))
-    for master, name in zip((True, False), names):
-        headings = j.heading("005", header) + j.heading("004", header_four) + j.heading("005", header)
-        parts = headings + j.response("50001", question, words, rated("3"), master)
-        match_file(read_bytes(j.path(name)), parts, name)
-    expect_folder(j, set(names))
+    expect_files(j, files, j.heading("005", header), j.heading("004", header_four), j.heading("005", header),
+                 j.responded(question, words, rated("3")))
 
 
 def journey_two_windows(j):
@@ -163,11 +158,11 @@ def journey_two_windows(j):
     b.home, b.folder = j.home, j.folder
     failed = True
     try:
-        master, send, notes = "masterFile_Lu_Park.txt", j.clock.send_name("Lu_Park"), "notes_Lu_Park.txt"
         words, note = "7 m/s, both ways", "units first"
         j.start()
         j.start_up("Lu Park", "5")
         j.main_window()
+        files = _, send, _ = j.started("Lu Park")
         j.click("cmdNextQuestion")
         j.type_answer(words)
         time.sleep(1.5)
@@ -207,13 +202,8 @@ def journey_two_windows(j):
         b.no_dialog_open()
         j.quit()
         b.quit()
-        headings = j.heading("005", header) * 2
-        for master_file, name in zip((True, False), (master, send)):
-            parts = headings + j.note(question, note, master_file) + j.response("50001", question, words, rated("2"),
-                                                                                  master_file)
-            match_file(read_bytes(j.path(name)), parts, name)
-        match_file(read_bytes(j.path(notes)), j.note(question, note, False), notes)
-        expect_folder(j, {master, send, notes})
+        expect_files(j, files, j.heading("005", header) * 2, j.noted(question, note),
+                     j.responded(question, words, rated("2")))
         failed = False
     finally:
         b.close(failed)

@@ -15,6 +15,7 @@ Each journey leaves its screenshots (PNG) and the program's output in DIR/JOURNE
 """
 
 import argparse
+import collections
 import datetime
 import glob
 import os
@@ -30,21 +31,15 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from programtexts import ProgramTexts, default_path  # noqa: E402
 from xsession import DriveError, Program, Wine, XServer, missing_tools, wait_until  # noqa: E402
 
-# The client area and the controls, in pixels (x, y, width, height).
-CLIENT = (725, 566)
-CONTROLS = {
-    "cmdNextQuestion": (16, 0, 65, 49),
-    "cmd_display_note_file": (224, 24, 9, 13),
-    "cmd_displayCumulativeText": (296, 16, 57, 33),
-    "cmd_enter_response": (376, 16, 57, 33),
-    "cmd_save_as_notes": (432, 16, 57, 33),
-    "cmd_clear_answer_box": (552, 16, 57, 33),
-    "cmd_quit": (680, 0, 49, 33),
-    "txt_question": (16, 48, 345, 217),
-    "txt_answer": (376, 48, 337, 217),
-    "Picture1": (16, 272, 345, 225),
-}
-FRAMED = [name for name in CONTROLS if name != "Picture1"]
+# The client area and the controls' places in pixels (x, y, width, height), from the program's
+# table of its controls; set by use_texts().
+CLIENT = None
+CONTROLS = {}
+# The controls the layout journey finds on the window's picture: their frames (all but the picture
+# box, found by its white area).
+LAID_OUT = ["cmdNextQuestion", "cmd_display_note_file", "cmd_displayCumulativeText", "cmd_enter_response",
+            "cmd_save_as_notes", "cmd_clear_answer_box", "cmd_quit", "txt_question", "txt_answer", "Picture1"]
+FRAMED = [name for name in LAID_OUT if name != "Picture1"]
 
 
 def scaled(rect, scale):
@@ -62,8 +57,10 @@ RESPONSE_PROMPT = None
 
 
 def use_texts(texts):
-    global TEXTS, OPEN, CLOSE, PAD, RESPONSE_PROMPT
+    global TEXTS, OPEN, CLOSE, PAD, RESPONSE_PROMPT, CLIENT
     TEXTS = texts
+    CLIENT = texts.client
+    CONTROLS.update(texts.places())
     OPEN = texts.line("openingSeparator")
     CLOSE = texts.line("closingSeparator")
     PAD = CLOSE + b" " * 7
@@ -194,8 +191,30 @@ class Clock:
     def date(self):
         return Pattern("date mm-dd-yyyy", rb"\d\d-\d\d-\d\d\d\d", self.check_date)
 
-    def send_name(self, name_part):
-        return "send_%s%s.txt" % (datetime.datetime.now().strftime("%m%d"), name_part)
+
+def file_name(text_name, **values):
+    """The name of one of the program's files (masterFile, sendFile, notesFile, journalFile, ...),
+    without its folder."""
+    return TEXTS.fill(text_name, folder="", **values).lstrip("\\")
+
+
+def heading_days(data):
+    """The month and day of each heading block in a file's bytes, in order (the heading ends with
+    the course title and the date)."""
+    pattern = re.escape(TEXTS.line("courseTitle")) + rb"\r\n(\d\d)-(\d\d)-\d{4}\r\n"
+    return [(m.group(1).decode(), m.group(2).decode()) for m in re.finditer(pattern, data or b"")]
+
+
+# A student's three files, by name.
+Files = collections.namedtuple("Files", "master send notes")
+
+
+class Record:
+    """What one filing puts into the files: parts(master) gives its parts in the master file
+    (master=True) or the send file; a note goes into the notes file too, as in the send file."""
+
+    def __init__(self, parts, note=False):
+        self.parts, self.note = parts, note
 
 
 # A filler line: 19 to 28 passes, each an optional character of code 66 to 116 and then one of
@@ -229,7 +248,14 @@ class Journey:
         self.window = None
         self.shots = 0
 
+    def count_headings(self):
+        """Before a start: the heading blocks the files hold already (the program's own comes after
+        them)."""
+        self.headings_before = {name: len(heading_days(read_bytes(self.path(name))))
+                                for name in (os.listdir(self.folder) if os.path.isdir(self.folder) else ())}
+
     def start(self, copyable_texts=True, extra_env=None):
+        self.count_headings()
         self.program = Program(self.x, self.args.program, self.home, self.out, self.root,
                                copyable_texts=copyable_texts, extra_env=extra_env, wine=self.wine)
         return self.program
@@ -357,6 +383,29 @@ class Journey:
         return wait_until(lambda: (lambda d: d if d is not None and condition(d) else None)(
             read_bytes(self.path(filename))), 10, what)
 
+    def wait_rated(self, files, rating, what="the response"):
+        """Until the send file ends with a response of that rating line."""
+        self.wait_file(files.send, lambda d: d.endswith(rating.encode() + CRLF + CLOSE + CRLF), what)
+
+    def wait_note(self, files):
+        """Until the notes file and the send file end with a note."""
+        self.wait_file(files.notes, lambda d: d.endswith(PAD), "the note")
+        self.wait_file(files.send, lambda d: d.endswith(PAD), "the note in the send file")
+
+    def started(self, student):
+        """The student's files once the program just started has written its heading block. The
+        send file is named by the day the program started: the day of the heading it wrote then in
+        the master file (after those the file held before)."""
+        part = student.replace(" ", "_")
+        master = file_name("masterFile", name=part)
+        before = self.headings_before.get(master, 0)
+        data = self.wait_file(master, lambda d: len(heading_days(d)) > before, "the heading block")
+        month, day = heading_days(data)[-1]
+        send = file_name("sendFile", mmdd=month + day, name=part)
+        before = self.headings_before.get(send, 0)
+        self.wait_file(send, lambda d: len(heading_days(d)) > before, "the heading block in the send file")
+        return Files(master, send, file_name("notesFile", name=part))
+
     def heading(self, assignment, header):
         return [Pattern("filler line", FILLER), CRLF + TEXTS.line("assignmentLine", number=assignment) + CRLF
                 + header.encode() + CRLF + TEXTS.line("courseTitle") + CRLF, self.clock.date(), CRLF]
@@ -375,6 +424,12 @@ class Journey:
                  CRLF + filed(shown) + CRLF + OPEN + CRLF + TEXTS.line("notesEntry", words="") + filed(text) + CRLF]
         parts.append(CLOSE + CRLF if master else PAD)
         return parts
+
+    def responded(self, shown, text, rating, number="50001"):
+        return Record(lambda master: self.response(number, shown, text, rating, master))
+
+    def noted(self, shown, text):
+        return Record(lambda master: self.note(shown, text, master), note=True)
 
     def close(self, failed):
         if failed and self.window is not None and self.program is not None and self.program.running():
@@ -424,12 +479,8 @@ def journey_mouse(j):
     j.start()
     j.start_up("Ann Lee", "5")
     j.main_window()
-    master, send, notes = "masterFile_Ann_Lee.txt", j.clock.send_name("Ann_Lee"), "notes_Ann_Lee.txt"
-    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    files = _, send, notes = j.started("Ann Lee")
     heading = j.heading("005", header)
-    filler = match_file(read_bytes(j.path(master)), heading, master)[0]
-    if match_file(read_bytes(j.path(send)), heading, send)[0] != filler:
-        raise DriveError("the master and send files begin with different filler lines")
     j.expect_box("txt_answer", " ")
     j.screenshot("start")
 
@@ -438,7 +489,7 @@ def journey_mouse(j):
     j.type_answer("About 7 m/s")
     j.click("cmd_enter_response")
     j.program.answer_prompt(PROMPTS["confidence"], "2")
-    j.wait_file(send, lambda d: d.endswith(TEXTS.line("confidenceLine", reply="2") + CRLF + CLOSE + CRLF), "the response")
+    j.wait_rated(files, rated("2"))
     j.expect_empty_boxes()
 
     j.click("cmdNextQuestion")
@@ -446,13 +497,12 @@ def journey_mouse(j):
     j.type_answer(CRITIQUE)
     j.click("cmd_enter_response")
     j.program.answer_prompt(PROMPTS["critique"], "3")
-    j.wait_file(send, lambda d: d.endswith(TEXTS.line("selfCritiqueLine", reply="3") + CRLF + CLOSE + CRLF), "the critique")
+    j.wait_rated(files, critiqued("3"), "the critique")
     j.expect_empty_boxes()
 
     j.type_answer(NOTE, paste=True)
     j.click("cmd_save_as_notes")
-    j.wait_file(notes, lambda d: d.endswith(PAD), "the note")
-    j.wait_file(send, lambda d: d.endswith(PAD), "the note in the send file")
+    j.wait_note(files)
     j.expect_empty_boxes()
 
     # "display notes" puts the notes file, its lines run together, after the last entry.
@@ -470,14 +520,10 @@ def journey_mouse(j):
     j.screenshot("files-shown")
     j.quit()
 
-    r1 = ("50001", question, "About 7 m/s", TEXTS.fill("confidenceLine", reply="2"))
-    r2 = ("50001", answer, CRITIQUE, TEXTS.fill("selfCritiqueLine", reply="3"))
-    for filename, is_master in ((master, True), (send, False)):
-        parts = list(heading) + j.response(*r1, is_master) + j.response(*r2, is_master)
-        parts += j.note(answer, NOTE, is_master)
-        match_file(read_bytes(j.path(filename)), parts, filename)
-    match_file(read_bytes(j.path(notes)), j.note(answer, NOTE, False), notes)
-    expect_folder(j, {master, send, notes})
+    in_master, in_send = expect_files(j, files, heading, j.responded(question, "About 7 m/s", rated("2")),
+                                      j.responded(answer, CRITIQUE, critiqued("3")), j.noted(answer, NOTE))
+    if in_master[0] != in_send[0]:
+        raise DriveError("the master and send files begin with different filler lines")
 
 
 def journey_keyboard(j):
@@ -492,9 +538,7 @@ def journey_keyboard(j):
     j.message("no-assignment", '"%s"' % missing, "%s to %s" % (TEXTS.assignments[0], TEXTS.assignments[-1]))
     p.answer_prompt(PROMPTS["assignment"], "5")
     j.main_window()
-    master, send, notes = "masterFile_Cy_Diaz.txt", j.clock.send_name("Cy_Diaz"), "notes_Cy_Diaz.txt"
-    heading = j.heading("005", header)
-    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    files = _, send, notes = j.started("Cy Diaz")
 
     j.keys("ctrl+Next")
     j.expect_box("txt_question", question)
@@ -513,12 +557,8 @@ def journey_keyboard(j):
     j.screenshot("after-note")
     j.quit()
 
-    for filename, is_master in ((master, True), (send, False)):
-        parts = list(heading) + j.response("50001", question, "21 m in 3 s", TEXTS.fill("confidenceLine", reply="1"), is_master)
-        parts += j.note(answer, "units check", is_master)
-        match_file(read_bytes(j.path(filename)), parts, filename)
-    match_file(read_bytes(j.path(notes)), j.note(answer, "units check", False), notes)
-    expect_folder(j, {master, send, notes})
+    expect_files(j, files, j.heading("005", header), j.responded(question, "21 m in 3 s", rated("1")),
+                 j.noted(answer, "units check"))
 
 
 # The keyboard-only journey: every step starts where the one before left the focus, so a focus
@@ -566,9 +606,7 @@ def journey_keyboard_only(j):
     j.x.key("Escape")
     keyboard_prompt(j, "5")
     j.main_window()
-    master, send, notes = "masterFile_Gus_Hale.txt", j.clock.send_name("Gus_Hale"), "notes_Gus_Hale.txt"
-    heading = j.heading("005", header)
-    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    files = _, send, notes = j.started("Gus Hale")
 
     # The focus starts in the question box: two Tabs reach "Next Question / Answer".
     j.keys("Tab", "Tab", "space")
@@ -579,7 +617,7 @@ def journey_keyboard_only(j):
     expect_focused_text(j, "the question box", question)
     j.keys("Tab", "Tab", "Tab", "space")  # answer box, "Next Question / Answer", "Enter Response"
     keyboard_prompt(j, "2")
-    j.wait_file(send, lambda d: d.endswith(TEXTS.line("confidenceLine", reply="2") + CRLF + CLOSE + CRLF), "the response")
+    j.wait_rated(files, rated("2"))
     j.expect_empty_boxes()
 
     # After "Enter Response" the focus is on "Next Question / Answer": Enter pages on at once.
@@ -593,7 +631,7 @@ def journey_keyboard_only(j):
     expect_focused_text(j, "the question box", answer.replace("\r\n", "\n"))
     j.keys("Tab", "ctrl+Return")
     keyboard_prompt(j, "3", key="Escape")  # Cancel: the rating is empty
-    j.wait_file(send, lambda d: d.endswith(TEXTS.line("selfCritiqueLine", reply="") + CRLF + CLOSE + CRLF), "the critique")
+    j.wait_rated(files, critiqued(""), "the critique")
     j.expect_empty_boxes()
 
     # A note, pasted into the answer box (one Shift+Tab back), filed five Tabs on with "Save as Notes".
@@ -603,8 +641,7 @@ def journey_keyboard_only(j):
     j.x.key("ctrl+v")
     expect_focused_text(j, "the answer box", KEY_NOTE)
     j.keys("Tab", "Tab", "Tab", "Tab", "Tab", "space")
-    j.wait_file(notes, lambda d: d.endswith(PAD), "the note")
-    j.wait_file(send, lambda d: d.endswith(PAD), "the note in the send file")
+    j.wait_note(files)
     j.expect_empty_boxes()
 
     # The focus stays in the answer box; backwards round the tab order to "display notes" (Enter),
@@ -621,14 +658,8 @@ def journey_keyboard_only(j):
     if status != 0:
         raise DriveError("the program ended with status %d" % status)
 
-    r1 = ("50001", question, "About 7 m/s", TEXTS.fill("confidenceLine", reply="2"))
-    r2 = ("50001", answer, CRITIQUE, TEXTS.fill("selfCritiqueLine", reply=""))
-    for filename, is_master in ((master, True), (send, False)):
-        parts = list(heading) + j.response(*r1, is_master) + j.response(*r2, is_master)
-        parts += j.note(answer, KEY_NOTE, is_master)
-        match_file(read_bytes(j.path(filename)), parts, filename)
-    match_file(read_bytes(j.path(notes)), j.note(answer, KEY_NOTE, False), notes)
-    expect_folder(j, {master, send, notes})
+    expect_files(j, files, j.heading("005", header), j.responded(question, "About 7 m/s", rated("2")),
+                 j.responded(answer, CRITIQUE, critiqued("")), j.noted(answer, KEY_NOTE))
 
 
 def journey_notices(j):
@@ -639,8 +670,7 @@ def journey_notices(j):
     j.start()
     j.start_up("Bo Chen", "001")
     j.main_window()
-    master, send = "masterFile_Bo_Chen.txt", j.clock.send_name("Bo_Chen")
-    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    files = j.started("Bo Chen")
     shown = ""
     for count, notice in enumerate(notices, 1):
         j.click("cmdNextQuestion")
@@ -654,10 +684,7 @@ def journey_notices(j):
     status = j.program.wait_exit()
     if status != 0:
         raise DriveError("the program ended with status %d" % status)
-    heading = j.heading("001", header)
-    for filename in (master, send):
-        match_file(read_bytes(j.path(filename)), heading, filename)
-    expect_folder(j, {master, send})
+    expect_files(j, files, j.heading("001", header))
 
 
 def journey_missing_folder(j):
@@ -674,14 +701,10 @@ def journey_missing_folder(j):
               *system_words(j, "No such file or directory", "the folder c:\\nothere does not exist"))
     p.answer_prompt(PROMPTS["path"], "")
     j.main_window()
-    master, send = "masterFile_Di_Evans.txt", j.clock.send_name("Di_Evans")
-    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    files = j.started("Di Evans")
     j.screenshot("started")
     j.quit()
-    heading = j.heading("005", header)
-    for filename in (master, send):
-        match_file(read_bytes(j.path(filename)), heading, filename)
-    expect_folder(j, {master, send})
+    expect_files(j, files, j.heading("005", header))
     if not j.wine and sorted(os.listdir(j.home)) != ["tolvanex"]:  # Wine keeps its own folders there
         raise DriveError("the home folder holds %s" % sorted(os.listdir(j.home)))
 
@@ -701,8 +724,7 @@ def journey_unwritable(j):
     j.start_up("Eve Fox", "5")
     j.main_window()
     p = j.program
-    master, send = "masterFile_Eve_Fox.txt", j.clock.send_name("Eve_Fox")
-    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    files = master, send, _ = j.started("Eve Fox")
     j.click("cmdNextQuestion")
     j.expect_box("txt_question", question)
     words = "my precious answer"
@@ -749,11 +771,7 @@ def journey_unwritable(j):
     j.wait_file(send, lambda d: d.endswith(CLOSE + CRLF), "the response")
     j.expect_empty_boxes()
     j.quit()
-    heading = j.heading("005", header)
-    for filename, is_master in ((master, True), (send, False)):
-        parts = list(heading) + j.response("50001", question, words, TEXTS.fill("confidenceLine", reply="2"), is_master)
-        match_file(read_bytes(j.path(filename)), parts, filename)
-    expect_folder(j, {master, send})
+    expect_files(j, files, j.heading("005", header), j.responded(question, words, rated("2")))
 
 
 def journey_layout(j):
@@ -766,14 +784,15 @@ def journey_layout(j):
         j.x.type(reply)
         j.x.key("Return")
     j.main_window()
-    j.wait_file(j.clock.send_name("Lay_Out"), lambda d: d.endswith(CRLF), "the heading block")
+    j.started("Lay Out")
     j.x.xdotool("mousemove", "--sync", "--window", str(j.window), "700", "540")  # no hover highlight
 
     def layout_faults():
         picture = j.x.capture(j.window)
         sx, sy = picture.width / CLIENT[0], picture.height / CLIENT[1]
         faults = []
-        for name, (x, y, w, h) in CONTROLS.items():
+        for name in LAID_OUT:
+            x, y, w, h = CONTROLS[name]
             rect = (round(x * sx), round(y * sy), round(w * sx), round(h * sy))
             framed = name in FRAMED
             faults += edge_faults(picture, name, rect, framed)
@@ -828,16 +847,16 @@ def journey_installer(j):
             raise DriveError("installed %s: no Start-menu entry %s" % (mode, shortcut))
 
         student = "Ivy Ng" if mode == "/CurrentUser" else "Jo Ma"
+        j.count_headings()
         j.program = Program(j.x, os.path.join(folder, "tolvanex.exe"), j.home, j.out, j.root,
                             name="installed" + mode[1:], copyable_texts=True, wine=j.wine)
         j.start_up(student, "5")
         j.main_window()
-        send = j.clock.send_name(student.replace(" ", "_"))
-        j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+        files = j.started(student)
         j.screenshot("installed" + mode[1:])
         j.quit()
         j.program.kill()
-        for name in ("masterFile_%s.txt" % student.replace(" ", "_"), send):
+        for name in files[:2]:
             match_file(read_bytes(j.path(name)), j.heading("005", header), name)
             kept[name] = read_bytes(j.path(name))
 
@@ -896,11 +915,35 @@ def edge_faults(picture, name, rect, framed):
     return faults
 
 
+def rated(reply):
+    return TEXTS.fill("confidenceLine", reply=reply)
+
+
+def critiqued(reply):
+    return TEXTS.fill("selfCritiqueLine", reply=reply)
+
+
 def work_file(text_name, student, window="1"):
     """The name of one of the program's own files beside the records ("journalFile", "draftFile",
     "lockFile", "draftLockFile") for the student's name part; a draft and its lock are those of the
     window numbered window."""
-    return TEXTS.fill(text_name, folder="", name=student, window=window).lstrip("\\")
+    return file_name(text_name, name=student, window=window)
+
+
+def expect_files(j, files, *contents):
+    """Once the program has ended, each file byte for byte and the folder: the master file and the
+    send file hold the contents in order (a list of parts the same in both, such as a heading
+    block, or a Record), the notes file the notes among them, and the folder these files and the
+    program's own. Returns what the patterns matched in the master file and in the send file."""
+    found = []
+    for name, master in ((files.master, True), (files.send, False)):
+        parts = [part for c in contents for part in (c.parts(master) if isinstance(c, Record) else c)]
+        found.append(match_file(read_bytes(j.path(name)), parts, name))
+    notes = [part for c in contents if isinstance(c, Record) and c.note for part in c.parts(False)]
+    if notes:
+        match_file(read_bytes(j.path(files.notes)), notes, files.notes)
+    expect_folder(j, {files.master, files.send} | ({files.notes} if notes else set()))
+    return found
 
 
 def expect_folder(j, names):
@@ -933,9 +976,11 @@ JOURNEYS = {
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE for these tests
 
 
-def main(journeys=JOURNEYS, description=__doc__, tools=(), skip_on=()):
-    """Runs the journeys named on the command line (all by default). Each of tools must be installed;
-    an exception of a kind in skip_on reports the run skipped (the system does not allow a step)."""
+def main(journeys=JOURNEYS, description=__doc__, tools=(), skip_on=(), before=None):
+    """Runs the journeys named on the command line (all by default), each with a Journey of its
+    own. Each of tools (a command, or a file's path) must be there; an exception of a kind in
+    skip_on reports the run skipped (the system does not allow a step). before(args), when given,
+    runs first: an exit status it returns ends the run there."""
     parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--program", required=True, help="the built tolvanex executable")
     parser.add_argument("--content", required=True, help="the course content folder (src/core/bank/content)")
@@ -949,13 +994,18 @@ def main(journeys=JOURNEYS, description=__doc__, tools=(), skip_on=()):
     args.program, args.content = os.path.abspath(args.program), os.path.abspath(args.content)
     args.scale = args.dpi / 96
     use_texts(ProgramTexts(args.texts or default_path(args.program)))
-    missing = missing_tools() + [tool for tool in tools if shutil.which(tool) is None]
+    missing = missing_tools() + [tool for tool in tools
+                                 if not (os.path.exists(tool) if os.path.isabs(tool) else shutil.which(tool))]
     if args.wine and not os.path.exists(args.wine):
         missing.append(args.wine)
     if missing:
         # Reported to CTest as skipped, not failed: a bare build without these tools can still test.
         print("skipped: missing tools: %s (tools/common.sh installs them)" % ", ".join(missing), file=sys.stderr)
         return SKIPPED
+    if before is not None:
+        status = before(args)
+        if status is not None:
+            return status
     args.wine_setup = None
     if args.wine:
         args.wine_setup = Wine(args.wine, args.wineprefix or os.path.join(args.output, "wineprefix"), args.dpi)
@@ -978,8 +1028,8 @@ def main(journeys=JOURNEYS, description=__doc__, tools=(), skip_on=()):
         finally:
             if j is not None:
                 j.close(failed)
-        print("%s %s in %.1f s (screenshots in %s)" % (name, "FAILED" if failed else "passed",
-                                                        time.monotonic() - began, os.path.join(args.output, name)))
+        print("%s %s in %.1f s (output in %s)" % (name, "FAILED" if failed else "passed",
+                                                   time.monotonic() - began, os.path.join(args.output, name)))
         failures += failed
     return 1 if failures else 0
 

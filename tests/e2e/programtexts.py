@@ -1,8 +1,9 @@
 # SPDX-FileCopyrightText: 2026 tolvanex developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The program's own texts, as the build writes them from the program's source into
-generated/texts.json: prompts, record lines, messages, file names, and the numbers of the
-assignments the course holds. The journeys take their texts from here instead of copying them."""
+generated/texts.json: prompts, record lines, messages, file names, the numbers of the assignments
+the course holds, and the main window's controls. The journeys take them from here instead of
+copying them."""
 
 import json
 import os
@@ -15,6 +16,19 @@ class ProgramTexts:
         self.texts = data["texts"]
         self.assignments = data["assignments"]
         self.bank_lines = data["bankLines"]
+        window = data["window"]
+        self.client = tuple(window["client"][2:])
+        # Each control: name, index (in a control array; -1 for one of its own), kind, caption,
+        # place (pixels at 96 dpi: x, y, width, height), tab, accessibleName, description.
+        self.controls = window["controls"]
+
+    def places(self):
+        """The place of each control that has a name of its own."""
+        return {c["name"]: tuple(c["place"]) for c in self.controls if c["index"] < 0}
+
+    def tab_stops(self):
+        """The controls that take the focus, in their keyboard order."""
+        return sorted((c for c in self.controls if c["kind"] != "label"), key=lambda c: c["tab"])
 
     def __getitem__(self, name):
         return self.texts[name]

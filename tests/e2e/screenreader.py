@@ -20,19 +20,15 @@ Both check the files byte for byte.
 Skipped (77) where the bus, or Orca for its journey, cannot start.
 """
 
-import argparse
 import os
 import re
-import shutil
 import subprocess
 import sys
 import time
-import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import journeys  # noqa: E402
-from journeys import CRLF, PROMPTS, SKIPPED, Journey, assignment_five, expect_folder, match_file, read_bytes  # noqa: E402
-from programtexts import ProgramTexts, default_path  # noqa: E402
+from journeys import PROMPTS, SKIPPED, assignment_five, expect_files, rated  # noqa: E402
 from xsession import DriveError, end_process, wait_until  # noqa: E402
 
 INSIDE = "TOLVANEX_SCREENREADER_BUS"  # set inside the D-Bus session this script starts
@@ -40,34 +36,18 @@ ACCESSIBLE = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1"}
 TAB, F6 = 0xFF09, 0xFFC3  # key symbols
 ORCA = "/usr/bin/orca"
 
-# Each Tab stop of the main window in its order: name and the description a screen reader speaks
-# with it, as names of the program's texts (the shortcut buttons describe themselves with their
-# tooltips).
-TAB_STOPS = [
-    ("question box", "questionBoxHelp"),
-    ("answer box", "answerBoxHelp"),
-    ("Next Question / Answer", "Next Question / Answer (Ctrl+PgDown)"),
-    ("Enter Response", "Enter Response (Ctrl+Enter)"),
-    ("picture box 1", "picture1Description"),
-    ("picture box 2", "picture2Description"),
-    ("Save as Notes", "Save as Notes (Ctrl+Shift+S)"),
-    ("Make Paragraph", "inertControl"),
-    ("Make Paragraph", "inertControl"),
-    ("sentences previous", "inertControl"),
-    ("Trigger Timer", "inertControl"),
-    ("list", "inertControl"),
-    ("Parameter 1", "inertControl"),
-    ("Parameter 2", "inertControl"),
-    ("Parameter 3", "inertControl"),
-    ("Parameter 4", "inertControl"),
-    ("display SEND file", ""),
-    ("display notes", ""),
-    ("quit program", ""),
-    ("pend exp", ""),
-    ("next picture", ""),
-    ("copy picture", ""),
-    ("clear box", ""),
-]
+# The buttons with a shortcut, which describe themselves with their tooltips: the caption and the
+# keys.
+SHORTCUTS = {"cmdNextQuestion": "Ctrl+PgDown", "cmd_enter_response": "Ctrl+Enter", "cmd_save_as_notes": "Ctrl+Shift+S"}
+
+
+def tab_stops():
+    """Each Tab stop of the main window in its order: the name and the description a screen reader
+    speaks with it."""
+    return [(c["accessibleName"], "%s (%s)" % (c["caption"], SHORTCUTS[c["name"]]) if c["name"] in SHORTCUTS
+             else c["description"]) for c in journeys.TEXTS.tab_stops()]
+
+
 NOTE = "units check: caf\u00e9 \u0394v"
 
 
@@ -152,14 +132,12 @@ def journey_screenreader(j, bus):
     j.start(copyable_texts=False, extra_env=ACCESSIBLE)
     for prompt, reply in START_UP:
         bus.answer_prompt(PROMPTS[prompt], reply)
-    send, notes = j.clock.send_name("Ida_Moss"), "notes_Ida_Moss.txt"
-    j.wait_file(send, lambda d: d.endswith(CRLF), "the heading block")
+    files = j.started("Ida Moss")
     window = bus.named("Form1", "filler")
 
     # Tab by Tab, each control says what it is; the inert ones say they are not used.
     question_box = bus.focused("question box")
-    for name, described in TAB_STOPS:
-        description = journeys.TEXTS.texts.get(described, described)
+    for name, description in tab_stops():
         control = bus.focused(name)
         print("%-22s | %-11s | %s" % (name, control.getRoleName(), control.description))
         if control.description != description:
@@ -174,7 +152,7 @@ def journey_screenreader(j, bus):
     answer_box.queryEditableText().setTextContents(RESPONSE)
     bus.press("Enter Response", window)
     bus.answer_prompt(PROMPTS["confidence"], RATING)
-    wait_response(j)
+    j.wait_rated(files, rated(RATING))
     # The focus is on "Next Question / Answer", which says the response was filed.
     told = bus.focused("Next Question / Answer")
     if told.description != journeys.TEXTS["responseFiledNews"]:
@@ -185,7 +163,7 @@ def journey_screenreader(j, bus):
     reach_newest_block(bus, question_box, answer.replace("\r\n", "\n"))
     answer_box.queryEditableText().setTextContents(NOTE)
     bus.press("Save as Notes", window)
-    j.wait_file(notes, lambda d: d.endswith(journeys.PAD), "the note")
+    j.wait_file(files.notes, lambda d: d.endswith(journeys.PAD), "the note")
     # The focus stays in the answer box, which says the note was filed until the focus leaves it;
     # as no focus event tells a screen reader so, a notification announces it.
     answer_help = journeys.TEXTS["answerBoxHelp"]
@@ -201,7 +179,7 @@ def journey_screenreader(j, bus):
     if bus.find("the notification", lambda o: o.getRoleName() == "notification").name:
         raise DriveError("the notification still holds news once the focus has left the answer box")
     bus.press("quit program", window)
-    expect_files(j, NOTE)
+    expect_records(j, files, NOTE)
 
 
 # The start-up replies, the response and its rating of both journeys.
@@ -209,28 +187,15 @@ START_UP = [("name", "Ida Moss"), ("folder", "1"), ("path", ""), ("assignment", 
 RESPONSE, RATING = "About 7 m/s", "2"
 
 
-def wait_response(j):
-    rated = journeys.TEXTS.line("confidenceLine", reply=RATING)
-    j.wait_file(j.clock.send_name("Ida_Moss"), lambda d: d.endswith(rated + CRLF + journeys.CLOSE + CRLF),
-                "the response")
-
-
-def expect_files(j, note):
+def expect_records(j, files, note):
     """Once the program has quit: the heading, the response to the first question and the note on
     its answer, in each of the three files, byte for byte."""
     status = j.program.wait_exit()
     if status != 0:
         raise DriveError("the program ended with status %d" % status)
     header, question, answer = assignment_five(j.args)
-    master, send, notes = "masterFile_Ida_Moss.txt", j.clock.send_name("Ida_Moss"), "notes_Ida_Moss.txt"
-    rated = journeys.TEXTS.fill("confidenceLine", reply=RATING)
-    heading = j.heading("005", header)
-    for filename, is_master in ((master, True), (send, False)):
-        parts = list(heading) + j.response("50001", question, RESPONSE, rated, is_master)
-        parts += j.note(answer, note, is_master)
-        match_file(read_bytes(j.path(filename)), parts, filename)
-    match_file(read_bytes(j.path(notes)), j.note(answer, note, False), notes)
-    expect_folder(j, {master, send, notes})
+    expect_files(j, files, j.heading("005", header), j.responded(question, RESPONSE, rated(RATING)),
+                 j.noted(answer, note))
 
 
 def reach_newest_block(bus, question_box, block):
@@ -396,7 +361,7 @@ def hear_journey(j, bus, orca, question, answer):
         j.x.key("Return")
         wait_until(lambda: window not in j.x.visible_windows("tolvanex"), 10, "the prompt to close")
     j.window = j.x.wait_window("Form1")
-    j.wait_file(j.clock.send_name("Ida_Moss"), lambda d: d.endswith(CRLF), "the heading block")
+    files = j.started("Ida Moss")
     question_box, answer_box = bus.named("question box", "text"), bus.named("answer box", "text")
     orca.heard_words("the question box taking the focus", "question box text")
 
@@ -409,7 +374,7 @@ def hear_journey(j, bus, orca, question, answer):
     orca.heard_words("the confidence prompt", PROMPTS["confidence"].strip())
     type_into(j, bus, prompt_field(bus, PROMPTS["confidence"]), RATING)
     j.x.key("Return")
-    wait_response(j)
+    j.wait_rated(files, rated(RATING))
     orca.heard_words("the focus on Next Question / Answer", "Next Question / Answer push button")
     orca.heard_words("that the response was filed", journeys.TEXTS["responseFiledNews"])
 
@@ -419,7 +384,7 @@ def hear_journey(j, bus, orca, question, answer):
     hear_newest_block(j, bus, orca, question_box, answer.replace("\r\n", "\n"))
     type_into(j, bus, answer_box, ORCA_NOTE)
     j.keys("ctrl+shift+s")
-    j.wait_file("notes_Ida_Moss.txt", lambda d: d.endswith(journeys.PAD), "the note")
+    j.wait_file(files.notes, lambda d: d.endswith(journeys.PAD), "the note")
     orca.heard_words("that the note was filed", journeys.TEXTS["noteFiledNews"])
 
     # "display notes", seven Shift+Tabs back from the answer box: the caret at the start of what it
@@ -439,7 +404,7 @@ def hear_journey(j, bus, orca, question, answer):
     j.keys(*["shift+Tab"] * 5)  # "quit program"
     orca.heard_words("the focus on quit program", "quit program push button")
     j.keys("space")
-    expect_files(j, ORCA_NOTE)
+    expect_records(j, files, ORCA_NOTE)
 
 
 ORCA_NOTE = "units first"
@@ -477,75 +442,54 @@ def hear_newest_block(j, bus, orca, question_box, block):
 JOURNEYS = {"screenreader": journey_screenreader, "orca": journey_orca}
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--program", required=True, help="the built tolvanex executable")
-    parser.add_argument("--content", required=True, help="the course content folder (src/core/bank/content)")
-    parser.add_argument("--output", required=True, help="where screenshots and logs go")
-    parser.add_argument("--texts", help="the program's texts (default: generated/texts.json beside the program)")
-    parser.add_argument("journeys", nargs="*", default=list(JOURNEYS), help=", ".join(JOURNEYS))
-    args = parser.parse_args()
-    args.program, args.content = os.path.abspath(args.program), os.path.abspath(args.content)
-    journeys.use_texts(ProgramTexts(args.texts or default_path(args.program)))
-    if os.environ.get(INSIDE) != "1":
-        missing = [tool for tool in ("Xvfb", "xdotool", "import", "dbus-run-session", "dbus-update-activation-environment")
-                   if shutil.which(tool) is None]
-        missing += [path for path in ("/usr/libexec/at-spi-bus-launcher", "/usr/libexec/at-spi2-registryd")
-                    if not os.path.exists(path)]
-        if "orca" in args.journeys and not os.path.exists(ORCA):
-            missing.append("orca")
-        python = python_with_atspi()
-        if missing or python is None:
-            print("skipped: missing %s (tools/common.sh installs them)"
-                  % ", ".join(missing + ([] if python else ["python3-pyatspi"])), file=sys.stderr)
-            return SKIPPED
-        # Each journey in a D-Bus session of its own, whose AT-SPI bus knows its X server alone.
-        codes = []
-        for name in args.journeys:
-            command = [python, os.path.abspath(__file__), "--program", args.program, "--content", args.content,
-                       "--output", args.output] + (["--texts", args.texts] if args.texts else []) + [name]
-            codes.append(subprocess.run(["dbus-run-session", "--"] + command, env=dict(os.environ, **{INSIDE: "1"}),
-                                        stdin=subprocess.DEVNULL).returncode)
-        failed = [code for code in codes if code != SKIPPED]
-        return max(failed) if failed else SKIPPED
+class BusDidNotStart(Exception):
+    pass
 
-    failures = 0
-    for name in args.journeys:
-        began = time.monotonic()
-        j = Journey(args, name)
-        failed = True
+
+def in_session(journey):
+    """The journey with the accessibility bus of this D-Bus session, which starts the AT-SPI bus and
+    its registry on demand, in the journey's X server (where the registry synthesises keys) and with
+    a home folder of its own."""
+    def run(j):
+        home = os.path.join(j.out, "session-home")
+        os.makedirs(home)
+        subprocess.run(["dbus-update-activation-environment", "DISPLAY=" + j.x.display, "HOME=" + home,
+                        "XDG_CONFIG_HOME=" + os.path.join(home, ".config"),
+                        "XDG_CACHE_HOME=" + os.path.join(home, ".cache"),
+                        "XDG_DATA_HOME=" + os.path.join(home, ".local", "share")], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10)
+        bus = Bus()
         try:
-            # This session's bus starts the AT-SPI bus and its registry on demand, in the journey's
-            # X server (where the registry synthesises keys) and with a home folder of its own.
-            home = os.path.join(j.out, "session-home")
-            os.makedirs(home)
-            subprocess.run(["dbus-update-activation-environment", "DISPLAY=" + j.x.display, "HOME=" + home,
-                            "XDG_CONFIG_HOME=" + os.path.join(home, ".config"),
-                            "XDG_CACHE_HOME=" + os.path.join(home, ".cache"),
-                            "XDG_DATA_HOME=" + os.path.join(home, ".local", "share")], check=True,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10)
-            bus = Bus()
-            try:
-                bus.atspi.Registry.getDesktop(0).childCount
-            except bus.errors as error:
-                print("skipped: the accessibility bus did not start: %s" % error, file=sys.stderr)
-                failed = False
-                return SKIPPED
-            JOURNEYS[name](j, bus)
-            failed = False
-        except OrcaDidNotStart as reason:
-            print("skipped: %s" % reason, file=sys.stderr)
-            failed = False
-            return SKIPPED
-        except Exception:
-            traceback.print_exc()
-        finally:
-            j.close(failed)
-        print("%s %s in %.1f s (logs in %s)" % (name, "FAILED" if failed else "passed", time.monotonic() - began,
-                                               os.path.join(args.output, name)))
-        failures += failed
-    return 1 if failures else 0
+            bus.atspi.Registry.getDesktop(0).childCount
+        except bus.errors as error:
+            raise BusDidNotStart("the accessibility bus did not start: %s" % error)
+        journey(j, bus)
+    return run
+
+
+def each_in_a_session(args):
+    """Outside a D-Bus session of this script's own: runs each journey in one of its own, whose
+    AT-SPI bus knows its X server alone; inside, nothing (the journeys run here)."""
+    if os.environ.get(INSIDE) == "1":
+        return None
+    missing = [] if "orca" not in args.journeys or os.path.exists(ORCA) else ["orca"]
+    python = python_with_atspi()
+    if missing or python is None:
+        print("skipped: missing %s (tools/common.sh installs them)"
+              % ", ".join(missing + ([] if python else ["python3-pyatspi"])), file=sys.stderr)
+        return SKIPPED
+    codes = []
+    for name in args.journeys:
+        command = [python, os.path.abspath(__file__), "--program", args.program, "--content", args.content,
+                   "--output", args.output] + (["--texts", args.texts] if args.texts else []) + [name]
+        codes.append(subprocess.run(["dbus-run-session", "--"] + command, env=dict(os.environ, **{INSIDE: "1"}),
+                                    stdin=subprocess.DEVNULL).returncode)
+    failed = [code for code in codes if code != SKIPPED]
+    return max(failed) if failed else SKIPPED
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(journeys.main({name: in_session(journey) for name, journey in JOURNEYS.items()}, __doc__,
+                           tools=("dbus-run-session", "dbus-update-activation-environment",
+                                  "/usr/libexec/at-spi-bus-launcher", "/usr/libexec/at-spi2-registryd"),
+                           skip_on=(BusDidNotStart, OrcaDidNotStart), before=each_in_a_session))

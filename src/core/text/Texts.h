@@ -5,7 +5,7 @@
 // The program's own texts, each in one place: prompts, captions, record lines, file names and
 // messages. A text with parts that change holds them as {name}, filled in with fill() (Text.h).
 // The tests include this header; the journeys that drive the built program read the same texts
-// from a file the build writes (generated/texts.json, made by text/tools/textsdump.cpp).
+// from a file the build writes (generated/texts.json, made by core/tools/textsdump.cpp).
 
 #include <string_view>
 #include <utility>

@@ -3,6 +3,7 @@
 #include "gui/window/MainWindow.h"
 
 #include "core/pictures/PendExp.h"
+#include "core/text/Controls.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 #include "gui/pictures/PictureBox.h"
@@ -22,16 +23,11 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <map>
+#include <vector>
 
 namespace tolvanex {
 namespace {
-
-// Positions and sizes are given in twips, the classic unit of form layouts: 1440 twips make an inch,
-// so at 96 dots per inch a pixel is 15 twips (Qt scales the pixels for the screen).
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 QFont textBoxFont()
 {
@@ -148,9 +144,10 @@ MainWindow::MainWindow(const WindowServices& services, const BankContent& conten
     , m_services(services)
     , m_drill(services.core, content)
 {
-    setObjectName("Form1");
-    setWindowTitle("Form1");
-    resize(10875 / 15, 8490 / 15);
+    setObjectName(qText(controls::windowCaption));
+    setWindowTitle(qText(controls::windowCaption));
+    const controls::Pixels client = controls::pixels(controls::clientArea);
+    resize(client.width, client.height);
     // The platform's own face at the 8 points of a classic dialog font, so that the captions fit
     // the classic button sizes as well as they can.
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -175,35 +172,23 @@ MainWindow::~MainWindow()
 
 void MainWindow::buildControls()
 {
-    struct Button {
-        const char* name;
-        std::string_view caption;
-        QRect place;
-        std::function<Outcome()> click;
-    };
+    // What each button with a handler does; the others are inert.
     Drill& d = m_drill;
-    const Button buttons[] = {
-        { "cmdNextQuestion", texts::nextQuestionCaption, twips(240, 0, 975, 735),
-            [this, &d] { return d.nextQuestion(questionText(), answerText()); } },
-        { "cmd_Make_Paragraph_question", "Make Paragraph", twips(1200, 240, 855, 495), nullptr },
-        { "cmd_display_note_file", "display notes", twips(3360, 360, 135, 195), [&d] { return d.displayNotes(); } },
-        { "cmd_displayCumulativeText", "display SEND file", twips(4440, 240, 855, 495),
-            [&d] { return d.displaySendFile(); } },
-        { "cmd_enter_response", texts::enterResponseCaption, twips(5640, 240, 855, 495),
-            [this, &d] { return d.enterResponse(answerText()); } },
-        { "cmd_save_as_notes", texts::saveAsNotesCaption, twips(6480, 240, 855, 495),
-            [this, &d] { return d.saveAsNotes(answerText()); } },
-        { "cmd_Make_paragraph", "Make Paragraph", twips(7320, 240, 975, 495), nullptr },
-        { "cmd_clear_answer_box", "clear box", twips(8280, 240, 855, 495), [&d] { return d.clearBox(); } },
-        { "cmd_quit", "quit program", twips(10200, 0, 735, 495), [&d]() -> Outcome { d.quit(); } },
-        { "cmd_next_picture", "next picture", twips(1200, 7560, 855, 495), [&d] { return d.nextPicture(); } },
-        { "cmd_copy_picture", "copy picture", twips(1200, 8160, 855, 495),
+    const std::map<std::string_view, std::function<Outcome()>> handlers = {
+        { "cmdNextQuestion", [this, &d] { return d.nextQuestion(questionText(), answerText()); } },
+        { "cmd_display_note_file", [&d] { return d.displayNotes(); } },
+        { "cmd_displayCumulativeText", [&d] { return d.displaySendFile(); } },
+        { "cmd_enter_response", [this, &d] { return d.enterResponse(answerText()); } },
+        { "cmd_save_as_notes", [this, &d] { return d.saveAsNotes(answerText()); } },
+        { "cmd_clear_answer_box", [&d] { return d.clearBox(); } },
+        { "cmd_quit", [&d]() -> Outcome { d.quit(); } },
+        { "cmd_next_picture", [&d] { return d.nextPicture(); } },
+        { "cmd_copy_picture",
             [this] {
                 copyPicture(*m_picture1, *m_picture2, m_services.clipboard, m_services.core.messages);
                 return Outcome {};
             } },
-        { "cmd_timerTrigger", "Trigger Timer", twips(2400, 7560, 735, 495), nullptr },
-        { "cmd_pend_exp", "pend exp", twips(8640, 7560, 495, 375),
+        { "cmd_pend_exp",
             [this] {
                 // Once running the timer keeps its rhythm: a further click neither restarts it nor adds one.
                 if (!m_timer.isActive())
@@ -211,97 +196,75 @@ void MainWindow::buildControls()
                 return Outcome {};
             } },
     };
-    for (const Button& entry : buttons) {
-        auto* button = new WrapButton(qText(entry.caption), this);
-        button->setObjectName(entry.name);
-        button->setGeometry(entry.place);
-        if (!entry.click)
-            button->setAccessibleDescription(qText(texts::inertControl));
-        else
-            connect(button, &QPushButton::clicked, this, [this, handler = entry.click] { click(handler); });
-    }
-
-    auto label = [this](const char* name, const char* caption, QRect place) {
-        auto* l = new QLabel(caption, this);
-        l->setObjectName(name);
-        l->setGeometry(place);
-        l->setWordWrap(true);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return l;
-    };
-    auto smallBox = [this](const char* name, QRect place) {
-        auto* box = new QLineEdit("1", this);
-        box->setObjectName(name);
-        box->setGeometry(place);
-        box->setAccessibleDescription(qText(texts::inertControl));
-        return box;
-    };
-    label("lbl_paragraph_goback", "# sentences previous", twips(2880, 360, 135, 135));
-    smallBox("txt_paragraph_goback", twips(3120, 240, 150, 285))->setAccessibleName("sentences previous");
-    label("lbl_only_if_prompted", "click only if prompted", twips(240, 7560, 855, 495));
 
     // The font is looked up once for both boxes. Plain text needs no OpenType shaping (scripts that
     // do are still shaped): without it a long paragraph is laid out in well under half the time.
     QFont boxFont = textBoxFont();
     boxFont.setStyleStrategy(QFont::PreferNoShaping);
-    auto bigBox = [this, &boxFont](const char* name, QRect place, const char* description) {
+    auto bigBox = [this, &boxFont]() {
         auto* box = new QPlainTextEdit(this);
-        box->setObjectName(name);
-        box->setGeometry(place);
         box->setFont(boxFont);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        box->setAccessibleName(description);
         // Tab and Shift+Tab move on to the next control, as in every other control; a tab
         // character that comes in by pasting stays in the text.
         box->setTabChangesFocus(true);
         return box;
     };
-    m_question = bigBox("txt_question", twips(240, 720, 5175, 3255), "question box");
-    m_answer = bigBox("txt_answer", twips(5640, 720, 5055, 3255), "answer box");
-    m_question->setAccessibleDescription(qText(texts::questionBoxHelp));
-    m_answer->setAccessibleDescription(qText(texts::answerBoxHelp));
+    auto make = [&](const controls::Control& c) -> QWidget* {
+        const QString caption = qText(c.caption);
+        switch (c.kind) {
+        case controls::Kind::Button: {
+            auto* button = new WrapButton(caption, this);
+            const auto handler = handlers.find(c.name);
+            if (handler != handlers.end())
+                connect(button, &QPushButton::clicked, this, [this, action = handler->second] { click(action); });
+            return button;
+        }
+        case controls::Kind::Label: {
+            auto* label = new QLabel(caption, this);
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case controls::Kind::LineBox:
+            return new QLineEdit(caption, this);
+        case controls::Kind::TextBox:
+            return bigBox();
+        case controls::Kind::PictureBox: {
+            auto* picture = new PictureBox(this);
+            picture->setFocusPolicy(Qt::TabFocus);
+            return picture;
+        }
+        case controls::Kind::ListBox:
+            return new QListWidget(this);
+        }
+        return nullptr;
+    };
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    for (const controls::Control& c : controls::all) {
+        QWidget* widget = make(c);
+        widget->setObjectName(qText(c.name));
+        const controls::Pixels place = controls::pixels(c.place);
+        widget->setGeometry(place.x, place.y, place.width, place.height);
+        if (c.index >= 0)
+            widget->setProperty("index", c.index);
+        if (!c.accessibleName.empty())
+            widget->setAccessibleName(qText(c.accessibleName));
+        if (!c.description.empty())
+            widget->setAccessibleDescription(qText(c.description));
+        if (c.kind != controls::Kind::Label)
+            tabOrder.emplace_back(c.tab, widget);
+    }
+    m_question = findChild<QPlainTextEdit*>("txt_question");
+    m_answer = findChild<QPlainTextEdit*>("txt_answer");
+    m_picture1 = findChild<PictureBox*>("Picture1");
+    m_picture2 = findChild<PictureBox*>("Picture2");
     m_questionText = std::make_unique<BoxText>(m_question);
     m_answerText = std::make_unique<BoxText>(m_answer);
-    m_answerText->setText(" ");
+    m_answerText->setText(std::string(controls::named("txt_answer").caption));
     m_announcer = new Announcer(this);
-
-    m_picture1 = new PictureBox(this);
-    m_picture1->setObjectName("Picture1");
-    m_picture1->setGeometry(twips(240, 4080, 5175, 3375));
-    m_picture1->setAccessibleName("picture box 1");
-    m_picture1->setAccessibleDescription(qText(texts::picture1Description));
-    m_picture2 = new PictureBox(this);
-    m_picture2->setObjectName("Picture2");
-    m_picture2->setGeometry(twips(5640, 4080, 5055, 3375));
-    m_picture2->setAccessibleName("picture box 2");
-    m_picture2->setAccessibleDescription(qText(texts::picture2Description));
-
-    auto* list = new QListWidget(this);
-    list->setObjectName("List1");
-    list->setGeometry(twips(3120, 7680, 1695, 840));
-    list->setAccessibleName("list");
-    list->setAccessibleDescription(qText(texts::inertControl));
-
-    const struct {
-        QRect label;
-        QRect box;
-    } parameters[] = {
-        { twips(5640, 7680, 900, 195), twips(6720, 7680, 300, 285) },
-        { twips(5640, 8160, 855, 195), twips(6720, 8160, 300, 285) },
-        { twips(7200, 7680, 1005, 195), twips(8205, 7680, 300, 285) },
-        { twips(7200, 8160, 900, 195), twips(8205, 8160, 300, 285) },
-    };
-    for (int i = 0; i < 4; ++i) {
-        const QString caption = QString("Parameter %1").arg(i + 1);
-        QLabel* l = label("lbl_parameter", "", parameters[i].label);
-        l->setText(caption);
-        l->setProperty("index", i);
-        QLineEdit* box = smallBox("txt_parameter", parameters[i].box);
-        box->setProperty("index", i);
-        box->setAccessibleName(caption);
-    }
     // "# sentences previous" is too small for any caption: it shows what fits, as designed.
     fitCaptions(findChildren<QLabel*>("lbl_parameter"));
     fitCaptions({ findChild<QLabel*>("lbl_only_if_prompted") });
@@ -328,24 +291,9 @@ void MainWindow::buildControls()
         [this] { run([this] { pendExpTick(m_services.core.beeper, m_services.core.random, *m_picture1); }); });
 
     // Keyboard order: the controls that take the focus, in their tab positions.
-    const char* order[] = { "txt_question", "txt_answer", "cmdNextQuestion", "cmd_enter_response", "Picture1",
-        "Picture2", "cmd_save_as_notes", "cmd_Make_paragraph", "cmd_Make_Paragraph_question", "txt_paragraph_goback",
-        "cmd_timerTrigger", "List1" };
-    QWidget* previous = nullptr;
-    auto chain = [&previous](QWidget* next) {
-        if (previous)
-            QWidget::setTabOrder(previous, next);
-        previous = next;
-    };
-    for (const char* name : order)
-        chain(findChild<QWidget*>(name));
-    for (QLineEdit* box : findChildren<QLineEdit*>("txt_parameter"))
-        chain(box);
-    for (const char* name : { "cmd_displayCumulativeText", "cmd_display_note_file", "cmd_quit", "cmd_pend_exp",
-             "cmd_next_picture", "cmd_copy_picture", "cmd_clear_answer_box" })
-        chain(findChild<QWidget*>(name));
-    m_picture1->setFocusPolicy(Qt::TabFocus);
-    m_picture2->setFocusPolicy(Qt::TabFocus);
+    std::sort(tabOrder.begin(), tabOrder.end());
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
 
     // Keys no one types in an answer by accident: never a bare letter or digit.
     const struct {

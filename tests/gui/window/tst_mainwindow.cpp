@@ -8,6 +8,7 @@
 #include "support/SmallBank.h"
 #include "support/WindowFakes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,42 +62,47 @@ struct Control {
     const char* kind;
     const char* caption;
     QRect pixels;
+    // What a screen reader is told: a name of its own (none: the caption), a description.
+    const char* accessibleName = "";
+    std::string_view description = "";
 };
+
+const std::string_view kInert = texts::inertControl;
 
 // Twips divided by 15.
 const Control kControls[] = {
     { "cmdNextQuestion", "QPushButton", "Next Question / Answer", { 16, 0, 65, 49 } },
-    { "cmd_Make_Paragraph_question", "QPushButton", "Make Paragraph", { 80, 16, 57, 33 } },
+    { "cmd_Make_Paragraph_question", "QPushButton", "Make Paragraph", { 80, 16, 57, 33 }, "", kInert },
     { "lbl_paragraph_goback", "QLabel", "# sentences previous", { 192, 24, 9, 9 } },
-    { "txt_paragraph_goback", "QLineEdit", "1", { 208, 16, 10, 19 } },
+    { "txt_paragraph_goback", "QLineEdit", "1", { 208, 16, 10, 19 }, "sentences previous", kInert },
     { "cmd_display_note_file", "QPushButton", "display notes", { 224, 24, 9, 13 } },
     { "cmd_displayCumulativeText", "QPushButton", "display SEND file", { 296, 16, 57, 33 } },
     { "cmd_enter_response", "QPushButton", "Enter Response", { 376, 16, 57, 33 } },
     { "cmd_save_as_notes", "QPushButton", "Save as Notes", { 432, 16, 57, 33 } },
-    { "cmd_Make_paragraph", "QPushButton", "Make Paragraph", { 488, 16, 65, 33 } },
+    { "cmd_Make_paragraph", "QPushButton", "Make Paragraph", { 488, 16, 65, 33 }, "", kInert },
     { "cmd_clear_answer_box", "QPushButton", "clear box", { 552, 16, 57, 33 } },
     { "cmd_quit", "QPushButton", "quit program", { 680, 0, 49, 33 } },
-    { "txt_question", "QPlainTextEdit", "", { 16, 48, 345, 217 } },
-    { "txt_answer", "QPlainTextEdit", " ", { 376, 48, 337, 217 } },
-    { "Picture1", "tolvanex::PictureBox", "", { 16, 272, 345, 225 } },
-    { "Picture2", "tolvanex::PictureBox", "", { 376, 272, 337, 225 } },
+    { "txt_question", "QPlainTextEdit", "", { 16, 48, 345, 217 }, "question box", texts::questionBoxHelp },
+    { "txt_answer", "QPlainTextEdit", " ", { 376, 48, 337, 217 }, "answer box", texts::answerBoxHelp },
+    { "Picture1", "tolvanex::PictureBox", "", { 16, 272, 345, 225 }, "picture box 1", texts::picture1Description },
+    { "Picture2", "tolvanex::PictureBox", "", { 376, 272, 337, 225 }, "picture box 2", texts::picture2Description },
     { "lbl_only_if_prompted", "QLabel", "click only if prompted", { 16, 504, 57, 33 } },
     { "cmd_next_picture", "QPushButton", "next picture", { 80, 504, 57, 33 } },
     { "cmd_copy_picture", "QPushButton", "copy picture", { 80, 544, 57, 33 } },
-    { "cmd_timerTrigger", "QPushButton", "Trigger Timer", { 160, 504, 49, 33 } },
-    { "List1", "QListWidget", "", { 208, 512, 113, 56 } },
+    { "cmd_timerTrigger", "QPushButton", "Trigger Timer", { 160, 504, 49, 33 }, "", kInert },
+    { "List1", "QListWidget", "", { 208, 512, 113, 56 }, "list", kInert },
     { "cmd_pend_exp", "QPushButton", "pend exp", { 576, 504, 33, 25 } },
 };
 
 const Control kParameters[] = {
     { "lbl_parameter", "QLabel", "Parameter 1", { 376, 512, 60, 13 } },
-    { "txt_parameter", "QLineEdit", "1", { 448, 512, 20, 19 } },
+    { "txt_parameter", "QLineEdit", "1", { 448, 512, 20, 19 }, "Parameter 1", kInert },
     { "lbl_parameter", "QLabel", "Parameter 2", { 376, 544, 57, 13 } },
-    { "txt_parameter", "QLineEdit", "1", { 448, 544, 20, 19 } },
+    { "txt_parameter", "QLineEdit", "1", { 448, 544, 20, 19 }, "Parameter 2", kInert },
     { "lbl_parameter", "QLabel", "Parameter 3", { 480, 512, 67, 13 } },
-    { "txt_parameter", "QLineEdit", "1", { 547, 512, 20, 19 } },
+    { "txt_parameter", "QLineEdit", "1", { 547, 512, 20, 19 }, "Parameter 3", kInert },
     { "lbl_parameter", "QLabel", "Parameter 4", { 480, 544, 60, 13 } },
-    { "txt_parameter", "QLineEdit", "1", { 547, 544, 20, 19 } },
+    { "txt_parameter", "QLineEdit", "1", { 547, 544, 20, 19 }, "Parameter 4", kInert },
 };
 
 QString captionOf(QWidget* widget)
@@ -112,6 +118,12 @@ QString captionOf(QWidget* widget)
     return {};
 }
 
+// The name a screen reader is given for the control.
+std::string spokenName(QWidget* widget)
+{
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).toStdString();
+}
+
 TEST(MainWindow, ThirtyControlsWithTheirCaptionsAndPlaces)
 {
     Window w;
@@ -123,7 +135,8 @@ TEST(MainWindow, ThirtyControlsWithTheirCaptionsAndPlaces)
         EXPECT_TRUE(widget->inherits(c.kind)) << c.name << " is a " << widget->metaObject()->className();
         EXPECT_EQ(widget->geometry(), c.pixels) << c.name;
         EXPECT_EQ(captionOf(widget), c.caption) << c.name;
-        EXPECT_FALSE(widget->accessibleName().isEmpty() && captionOf(widget).isEmpty()) << c.name;
+        EXPECT_EQ(spokenName(widget), *c.accessibleName ? c.accessibleName : c.caption) << c.name;
+        EXPECT_EQ(widget->accessibleDescription().toStdString(), c.description) << c.name;
     }
     int index[2] = { 0, 0 };
     for (const Control& c : kParameters) {
@@ -134,6 +147,8 @@ TEST(MainWindow, ThirtyControlsWithTheirCaptionsAndPlaces)
         EXPECT_EQ(member->property("index").toInt(), index[kind]);
         EXPECT_EQ(member->geometry(), c.pixels) << c.name << index[kind];
         EXPECT_EQ(captionOf(member), c.caption);
+        EXPECT_EQ(spokenName(member), *c.accessibleName ? c.accessibleName : c.caption);
+        EXPECT_EQ(member->accessibleDescription().toStdString(), c.description);
         ++index[kind];
     }
     QTimer* timer = w.window.findChild<QTimer*>("tmr_pend_exp");
