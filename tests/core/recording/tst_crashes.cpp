@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <iostream>
+#include <map>
 
 namespace tolvanex {
 namespace {
@@ -40,6 +41,12 @@ struct Session : Prompter {
     {
         if (prompt == texts::assignmentPrompt && atAssignment)
             atAssignment();
+        // A start asks each of its prompts once: one asked again and again is a start that
+        // goes round in circles, ended here with Cancel.
+        if (++askings[prompt] > kMostAskings) {
+            ADD_FAILURE() << "asked again and again: " << prompt;
+            return std::nullopt;
+        }
         for (const auto& [asked, reply] : { std::pair(texts::namePrompt, "Ann Lee"),
                  std::pair(texts::folderQuestion, ""), std::pair(texts::assignmentPrompt, "2"),
                  std::pair(texts::confidencePrompt, "2"), std::pair(texts::selfCritiquePrompt, "3") }) {
@@ -68,6 +75,8 @@ struct Session : Prompter {
     }
 
     std::function<void()> atAssignment;
+    static constexpr int kMostAskings = 5;
+    std::map<std::string, int> askings;
     testing::RecordingMessages messages;
     testing::FixedClock clock;
     testing::CountingRandom random;
