@@ -68,8 +68,12 @@ TEST_F(Recording, ResponseToAQuestionWithConfidence)
 {
     ASSERT_FALSE(click(Button::NextQuestion));
     h.boxes.answer = "About 12 m.";
+    h.drill.answerTyped(h.boxes.answer);
+    const std::filesystem::path draft = h.folder() / ".tolvanex_Student_One.draft1";
+    ASSERT_EQ(decodeDraft(fileBytes(draft)).words, "About 12 m.");
     h.prompter.reply("2");
     ASSERT_FALSE(click(Button::EnterResponse));
+    EXPECT_FALSE(testing::fileExists(draft)) << "the draft of words filed";
     const std::string question = "`q003.  A cart starts from rest.\r\nHow far does it go?\r\n";
     const std::string tail = kOpen + "RESPONSE -->  \r\nAbout 12 m.\r\nconfidence assessment:  2\r\n" + kClose;
     EXPECT_EQ(masterAdded(), kOpen + kBlanks + "14:05:09\r\n\r\n\r\n`questionNumber 50003 \r\n" + question + tail);
@@ -134,10 +138,18 @@ TEST_F(Recording, TheResponsePromptItselfFilesNothing)
     EXPECT_FALSE(std::filesystem::exists(h.notes()));
     EXPECT_EQ(h.prompter.unexpected, 0);
 
-    h.boxes.answer = kResponsePrompt + "!";
-    h.prompter.reply("1");
-    click(Button::EnterResponse);
-    EXPECT_NE(masterAdded().find("RESPONSE -->  \r\n" + kResponsePrompt + "!\r\n"), std::string::npos);
+    // Anything else in the box is the student's words, filed: the prompt with one character more
+    // or a blank before or after it too.
+    for (const std::string& words :
+        { kResponsePrompt + "!", kResponsePrompt + " ", " " + kResponsePrompt, kResponsePrompt + "\r\n" }) {
+        const std::size_t before = masterAdded().size();
+        h.boxes.answer = words;
+        h.prompter.reply("1");
+        click(Button::EnterResponse);
+        EXPECT_EQ(h.boxes.last.filed, Filed::Response) << "[" << words << "]";
+        EXPECT_NE(masterAdded().find("RESPONSE -->  \r\n" + words + "\r\n", before), std::string::npos)
+            << "[" << words << "]";
+    }
 }
 
 TEST_F(Recording, EmptyAndMultiLineResponses)
