@@ -89,21 +89,11 @@ private:
 
 // The real file system below a temporary "home" folder that stands for drive c:, with faults
 // that a test can switch on.
-class TestFileSystem : public FileSystem {
+class TestFileSystem : public HomeDriveFileSystem {
 public:
-    explicit TestFileSystem(std::filesystem::path home);
-    void createFolder(const std::string& path) override;
+    using HomeDriveFileSystem::HomeDriveFileSystem;
     std::unique_ptr<AppendFile> openForAppend(const std::string& path) override;
     std::string readAll(const std::string& path) override;
-    std::optional<std::uintmax_t> fileLength(const std::string& path) override { return real.fileLength(path); }
-    void cutBack(const std::string& path, std::uintmax_t length) override { real.cutBack(path, length); }
-    void removeFile(const std::string& path) override { real.removeFile(path); }
-    void overwriteFile(const std::string& path, std::string_view bytes) override { real.overwriteFile(path, bytes); }
-    void emptyFile(const std::string& path) override { real.emptyFile(path); }
-    void replaceFile(const std::string& path, std::string_view bytes) override { real.replaceFile(path, bytes); }
-    std::unique_ptr<FileLock> lock(const std::string& path) override { return real.lock(path); }
-    std::unique_ptr<FileLock> tryLock(const std::string& path) override { return real.tryLock(path); }
-    std::string systemPath(const std::string& path) override { return real.systemPath(path); }
 
     // A path whose text contains this fails to open with the reason given.
     std::string failOpenContaining;
@@ -111,8 +101,6 @@ public:
     // After this many more bytes, writes fail as on a full disk (negative: never).
     long writeBudget = -1;
     int commits = 0;
-
-    HomeDriveFileSystem real;
 };
 
 // Paths from and to UTF-8 texts, whatever code page the system's narrow paths use.

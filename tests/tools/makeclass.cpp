@@ -8,8 +8,8 @@
 //   makeclass FOLDER [--students N] [--days D] [--assignments A] [--respond P] [--seed S] [--name NAME]...
 //
 // Writes masterFile_<name>.txt, notes_<name>.txt and a send_<MMDD><name>.txt per day worked.
-#include "core/platform/Files.h"
 #include "support/Fakes.h"
+#include "support/FaultyFileSystem.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -23,57 +23,6 @@ using namespace tolvanex;
 using namespace tolvanex::testing;
 
 namespace {
-
-// Files in memory, nothing put on a disk: filing costs no more than building the bytes.
-class MemoryFileSystem : public FileSystem {
-public:
-    class File : public AppendFile {
-    public:
-        explicit File(std::string& data)
-            : m_data(data)
-        {
-        }
-        void write(std::string_view bytes) override { m_data += bytes; }
-        void commit() override { }
-
-    private:
-        std::string& m_data;
-    };
-    struct Lock : FileLock { };
-
-    void createFolder(const std::string&) override { }
-    std::unique_ptr<AppendFile> openForAppend(const std::string& path) override
-    {
-        return std::make_unique<File>(files[path]);
-    }
-    std::string readAll(const std::string& path) override
-    {
-        const auto it = files.find(path);
-        if (it == files.end())
-            throw FileError(path, "No such file or directory");
-        return it->second;
-    }
-    std::optional<std::uintmax_t> fileLength(const std::string& path) override
-    {
-        const auto it = files.find(path);
-        return it == files.end() ? std::nullopt : std::optional<std::uintmax_t>(it->second.size());
-    }
-    void cutBack(const std::string& path, std::uintmax_t length) override
-    {
-        files[path].resize(static_cast<std::size_t>(length));
-    }
-    void removeFile(const std::string& path) override { files.erase(path); }
-    void overwriteFile(const std::string& path, std::string_view bytes) override { files[path] = bytes; }
-    void emptyFile(const std::string& path) override
-    {
-        if (const auto it = files.find(path); it != files.end())
-            it->second.clear();
-    }
-    void replaceFile(const std::string& path, std::string_view bytes) override { files[path] = bytes; }
-    std::unique_ptr<FileLock> lock(const std::string&) override { return std::make_unique<Lock>(); }
-
-    std::map<std::string, std::string> files;
-};
 
 const char* const kPhrases[] = { "The velocity is 3.2 m/s.", "I used v = `dx / `dt.", "Not sure about the units.",
     "a = 2 m/s^2, so the distance is 16 m.", "OK", "I forgot to square the time.", "The period is 1.57 s.",
@@ -152,7 +101,8 @@ int main(int argc, char** argv)
 
     FakeServices fake;
     for (const std::string& name : names) {
-        MemoryFileSystem files;
+        // Files in memory, nothing put on a disk until the end.
+        FaultyFileSystem files;
         int notes = 0;
         int month = 1;
         int dayOfMonth = 5;
@@ -194,8 +144,7 @@ int main(int argc, char** argv)
                 }
             }
         }
-        for (const auto& [path, data] : files.files) {
-            const std::string base = path.substr(path.find_last_of('\\') + 1);
+        for (const auto& [base, data] : files.files()) {
             if (base.rfind(".tolvanex_", 0) == 0)
                 continue;
             std::ofstream file(out / utf8Path(base), std::ios::binary | std::ios::trunc);

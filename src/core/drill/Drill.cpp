@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/drill/Drill.h"
 
-#include "core/recording/Filing.h"
+#include "core/recording/FilingWords.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 

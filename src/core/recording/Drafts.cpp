@@ -2,80 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/recording/Drafts.h"
 
-#include "core/recording/Filing.h"
+#include "core/recording/WorkFiles.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
-#include <cstdio>
 #include <utility>
 
 namespace tolvanex {
-namespace {
-
-// A draft begins with this line and one line each for the assignment, the question number, the
-// kind of block ("question", "answer", "none") and the time typed ("yyyy-mm-dd hh:mm:ss"); the
-// words follow as typed. A file without the first line holds the words alone.
-constexpr std::string_view kMagic = "tolvanex draft 1\n";
-
-const char* kindName(LineKind kind)
-{
-    return kind == LineKind::Question ? "question" : kind == LineKind::Answer ? "answer" : "none";
-}
-
-std::string oneLine(std::string text)
-{
-    for (char& c : text) {
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    }
-    return text;
-}
-
-// The next line of rest, taken off it; nothing when there is no line break.
-std::optional<std::string> takeLine(std::string_view& rest)
-{
-    const std::size_t end = rest.find('\n');
-    if (end == std::string_view::npos)
-        return std::nullopt;
-    std::string line(rest.substr(0, end));
-    rest.remove_prefix(end + 1);
-    return line;
-}
-
-} // namespace
-
-std::string encodeDraft(const Draft& draft)
-{
-    if (!draft.place)
-        return draft.words;
-    const DraftPlace& p = *draft.place;
-    char time[32];
-    std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d", p.typed.year, p.typed.month, p.typed.day,
-        p.typed.hour, p.typed.minute, p.typed.second);
-    return std::string(kMagic) + oneLine(p.assignment) + "\n" + oneLine(p.questionNumber) + "\n" + kindName(p.kind)
-        + "\n" + time + "\n" + draft.words;
-}
-
-Draft decodeDraft(std::string_view bytes)
-{
-    if (bytes.substr(0, kMagic.size()) != kMagic)
-        return { std::string(bytes), std::nullopt };
-    std::string_view rest = bytes.substr(kMagic.size());
-    const auto assignment = takeLine(rest);
-    const auto question = takeLine(rest);
-    const auto kind = takeLine(rest);
-    const auto time = takeLine(rest);
-    DraftPlace place;
-    if (!assignment || !question || !kind || !time
-        || std::sscanf(time->c_str(), "%d-%d-%d %d:%d:%d", &place.typed.year, &place.typed.month, &place.typed.day,
-               &place.typed.hour, &place.typed.minute, &place.typed.second)
-            != 6)
-        return { std::string(bytes), std::nullopt };
-    place.assignment = *assignment;
-    place.questionNumber = *question;
-    place.kind = *kind == "question" ? LineKind::Question : *kind == "answer" ? LineKind::Answer : LineKind::None;
-    return { std::string(rest), std::move(place) };
-}
 
 std::string blockText(const DraftPlace& place)
 {
@@ -96,7 +29,8 @@ struct DraftKeeper::Shared {
     std::mutex disk;
     // Held while the wishes below are read or changed.
     std::mutex state;
-    std::string path;
+    // The window's draft; none before claim() found one.
+    std::optional<DraftFile> file;
     // The window's lock on its draft, for as long as the window runs (and its last save).
     std::unique_ptr<FileLock> windowLock;
     // Shared with a save under way, which copies no more than the pointer while it holds state.
@@ -139,12 +73,11 @@ DraftKeeper::Claimed DraftKeeper::claim(
         // the first that has neither a lock file nor a draft.
         for (int window = 1; window <= kMostWindows; ++window) {
             const WorkFiles work = workFiles(folder, namePart, window);
-            const bool used = files.fileLength(work.draftLock) || files.fileLength(work.draft);
-            std::unique_ptr<FileLock> held = files.tryLock(work.draftLock);
+            DraftFile file(files, work.draft, work.draftLock);
+            const bool used = file.used();
+            std::unique_ptr<FileLock> held = file.tryLock();
             if (held) {
-                std::optional<Draft> draft;
-                if (files.fileLength(work.draft).value_or(0) > 0)
-                    draft = decodeDraft(files.readAll(work.draft));
+                std::optional<Draft> draft = file.read();
                 if (!draft) {
                     if (!free) {
                         free = std::move(held);
@@ -169,7 +102,11 @@ DraftKeeper::Claimed DraftKeeper::claim(
     m_window = gone ? goneWindow : freeWindow;
     const std::lock_guard state(m_shared->state);
     m_shared->windowLock = gone ? std::move(gone) : std::move(free);
-    m_shared->path = m_window > 0 ? workFiles(folder, namePart, m_window).draft : std::string();
+    m_shared->file.reset();
+    if (m_window > 0) {
+        const WorkFiles work = workFiles(folder, namePart, m_window);
+        m_shared->file.emplace(files, work.draft, work.draftLock);
+    }
     if (m_window == 0 && !m_shared->news) {
         m_shared->failing = true;
         m_shared->news = FileError(workFiles(folder, namePart, kMostWindows).draft,
@@ -191,7 +128,7 @@ void DraftKeeper::keep(std::optional<std::string> words, const DraftPlace& place
 {
     {
         const std::lock_guard state(m_shared->state);
-        if (m_shared->path.empty())
+        if (!m_shared->file)
             return;
         // The words are compared as they go to disk: their place is kept from when they were typed.
         std::shared_ptr<const std::string> wanted;
@@ -217,20 +154,23 @@ void DraftKeeper::save(Shared& shared)
 {
     const std::lock_guard disk(shared.disk);
     std::shared_ptr<const std::string> wanted;
-    std::string path;
+    std::optional<DraftFile> file;
     {
         const std::lock_guard state(shared.state);
         shared.saveWaiting = false;
         wanted = shared.wanted;
-        path = shared.path;
+        if (shared.file)
+            file.emplace(*shared.file);
     }
+    if (!file)
+        return;
     if (wanted ? shared.onDisk == *wanted : !shared.onDisk)
         return;
     try {
         if (wanted)
-            shared.files.replaceFile(path, *wanted);
-        else if (shared.files.fileLength(path))
-            shared.files.removeFile(path);
+            file->save(*wanted);
+        else
+            file->remove();
         if (wanted)
             shared.onDisk = *wanted;
         else

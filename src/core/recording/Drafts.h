@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/platform/Services.h"
+#include "core/recording/DraftFile.h"
 #include "core/run/Run.h"
 
 #include <functional>
@@ -15,22 +16,6 @@
 
 namespace tolvanex {
 
-// Where and when words were typed: the assignment, the block on the screen and the time.
-struct DraftPlace {
-    std::string assignment;
-    std::string questionNumber;
-    LineKind kind = LineKind::None;
-    LocalTime typed;
-};
-
-// A draft as it is kept on disk: the place, then the words.
-struct Draft {
-    std::string words;
-    // Nothing for a draft that holds the words alone.
-    std::optional<DraftPlace> place;
-};
-std::string encodeDraft(const Draft& draft);
-Draft decodeDraft(std::string_view bytes);
 // The block of a place in the student's words: "question 3", "the worked answer to question 3".
 std::string blockText(const DraftPlace& place);
 

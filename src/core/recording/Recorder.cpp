@@ -6,6 +6,7 @@
 #include "core/recording/Cp1252.h"
 #include "core/recording/Drafts.h"
 #include "core/recording/Filing.h"
+#include "core/recording/FilingWords.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
@@ -133,7 +134,7 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
             if (m_unfinished && m_unfinished->kind == kind && m_unfinished->words == answer) {
                 // These very words are in the files in part: finishing that filing files them.
                 const auto hold = m_drafts.hold();
-                finished = filer.finish();
+                finished = filer.recover(Finishing::OwnFiling);
                 // A journal that was never written whole filed nothing: the words are filed anew.
                 if (finished->unwritten)
                     finished.reset();
@@ -145,21 +146,17 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
                 tell(leftAlone);
                 if (finished->leftAlone.empty()) {
                     // The student was told it was not whole: now they are told it is.
-                    std::string files;
-                    for (const std::string& path : finished->whole)
-                        files += (files.empty() ? "" : ", ") + path;
-                    m_services.messages.showMessage(
-                        fill(texts::nowWhole, { { "record", recordName }, { "files", files } }));
+                    m_services.messages.showMessage(nowWholeText(recordName, *finished));
                     outcome.completed = true;
                 }
                 m_drafts.filed();
                 m_entryText = kind == Filed::Note ? fill(texts::notesEntry, { { "words", answer } }) : answer;
             } else {
                 // The record is built whole, its rating asked, before any file is touched.
-                Record record(std::move(paths));
+                Record record(std::move(paths), answer);
                 std::string entry = build(record);
                 const auto hold = m_drafts.hold();
-                tell(filer.file(record, answer, true));
+                tell(filer.file(record));
                 m_drafts.filed();
                 m_entryText = std::move(entry);
             }

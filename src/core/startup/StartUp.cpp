@@ -3,6 +3,7 @@
 #include "core/startup/StartUp.h"
 
 #include "core/recording/Coding.h"
+#include "core/recording/FilingWords.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
@@ -162,7 +163,7 @@ void StartUp::positionAtAssignment(const QuestionBank& bank)
         try {
             // A heading that could not all be undone here is completed, not written again.
             if (m_headingUnfinishedIn == m_setup.outputFolder) {
-                const Recovery finished = filer().finish();
+                const Recovery finished = filer().recover(Finishing::OwnFiling);
                 noteRecovery(finished);
                 // A journal never written whole filed nothing: the heading is written anew.
                 if (!finished.unwritten)
@@ -194,7 +195,7 @@ void StartUp::writeHeadingBlock(const QuestionBank& bank)
         record.line(file, m_setup.courseTitle);
         record.line(file, dateText(m_services.clock.now()));
     }
-    noteRecovery(filer().file(record, "", false));
+    noteRecovery(filer().file(record));
 }
 
 Filer StartUp::filer()
@@ -205,7 +206,7 @@ Filer StartUp::filer()
 void StartUp::recoverAtStart()
 {
     try {
-        noteRecovery(filer().recoverAtStart());
+        noteRecovery(filer().recover(Finishing::AtStart));
     } catch (const FileError&) {
         // The journal stays: the heading's filing tries again, and says so if it cannot either.
     }

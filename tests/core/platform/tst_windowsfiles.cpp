@@ -41,7 +41,7 @@ fs::path fromUtf8(const std::string& text)
 // True when start-up went through without a message.
 bool startIn(DrillHarness& h, const std::string& name, const std::string& folder)
 {
-    h.files.real.driveCIsHome = false;
+    h.files.driveCIsHome = false;
     h.random.scripted = { 0.0f }; // code number 19; then a filler line of 19 characters "v"
     for (int pass = 0; pass < 19; ++pass)
         h.random.scripted.insert(h.random.scripted.end(), { 0.5f, 0.0f });
@@ -63,8 +63,8 @@ protected:
 #ifndef _WIN32
         GTEST_SKIP() << "drive letters and UTF-16 names are Windows matters";
 #endif
-        first.files.real.driveCIsHome = false;
-        second.files.real.driveCIsHome = false;
+        first.files.driveCIsHome = false;
+        second.files.driveCIsHome = false;
         // The temporary folder is on drive c: under Wine; written the way a student types it.
         base = utf8(first.home);
         if (base.rfind("C:", 0) == 0)

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <iostream>
 #include <map>
 
@@ -17,7 +16,6 @@ namespace tolvanex {
 namespace {
 
 using testing::Button;
-using testing::fileBytes;
 using Files = std::map<std::string, std::optional<std::string>>;
 
 const char* const kFileNames[] = { "masterFile_Ann_Lee.txt", "send_0107Ann_Lee.txt", "notes_Ann_Lee.txt" };
@@ -29,6 +27,12 @@ class AnsweringPrompter : public Prompter {
 public:
     std::optional<std::string> ask(const std::string& prompt) override
     {
+        // A run asks each of its prompts a few times at most: one asked again and again is a
+        // start that goes round in circles, ended here with Cancel.
+        if (++askings[prompt] > 5) {
+            ADD_FAILURE() << "asked again and again: " << prompt;
+            return std::nullopt;
+        }
         for (const auto& [asked, reply] : { std::pair(texts::namePrompt, "Ann Lee"),
                  std::pair(texts::folderQuestion, ""), std::pair(texts::assignmentPrompt, "2"),
                  std::pair(texts::confidencePrompt, "2"), std::pair(texts::selfCritiquePrompt, "3") }) {
@@ -42,23 +46,23 @@ public:
     }
     std::function<void()> onSecondChance = [] {};
     int secondChances = 0;
+    std::map<std::string, int> askings;
 };
 
-// A drill over the small course whose files go through the faulty file system.
+// A drill over the small course whose files are those of the faulty file system.
 struct FaultyRun {
     explicit FaultyRun(bool earlierRecords)
     {
-        std::filesystem::create_directory(h.folder());
+        faulty.createFolder("c:\\tolvanex");
         for (int file = 0; earlierRecords && file < 2; ++file)
-            std::ofstream(h.folder() / kFileNames[file], std::ios::binary) << "earlier\r\n";
+            faulty.overwriteFile(path(kFileNames[file]), "earlier\r\n");
     }
+    static std::string path(const char* name) { return std::string("c:\\tolvanex\\") + name; }
     Files files() const
     {
         Files held;
-        for (const char* name : kFileNames) {
-            const auto path = h.folder() / name;
-            held[name] = std::filesystem::exists(path) ? std::optional(fileBytes(path)) : std::nullopt;
-        }
+        for (const char* name : kFileNames)
+            held[name] = faulty.bytes(path(name));
         return held;
     }
     bool click(Button button) { return testing::clickOn(drill, boxes, button); }
@@ -69,7 +73,7 @@ struct FaultyRun {
 
     testing::FakeServices h;
     AnsweringPrompter prompter;
-    testing::FaultyFileSystem faulty { h.files };
+    testing::FaultyFileSystem faulty;
     Drill drill { h.servicesWith(&prompter, nullptr, &faulty), testing::threeAssignments() };
     testing::Boxes boxes;
 };
@@ -113,7 +117,7 @@ Outcome runCase(const Handler& handler, int failAt, bool shortWrite, bool undoFa
     };
     if (handler.pages < 0) {
         run.prompter.onSecondChance = checkFailure;
-        run.faulty.arm(failAt, shortWrite, undoFails);
+        run.faulty.arm({ .failAt = failAt, .shortWrite = shortWrite, .undoFails = undoFails });
         EXPECT_TRUE(run.load());
         // A failure while looking for an unfinished filing at start-up is passed over.
         EXPECT_LE(run.prompter.secondChances, 1);
@@ -123,7 +127,7 @@ Outcome runCase(const Handler& handler, int failAt, bool shortWrite, bool undoFa
             run.click(Button::NextQuestion);
         run.boxes.answer = kWords;
         before = run.files();
-        run.faulty.arm(failAt, shortWrite, undoFails);
+        run.faulty.arm({ .failAt = failAt, .shortWrite = shortWrite, .undoFails = undoFails });
         EXPECT_FALSE(run.click(handler.click));
         // A failure after the record was whole everywhere (tidying up) is no failure of the filing.
         const bool failed = run.boxes.last.filed == Filed::Kept;
@@ -187,7 +191,7 @@ TEST(Durability, WordsKeptAfterAFailureSurvivePagingOnUntilFiledOrCleared)
     const std::string& answer = run.boxes.answer;
     const auto failToFile = [&] {
         run.boxes.answer = kWords;
-        run.faulty.armFirst("open"); // the master file does not open
+        run.faulty.arm({ .failFirst = "open" }); // the master file does not open
         EXPECT_FALSE(run.click(Button::EnterResponse));
         EXPECT_EQ(run.faulty.failed, "open");
     };
@@ -201,10 +205,10 @@ TEST(Durability, WordsKeptAfterAFailureSurvivePagingOnUntilFiledOrCleared)
         run.click(Button::NextQuestion);
         EXPECT_EQ(answer, kWords);
     }
-    run.faulty.arm(0);
+    run.faulty.arm();
     EXPECT_FALSE(run.click(Button::SaveAsNotes));
     EXPECT_EQ(answer, "");
-    EXPECT_NE(fileBytes(run.h.folder() / kFileNames[2]).find("NOTES -------> " + kWords), std::string::npos);
+    EXPECT_NE(run.faulty.bytes(FaultyRun::path(kFileNames[2]))->find("NOTES -------> " + kWords), std::string::npos);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // boxes afterwards, and every failure path.
 #include "core/recording/Cp1252.h"
 #include "core/recording/Journal.h"
+#include "core/recording/WorkFiles.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 #include "support/Fakes.h"
@@ -67,8 +68,12 @@ TEST_F(Recording, ResponseToAQuestionWithConfidence)
 {
     ASSERT_FALSE(click(Button::NextQuestion));
     h.boxes.answer = "About 12 m.";
+    h.drill.answerTyped(h.boxes.answer);
+    const std::filesystem::path draft = h.folder() / ".tolvanex_Student_One.draft1";
+    ASSERT_EQ(decodeDraft(fileBytes(draft)).words, "About 12 m.");
     h.prompter.reply("2");
     ASSERT_FALSE(click(Button::EnterResponse));
+    EXPECT_FALSE(testing::fileExists(draft)) << "the draft of words filed";
     const std::string question = "`q003.  A cart starts from rest.\r\nHow far does it go?\r\n";
     const std::string tail = kOpen + "RESPONSE -->  \r\nAbout 12 m.\r\nconfidence assessment:  2\r\n" + kClose;
     EXPECT_EQ(masterAdded(), kOpen + kBlanks + "14:05:09\r\n\r\n\r\n`questionNumber 50003 \r\n" + question + tail);
@@ -133,10 +138,18 @@ TEST_F(Recording, TheResponsePromptItselfFilesNothing)
     EXPECT_FALSE(std::filesystem::exists(h.notes()));
     EXPECT_EQ(h.prompter.unexpected, 0);
 
-    h.boxes.answer = kResponsePrompt + "!";
-    h.prompter.reply("1");
-    click(Button::EnterResponse);
-    EXPECT_NE(masterAdded().find("RESPONSE -->  \r\n" + kResponsePrompt + "!\r\n"), std::string::npos);
+    // Anything else in the box is the student's words, filed: the prompt with one character more
+    // or a blank before or after it too.
+    for (const std::string& words :
+        { kResponsePrompt + "!", kResponsePrompt + " ", " " + kResponsePrompt, kResponsePrompt + "\r\n" }) {
+        const std::size_t before = masterAdded().size();
+        h.boxes.answer = words;
+        h.prompter.reply("1");
+        click(Button::EnterResponse);
+        EXPECT_EQ(h.boxes.last.filed, Filed::Response) << "[" << words << "]";
+        EXPECT_NE(masterAdded().find("RESPONSE -->  \r\n" + words + "\r\n", before), std::string::npos)
+            << "[" << words << "]";
+    }
 }
 
 TEST_F(Recording, EmptyAndMultiLineResponses)
@@ -448,46 +461,35 @@ TEST_F(Recording, ADraftThatCannotBeSavedIsToldOnceUntilASaveWorksAgain)
     EXPECT_EQ(wakes, 2);
 }
 
-// The files' lock held by another copy of the program for longer than a filing waits.
-class HeldByAnother : public testing::FaultyFileSystem {
-public:
-    using FaultyFileSystem::FaultyFileSystem;
-    std::unique_ptr<FileLock> tryLock(const std::string& path) override
-    {
-        return held(path) ? nullptr : FaultyFileSystem::tryLock(path);
-    }
-    std::unique_ptr<FileLock> lock(const std::string& path) override
-    {
-        if (held(path))
-            throw LockBusy(path, "another copy of the program is writing these files");
-        return FaultyFileSystem::lock(path);
-    }
-    bool busy = false;
-
-private:
-    bool held(const std::string& path) const { return busy && path.ends_with(".lock"); }
-};
-
 struct WatchedMessages : testing::RecordingMessages {
-    void showWaiting(const std::string& text) override { waits.push_back(text); }
+    void showWaiting(const std::string& text) override
+    {
+        waits.push_back(text);
+        if (onWaiting)
+            onWaiting();
+    }
     void endWaiting() override { ++ended; }
     std::vector<std::string> waits;
     int ended = 0;
+    std::function<void()> onWaiting;
 };
 
+// The files' lock held by another copy of the program for longer than a filing waits.
 TEST(Waiting, AFilingThatWaitsForAnotherCopyShowsItAndSaysWhatToDo)
 {
     testing::FakeServices h;
-    HeldByAnother files(h.files);
+    testing::FaultyFileSystem files;
     WatchedMessages messages;
     Drill drill(h.servicesWith(nullptr, &messages, &files), bank());
     testing::Boxes boxes;
     h.replyAtStartUp("Student One", "5");
     ASSERT_FALSE(testing::ends([&] { boxes.show(drill.load()); }));
-    const std::string before = fileBytes(h.master());
+    const std::string master = "c:\\tolvanex\\masterFile_Student_One.txt";
+    const std::string before = files.bytes(master).value_or("");
     testing::clickOn(drill, boxes, Button::NextQuestion);
     boxes.answer = "v = 6 m/s";
-    files.busy = true;
+    auto otherCopy = files.tryLock(workFiles("c:\\tolvanex", "Student_One").lock);
+    ASSERT_TRUE(otherCopy);
     h.prompter.reply("2");
     testing::clickOn(drill, boxes, Button::EnterResponse);
     EXPECT_EQ(messages.waits, std::vector { std::string(texts::waitingForOtherCopy) });
@@ -498,15 +500,64 @@ TEST(Waiting, AFilingThatWaitsForAnotherCopyShowsItAndSaysWhatToDo)
         << messages.shown[0];
     EXPECT_EQ(messages.shown[0].find("disk has room"), std::string::npos);
     EXPECT_EQ(boxes.answer, "v = 6 m/s");
-    EXPECT_EQ(fileBytes(h.master()), before);
-    files.busy = false;
+    EXPECT_EQ(files.bytes(master), before);
+    otherCopy.reset();
     h.prompter.reply("2");
     testing::clickOn(drill, boxes, Button::EnterResponse);
     EXPECT_EQ(messages.waits.size(), 1u);
     EXPECT_EQ(boxes.answer, "");
-    const std::string added = fileBytes(h.master()).substr(before.size());
+    const std::string added = files.bytes(master).value_or("").substr(before.size());
     EXPECT_NE(added.find("v = 6 m/s"), std::string::npos);
     EXPECT_EQ(added.find("v = 6 m/s"), added.rfind("v = 6 m/s")) << "filed once";
+}
+
+// Another copy of the program appends a record of its own to the same files, under their lock,
+// on the real file system: a filing meanwhile waits for the lock, writes nothing while the other
+// copy writes, and puts its record whole after the other's in every file.
+TEST(Waiting, AFilingWaitsForAnotherCopysRecordAndPutsItsOwnWholeAfterIt)
+{
+    testing::FakeServices h;
+    WatchedMessages messages;
+    Drill drill(h.servicesWith(nullptr, &messages), bank());
+    testing::Boxes boxes;
+    h.replyAtStartUp("Student One", "5");
+    ASSERT_FALSE(testing::ends([&] { boxes.show(drill.load()); }));
+    testing::clickOn(drill, boxes, Button::NextQuestion);
+    boxes.answer = "v = 6 m/s";
+    const std::string before[] = { fileBytes(h.master()), fileBytes(h.send()) };
+    const std::string paths[]
+        = { "c:\\tolvanex\\masterFile_Student_One.txt", "c:\\tolvanex\\" + testing::utf8Of(h.send().filename()) };
+    const std::string halves[] = { "the other copy's record, ", "written in two steps\r\n" };
+    // The other copy has the lock and is half way through its record.
+    testing::HomeDriveFileSystem otherCopy(h.home);
+    auto lock = otherCopy.lock(workFiles("c:\\tolvanex", "Student_One").lock);
+    const auto write = [&](const std::string& bytes) {
+        for (const std::string& path : paths) {
+            const auto file = otherCopy.openForAppend(path);
+            file->write(bytes);
+            file->commit();
+        }
+    };
+    write(halves[0]);
+    messages.onWaiting = [&] {
+        EXPECT_EQ(fileBytes(h.master()), before[0] + halves[0]) << "written before the lock was had";
+        write(halves[1]);
+        lock.reset();
+    };
+    h.prompter.reply("2");
+    testing::clickOn(drill, boxes, Button::EnterResponse);
+    EXPECT_EQ(messages.waits.size(), 1u);
+    EXPECT_EQ(messages.shown, std::vector<std::string> {});
+    EXPECT_EQ(boxes.answer, "");
+    int file = 0;
+    for (const std::filesystem::path& path : { h.master(), h.send() }) {
+        SCOPED_TRACE(path.filename().string());
+        const std::string now = fileBytes(path);
+        ASSERT_EQ(now.rfind(before[file++] + halves[0] + halves[1] + kOpen, 0), 0u) << now;
+        EXPECT_EQ(now.substr(now.size() - kClose.size()), kClose);
+        EXPECT_EQ(now.find("v = 6 m/s"), now.rfind("v = 6 m/s"));
+        EXPECT_NE(now.find("v = 6 m/s"), std::string::npos);
+    }
 }
 
 TEST(Recovery, ARecordIsWrittenOverNulBytesAndOnlyAFileThatChangedIsLeftAlone)

@@ -1,0 +1,42 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the student is told when a file cannot be written or read, when a filing fails, and what
+// finishing an unfinished filing did.
+
+#include "core/platform/Services.h"
+#include "core/recording/Filing.h"
+#include "core/recording/FilingError.h"
+
+#include <string>
+#include <string_view>
+
+namespace tolvanex {
+
+// Tells the student that a file could not be written or read: what happened, then the file and
+// the system's reason.
+void reportFileError(MessageService& messages, const FileError& error, std::string_view what);
+
+// What the student is told about a failed filing.
+struct FilingWords {
+    // The record, as the student knows it: "Your response", "The heading of your files".
+    std::string_view record;
+    // What the student can do, in one or two sentences.
+    std::string whatToDo;
+    // The same when another copy of the program held the files too long.
+    std::string whatToDoWhenBusy;
+};
+
+// Tells the student that a filing failed: "could not be saved" with the assurance that the files
+// are as they were, or "could not be saved whole" with what each file holds and that the program
+// will complete it; then what to do, the file and the system's reason.
+void reportFilingError(MessageService& messages, const FilingError& error, const FilingWords& words);
+
+// What finishing an unfinished filing did, in words for the student (empty when nothing to tell).
+std::string recoveryText(const Recovery& recovery);
+
+// That a record the student was told is not whole is now whole in every file (recovery.whole).
+std::string nowWholeText(std::string_view record, const Recovery& recovery);
+
+} // namespace tolvanex
