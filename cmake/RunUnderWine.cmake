@@ -1,10 +1,20 @@
 # SPDX-FileCopyrightText: 2026 tolvanex developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows program under Wine, then passes on its output and exit status:
-#   cmake -DWINE=<wine64> -DPROGRAM=<program.exe> [-DARGS=<arguments>] -DLOG=<file> -P RunUnderWine.cmake
+#   cmake -DWINE=<wine64> -DPROGRAM=<program.exe> [-DARGS=<arguments>] -DLOG=<file> [-DXVFB=ON] -P RunUnderWine.cmake
+# XVFB: in an X server of its own (a window of a Windows program under Wine needs one), the Wine
+# prefix's server ended with it, so that the next program's X server is the one used.
 # Wine's helper processes outlive the program by a few seconds and inherit its output streams;
 # sent to a file, they do not keep CTest waiting for the streams to close.
-execute_process(COMMAND ${WINE} ${PROGRAM} ${ARGS} OUTPUT_FILE ${LOG} ERROR_FILE ${LOG} RESULT_VARIABLE status)
+set(command ${WINE} ${PROGRAM} ${ARGS})
+if(XVFB)
+    set(command xvfb-run --auto-servernum "--server-args=-screen 0 1280x1024x24 -nolisten tcp" ${command})
+endif()
+execute_process(COMMAND ${command} OUTPUT_FILE ${LOG} ERROR_FILE ${LOG} RESULT_VARIABLE status)
+if(XVFB)
+    get_filename_component(wine_folder ${WINE} DIRECTORY)
+    execute_process(COMMAND ${wine_folder}/wineserver -k)
+endif()
 file(READ ${LOG} output)
 execute_process(COMMAND ${CMAKE_COMMAND} -E echo_append "${output}")
 if(NOT status STREQUAL "0")

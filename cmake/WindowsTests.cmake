@@ -117,8 +117,17 @@ if(NOT TOLVANEX_WINDOWS_QT)
     return()
 endif()
 
-# The window's tests are built for Windows too (cmake/windows), but not run here yet: Qt for
-# Windows has no offscreen platform, and on its minimal one they end at once (status 2) under Wine.
+# The window's tests on Windows' own platform, each in an X server (Qt for Windows has no offscreen
+# platform), one at a time in a Wine prefix of their own. Wine hands no QT_* variable on to Windows.
+file(GLOB GUI_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*/tst_*.cpp)
+foreach(source ${GUI_TESTS})
+    get_filename_component(name ${source} NAME_WE)
+    add_test(NAME windows.${name}
+        COMMAND ${CMAKE_COMMAND} -DWINE=${TOLVANEX_WINE64} -DLOG=${windows_build}/logs/${name}.log -DXVFB=ON
+                -DPROGRAM=${windows_build}/${name}.exe -P ${CMAKE_CURRENT_LIST_DIR}/RunUnderWine.cmake)
+    set_tests_properties(windows.${name} PROPERTIES ENVIRONMENT "${wine_environment};WINEPREFIX=${windows_build}/wineprefix-gui"
+        LABELS windows TIMEOUT 300 RESOURCE_LOCK wineprefix-gui)
+endforeach()
 
 # The command line: --help, --version and a usage error, answered with no display.
 add_test(NAME windows.e2e_commandline
