@@ -118,12 +118,16 @@ if(NOT TOLVANEX_WINDOWS_QT)
 endif()
 
 # The window's tests on Windows' own platform, each in an X server (Qt for Windows has no offscreen
-# platform), one at a time in a Wine prefix of their own. Wine hands no QT_* variable on to Windows.
+# platform), one at a time in a Wine prefix of their own, with Wine's Tahoma in its Fonts folder.
+# Wine hands no QT_* variable on to Windows.
+find_file(TOLVANEX_WINE_TAHOMA tahoma.ttf PATHS /usr/share/wine/fonts NO_DEFAULT_PATH)
+get_filename_component(wine_fonts ${TOLVANEX_WINE_TAHOMA} DIRECTORY)
 file(GLOB GUI_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/gui/*/tst_*.cpp)
 foreach(source ${GUI_TESTS})
     get_filename_component(name ${source} NAME_WE)
     add_test(NAME windows.${name}
         COMMAND ${CMAKE_COMMAND} -DWINE=${TOLVANEX_WINE64} -DLOG=${windows_build}/logs/${name}.log -DXVFB=ON
+                -DFONTS=${wine_fonts}
                 -DPROGRAM=${windows_build}/${name}.exe -P ${CMAKE_CURRENT_LIST_DIR}/RunUnderWine.cmake)
     set_tests_properties(windows.${name} PROPERTIES ENVIRONMENT "${wine_environment};WINEPREFIX=${windows_build}/wineprefix-gui"
         LABELS windows TIMEOUT 300 RESOURCE_LOCK wineprefix-gui)

@@ -206,7 +206,11 @@ class Picture:
 class Wine:
     """Windows programs run under Wine, in a prefix of their own (its drive C: is the folder
     drive_c inside it). The prefix is made once (wineboot) and reused by the journeys one after
-    another; its wineserver is ended after each, so that the next one's X server is the one used."""
+    another; its wineserver is ended after each, so that the next one's X server is the one used.
+    Wine's own Tahoma, the face it gives Windows' dialog font, goes into the prefix's Fonts folder,
+    where Windows keeps its fonts: without it Qt finds no face of that name and draws in a serif."""
+
+    FONTS = ("/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf")
 
     def __init__(self, loader, prefix, dpi=96):
         self.loader, self.prefix, self.dpi = loader, os.path.abspath(prefix), dpi
@@ -231,6 +235,8 @@ class Wine:
         """The prefix made (once) with the screen's resolution set, then left with no server running."""
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             self.run("wineboot", "--init", timeout=300)
+        for font in self.FONTS:
+            shutil.copy(font, self.drive_c("windows", "Fonts"))
         self.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
                  "/d", str(self.dpi), "/f")
         self.stop_server()
