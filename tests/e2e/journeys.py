@@ -795,7 +795,10 @@ def journey_layout(j):
             x, y, w, h = CONTROLS[name]
             rect = (round(x * sx), round(y * sy), round(w * sx), round(h * sy))
             framed = name in FRAMED
-            faults += edge_faults(picture, name, rect, framed)
+            # Scaled by 1.5, a control's last pixel covers one or two screen pixels: a frame drawn on
+            # it may be on either.
+            last = (int((x + w - 1) * sx), int((y + h - 1) * sy)) if (sx, sy) != (1, 1) else None
+            faults += edge_faults(picture, name, rect, framed, last)
             for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
                 moved = (rect[0] + dx, rect[1] + dy, rect[2], rect[3])
                 if not edge_faults(picture, name, moved, framed):
@@ -877,11 +880,13 @@ def luminance(rgb):
     return (299 * rgb[0] + 587 * rgb[1] + 114 * rgb[2]) // 1000
 
 
-def edge_faults(picture, name, rect, framed):
+def edge_faults(picture, name, rect, framed, last=None):
     """Each edge of the rectangle inside the window, sampled along its middle half. A framed
     control (button, text box) has a dark frame pixel on the edge line with a light pixel on at
     least one side (captions may run into the frame from inside, neighbours touch it from
-    outside); the picture box is white on its edge line and not white just outside it."""
+    outside); the picture box is white on its edge line and not white just outside it. last: the
+    other screen column and row the right and bottom edges may take (at a scale of 1.5), sample by
+    sample (a neighbour laid over one of them hides it)."""
     x, y, w, h = rect
     edges = {  # the edge line, the lines inside and outside it, the span along it
         "left": ("x", x, x + 1, x - 1, y, y + h),
@@ -892,6 +897,7 @@ def edge_faults(picture, name, rect, framed):
     width, height = picture.width, picture.height
     faults = []
     for edge, (axis, line, inner, outer, begin, end) in edges.items():
+        other = None if last is None or edge in ("left", "top") else last[0 if edge == "right" else 1]
         across, along = (width, height) if axis == "x" else (height, width)
         if not 0 <= line < across:
             continue  # beyond the window's edge
@@ -902,14 +908,15 @@ def edge_faults(picture, name, rect, framed):
             if not 0 <= pos < across:
                 return None
             return picture.pixel(pos, s) if axis == "x" else picture.pixel(s, pos)
-        good = 0
-        for s in samples:
-            on, inside, outside = at(line, s), at(inner, s), at(outer, s)
+        step = inner - line  # towards the inside
+
+        def good_at(line, s):
+            on, inside, outside = at(line, s), at(line + step, s), at(line - step, s)
             if framed:
                 light = [side for side in (inside, outside) if side is not None and luminance(side) >= 0xDC]
-                good += luminance(on) < 0xD0 and bool(light)
-            else:
-                good += on == (255, 255, 255) and outside != (255, 255, 255)
+                return luminance(on) < 0xD0 and bool(light)
+            return on == (255, 255, 255) and outside != (255, 255, 255)
+        good = sum(good_at(line, s) or (other is not None and other != line and good_at(other, s)) for s in samples)
         if not samples or good * 10 < len(samples) * 9:
             faults.append("%s: %s edge not at %s=%d (%d of %d samples)" % (name, edge, axis, line, good, len(samples)))
     return faults

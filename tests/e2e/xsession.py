@@ -235,11 +235,12 @@ class Wine:
         """The prefix made (once) with the screen's resolution set, then left with no server running."""
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
             self.run("wineboot", "--init", timeout=300)
-        for font in self.FONTS:
-            shutil.copy(font, self.drive_c("windows", "Fonts"))
         self.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
                  "/d", str(self.dpi), "/f")
         self.stop_server()
+        os.makedirs(self.drive_c("windows", "Fonts"), exist_ok=True)
+        for font in self.FONTS:
+            shutil.copy(font, self.drive_c("windows", "Fonts"))
 
     def stop_server(self):
         server = os.path.join(os.path.dirname(self.loader), "wineserver")
