@@ -122,8 +122,14 @@ class XServer:
         self.xdotool("windowfocus", "--sync", str(window))
 
     def click(self, window, x, y):
-        """A left click at (x, y) of the window's client area."""
-        self.xdotool("mousemove", "--sync", "--window", str(window), str(x), str(y), "click", "1")
+        """A left click at (x, y) of the window's client area. xdotool's --sync waits for the
+        pointer to move, forever if it is there already (a dialog just where the last one was)."""
+        left, top, _, _ = self.geometry(window)
+        here = dict(v.split(":") for v in self.xdotool("getmouselocation").split()[:2])
+        if (int(here["x"]), int(here["y"])) == (left + x, top + y):
+            self.xdotool("click", "1")
+        else:
+            self.xdotool("mousemove", "--sync", "--window", str(window), str(x), str(y), "click", "1")
 
     def key(self, *keys):
         self.xdotool("key", "--delay", "20", *keys)
