@@ -731,9 +731,16 @@ def journey_unwritable(j):
     j.type_answer(words)
     heading_bytes = {name: read_bytes(j.path(name)) for name in (master, send)}
     # The draft of the words is saved first (within half a second): a save that met the folder
-    # gone would rightly be told, before the rating prompt this journey waits for.
-    wait_until(lambda: any(name.startswith(".tolvanex_Eve_Fox.draft") and words.encode() in (read_bytes(j.path(name)) or b"")
-                           for name in os.listdir(j.folder)), 10, "the draft of the typed words")
+    # gone would rightly be told, before the rating prompt this journey waits for. It is written
+    # as "<draft>.new", renamed, then the folder is put on disk: the draft under its own name and
+    # no ".new" beside it, and a moment for the folder.
+    def draft_saved():
+        names = os.listdir(j.folder)
+        return not any(name.endswith(".new") for name in names) and any(
+            re.fullmatch(r"\.tolvanex_Eve_Fox\.draft\d+", name) and words.encode() in (read_bytes(j.path(name)) or b"")
+            for name in names)
+    wait_until(draft_saved, 10, "the draft of the typed words")
+    time.sleep(0.3)
 
     # The folder replaced by a file: even the superuser cannot open a file inside it.
     away = j.folder + ".away"
