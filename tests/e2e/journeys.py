@@ -895,15 +895,15 @@ def edge_faults(picture, name, rect, framed, last=None):
     other screen column and row the right and bottom edges may take (at a scale of 1.5), sample by
     sample (a neighbour laid over one of them hides it)."""
     x, y, w, h = rect
-    edges = {  # the edge line, the lines inside and outside it, the span along it
-        "left": ("x", x, x + 1, x - 1, y, y + h),
-        "right": ("x", x + w - 1, x + w - 2, x + w, y, y + h),
-        "top": ("y", y, y + 1, y - 1, x, x + w),
-        "bottom": ("y", y + h - 1, y + h - 2, y + h, x, x + w),
+    edges = {  # the edge line, the step from it towards the inside, the span along it
+        "left": ("x", x, 1, y, y + h),
+        "right": ("x", x + w - 1, -1, y, y + h),
+        "top": ("y", y, 1, x, x + w),
+        "bottom": ("y", y + h - 1, -1, x, x + w),
     }
     width, height = picture.width, picture.height
     faults = []
-    for edge, (axis, line, inner, outer, begin, end) in edges.items():
+    for edge, (axis, line, step, begin, end) in edges.items():
         other = None if last is None or edge in ("left", "top") else last[0 if edge == "right" else 1]
         across, along = (width, height) if axis == "x" else (height, width)
         if not 0 <= line < across:
@@ -915,8 +915,6 @@ def edge_faults(picture, name, rect, framed, last=None):
             if not 0 <= pos < across:
                 return None
             return picture.pixel(pos, s) if axis == "x" else picture.pixel(s, pos)
-        step = inner - line  # towards the inside
-
         def good_at(line, s):
             on, inside, outside = at(line, s), at(line + step, s), at(line - step, s)
             if framed:
