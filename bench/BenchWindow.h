@@ -6,6 +6,7 @@
 // widget has painted.
 
 #include "BenchSupport.h"
+#include "Stamps.h"
 
 #include "core/platform/RealServices.h"
 #include "core/startup/StartUp.h"
@@ -20,6 +21,41 @@
 #include <QWidget>
 
 namespace tolvanex::bench {
+
+// The prompts answered by script; the reply to the assignment number is a moment of the start-up.
+class StampedPrompter : public testing::ScriptedPrompter {
+public:
+    std::optional<std::string> ask(const std::string& prompt) override
+    {
+        std::optional<std::string> reply = ScriptedPrompter::ask(prompt);
+        if (prompt == texts::assignmentPrompt)
+            Stamps::note("assignment");
+        return reply;
+    }
+};
+
+// The real file system; the heading block's filing begins with its lock and ends with emptying
+// the journal, and the draft's claim begins with trying the lock of a window's draft: moments of
+// the start-up.
+class StampedFiles : public LocalFileSystem {
+public:
+    using LocalFileSystem::LocalFileSystem;
+    void emptyFile(const std::string& path) override
+    {
+        LocalFileSystem::emptyFile(path);
+        Stamps::note("headed");
+    }
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override
+    {
+        Stamps::note(path.find(".inuse") == std::string::npos ? "heading" : "claim");
+        return LocalFileSystem::tryLock(path);
+    }
+};
+
+// Notes a moment when it is constructed.
+struct StampHere {
+    explicit StampHere(const char* name) { Stamps::note(name); }
+};
 
 // The main window over the tests' scripted prompts, messages, beeper, exit and clipboard, and the
 // real clock, generator and file system (drive c: is HOME, which the caller points at a temporary
@@ -56,14 +92,15 @@ struct BenchWindow {
     // Text put into the answer box as the student would.
     void typeAnswer(const char* text) { child<QPlainTextEdit>("txt_answer")->setPlainText(QString::fromUtf8(text)); }
 
-    testing::ScriptedPrompter prompter;
+    StampedPrompter prompter;
     testing::RecordingMessages messages;
     SystemClock clock;
     SplitMixRandom random;
-    LocalFileSystem files;
+    StampedFiles files;
     testing::CountingBeeper beeper;
     testing::CountingExit exit;
     WorkerThread background;
+    StampHere workerStarted { "worker" };
     testing::FakeClipboard clipboard;
     MainWindow window;
 };

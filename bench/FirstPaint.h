@@ -4,6 +4,8 @@
 
 // Ends the event loop once a window has painted for the first time.
 
+#include "Stamps.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
@@ -18,6 +20,7 @@ public:
         // Queued: the quit comes after the paint of the window and its children has finished.
         if (event->type() == QEvent::Paint && !m_quitting) {
             m_quitting = true;
+            Stamps::note("paint");
             QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
         }
         return false;

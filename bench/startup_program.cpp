@@ -5,17 +5,23 @@
 // paint. Exits with 3 when the start-up failed.
 #include "BenchWindow.h"
 #include "FirstPaint.h"
+#include "Stamps.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    tolvanex::bench::Stamps::note("main");
     QApplication app(argc, argv);
     QApplication::setApplicationName("tolvanex");
+    tolvanex::bench::Stamps::note("application");
     tolvanex::bench::BenchWindow w;
+    tolvanex::bench::Stamps::note("window");
     if (!w.start("2"))
         return 3;
+    tolvanex::bench::Stamps::note("loaded");
     tolvanex::bench::QuitAfterFirstPaint quitter(&w.window);
     w.window.show();
+    tolvanex::bench::Stamps::note("shown");
     return QApplication::exec();
 }
