@@ -92,12 +92,14 @@ void FaultyFileSystem::arm(Faults faults)
     failed.clear();
     undoFailed = false;
     undos = 0;
+    trace.clear();
     m_faults = std::move(faults);
 }
 
 bool FaultyFileSystem::step(const char* operation)
 {
     ++operations;
+    trace.emplace_back(operation);
     if (operations == m_faults.crashAt)
         throw SimulatedCrash {};
     if (failed.empty() && m_faults.failFirst == operation)

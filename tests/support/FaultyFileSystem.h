@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvanex::testing {
 
@@ -61,6 +62,8 @@ public:
     bool undoFailed = false;
     // "cut back" and "remove" calls since arm().
     int undos = 0;
+    // The operations since arm(), by name, in their order.
+    std::vector<std::string> trace;
 
     void createFolder(const std::string& path) override;
     std::unique_ptr<AppendFile> openForAppend(const std::string& path) override;

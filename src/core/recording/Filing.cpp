@@ -4,6 +4,9 @@
 
 #include "core/text/Texts.h"
 
+#include <memory>
+#include <vector>
+
 namespace tolvanex {
 namespace {
 
@@ -308,12 +311,16 @@ void Filer::append(const Journal& journal)
 {
     std::size_t touched = 0;
     try {
+        // Every file gets its bytes before any is synced: the first sync then takes all of them to
+        // the disk in one go, and the others find little left to do.
+        std::vector<std::unique_ptr<AppendFile>> files;
         for (const JournalEntry& entry : journal.entries) {
             ++touched;
-            const auto file = m_files.openForAppend(entry.path);
-            file->write(entry.bytes);
-            file->commit();
+            files.push_back(m_files.openForAppend(entry.path));
+            files.back()->write(entry.bytes);
         }
+        for (const auto& file : files)
+            file->commit();
     } catch (const FileError& error) {
         Undone undone = undo(journal, touched);
         if (undone.asBefore) {

@@ -184,6 +184,34 @@ TEST(Durability, EveryFilingIsWholeOrUndoneAtEveryFailure)
     std::cout << "durability sweep: " << cases << " cases\n";
 }
 
+TEST(Durability, EveryFileOfAFilingHasItsBytesBeforeAnyIsSynced)
+{
+    // The heading block into two new files and a note into two existing ones and a new one: after
+    // the journal is synced (and closed), each record file is opened and written, and only then is
+    // each synced and closed, its folder synced when the filing made it.
+    FaultyRun run(false);
+    const auto traced = [&run] {
+        std::string joined;
+        for (const std::string& operation : run.faulty.trace)
+            joined += operation + ", ";
+        return joined;
+    };
+    run.faulty.arm();
+    ASSERT_TRUE(run.load());
+    EXPECT_NE(traced().find("sync, close, folder sync, open, write, open, write, sync, close, folder sync, sync, "
+                            "close, folder sync, empty"),
+        std::string::npos)
+        << traced();
+    run.click(Button::NextQuestion);
+    run.boxes.answer = kWords;
+    run.faulty.arm();
+    EXPECT_FALSE(run.click(Button::SaveAsNotes));
+    EXPECT_NE(traced().find("sync, close, open, write, open, write, open, write, sync, close, sync, close, sync, "
+                            "close, folder sync, "),
+        std::string::npos)
+        << traced();
+}
+
 TEST(Durability, WordsKeptAfterAFailureSurvivePagingOnUntilFiledOrCleared)
 {
     FaultyRun run(false);
