@@ -31,10 +31,13 @@ namespace {
 
 QFont textBoxFont()
 {
-    // "System" where the system has it, the platform's general face otherwise: the family list is
-    // resolved when the font is first used, without listing every font on the system up front.
+    // "System" where the system has it, the platform's general face otherwise. Asked of the font
+    // database, which the first text laid out loads anyway: a family list with a face the system
+    // lacks is resolved by a search through every font for a stand-in, each time a size of it is
+    // first used.
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setFamilies({ QStringLiteral("System"), font.family() });
+    if (QFontDatabase::hasFamily(QStringLiteral("System")))
+        font.setFamilies({ QStringLiteral("System"), font.family() });
     font.setPointSizeF(9.75);
     font.setWeight(QFont::Bold);
     font.setItalic(false);

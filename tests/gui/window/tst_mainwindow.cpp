@@ -10,6 +10,8 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -178,6 +180,13 @@ TEST(MainWindow, TheTwoTextBoxesArePlainBoldAndAlwaysScrollable)
         EXPECT_EQ(box->font().pointSizeF(), 9.75);
         EXPECT_EQ(box->font().weight(), QFont::Bold);
         EXPECT_FALSE(box->font().italic());
+        // "System" where the system has it, else the face every other control's text is in.
+        const bool system = QFontDatabase::hasFamily("System");
+        EXPECT_EQ(box->font().families().value(0, box->font().family()),
+            system ? QString("System") : w.child("cmd_quit")->font().family());
+        if (!system) {
+            EXPECT_EQ(QFontInfo(box->font()).family(), QFontInfo(w.child("cmd_quit")->font()).family());
+        }
         EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     }
     EXPECT_EQ(w.window.answerText(), " ");
