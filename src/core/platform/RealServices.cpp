@@ -23,13 +23,10 @@
 
 namespace tolvanex {
 
-WorkerThread::WorkerThread()
-    : m_thread([this] { run(); })
-{
-}
-
 WorkerThread::~WorkerThread()
 {
+    if (!m_thread.joinable())
+        return;
     {
         const std::lock_guard guard(m_mutex);
         m_stopping = true;
@@ -44,6 +41,8 @@ void WorkerThread::post(std::function<void()> task)
         const std::lock_guard guard(m_mutex);
         m_tasks.push_back(std::move(task));
     }
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { run(); });
     m_wake.notify_one();
 }
 

@@ -16,9 +16,11 @@
 namespace tolvanex {
 
 // One thread that runs the tasks given to it in turn; when destroyed, it runs what is left first.
+// The thread starts with the first task, so that a program that has none yet (one starting up)
+// does not wait for it.
 class WorkerThread : public Background {
 public:
-    WorkerThread();
+    WorkerThread() = default;
     ~WorkerThread() override;
     WorkerThread(const WorkerThread&) = delete;
     WorkerThread& operator=(const WorkerThread&) = delete;
@@ -31,6 +33,7 @@ private:
     std::condition_variable m_wake;
     std::deque<std::function<void()>> m_tasks;
     bool m_stopping = false;
+    // Started by the first post(); posts come from the thread that owns this alone.
     std::thread m_thread;
 };
 

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <iterator>
 #include <thread>
 
 #ifdef _WIN32
@@ -81,11 +83,25 @@ TEST(WorkFiles, ALockHeldIsNotHadWithoutWaitingAndAFreeOneIsMadeHidden)
     EXPECT_TRUE(elsewhere.tryLock(path));
 }
 
+#ifdef __linux__
+std::size_t threadCount()
+{
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+}
+#endif
+
 TEST(WorkFiles, TheWorkerThreadRunsEveryTaskInOrderBeforeItEnds)
 {
     std::vector<int> done;
     {
+        WorkerThread idle; // no task: no thread, and nothing to wait for at the end
         WorkerThread worker;
+#ifdef __linux__
+        const std::size_t before = threadCount();
+        worker.post([] {});
+        EXPECT_EQ(threadCount(), before + 1);
+#endif
         for (int task = 0; task < 100; ++task)
             worker.post([&done, task] { done.push_back(task); });
     }
