@@ -6,6 +6,8 @@
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
+#include <utility>
+
 namespace tolvanex {
 
 Drill::Drill(const Services& services, const BankContent& content)
@@ -19,10 +21,21 @@ Drill::Drill(const Services& services, const BankContent& content)
 
 Outcome Drill::load()
 {
+    start();
+    return claimWords();
+}
+
+void Drill::start()
+{
     StartUp startUp(m_services, m_content);
     m_setup = startUp.load(m_bank);
     m_reader.start();
-    const Recovery& recovered = startUp.recovered();
+    m_recovered = startUp.recovered();
+}
+
+Outcome Drill::claimWords()
+{
+    const Recovery recovered = std::exchange(m_recovered, Recovery {});
     std::string told = recoveryText(recovered);
     const auto add = [&told](const std::string& text) { told += (told.empty() ? "" : "\n\n") + text; };
     // Words typed and not filed come back: from the draft of a window that is gone, or from a

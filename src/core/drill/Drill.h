@@ -29,8 +29,13 @@ public:
     // Load event: start-up dialogue, positioning at the assignment with the heading block; a filing
     // left unfinished last time is finished, and words typed and not filed come back into the
     // answer box, the student told of both in one message. Throws ProgramEnded when the student
-    // cancels a second chance.
+    // cancels a second chance. The same as start() and then claimWords().
     Outcome load();
+    // The load event up to the heading block, all that must be done before the window shows.
+    void start();
+    // The rest, before the student can type: the window's draft is claimed, words typed and not
+    // filed come back, and the student is told of these and of what start() finished.
+    Outcome claimWords();
 
     // The window's buttons. question, answer: what the two boxes hold at the click.
     Outcome nextQuestion(const std::string& question, const std::string& answer);
@@ -62,6 +67,8 @@ private:
     const BankContent& m_content;
     QuestionBank m_bank;
     RunSetup m_setup;
+    // What finishing a filing left unfinished did at start-up, until it is told.
+    Recovery m_recovered;
     DraftKeeper m_drafts;
     QuestionReader m_reader;
     Recorder m_recorder;

@@ -167,6 +167,8 @@ MainWindow::~MainWindow()
     // the application (the focus) and those from the controls and the timers.
     m_timer.stop();
     m_draftTimer.stop();
+    if (m_answer)
+        m_answer->removeEventFilter(this);
     if (qApp)
         QObject::disconnect(qApp, nullptr, this, nullptr);
     for (QObject* child : findChildren<QObject*>())
@@ -333,11 +335,59 @@ bool MainWindow::load()
     // Both picture boxes are 1000 by 1000 units, before any prompt is shown.
     m_picture1->setScale(1000, 1000);
     m_picture2->setScale(1000, 1000);
+    run([this] { m_drill.start(); });
+    if (m_ended)
+        return false;
+    // Words kept from a window that is gone may come back into the answer box: until they have,
+    // nothing can be typed there that they would replace.
+    m_answer->setReadOnly(true);
+    m_answer->installEventFilter(this);
+    m_claimPending = true;
+    return true;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The student turns to the answer box before the rest of the load event has run: it runs
+    // first, and the key, click or text then reaches the box as usual.
+    if (watched == m_answer && m_claimPending) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::DragEnter:
+            claimWords();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::claimWords()
+{
+    if (!m_claimPending)
+        return;
+    m_claimPending = false;
+    m_answer->removeEventFilter(this);
     Outcome outcome;
-    run([this, &outcome] { outcome = m_drill.load(); });
+    run([this, &outcome] { outcome = m_drill.claimWords(); });
+    m_answer->setReadOnly(false);
     if (!m_ended)
         showOutcome(outcome);
-    return !m_ended;
+}
+
+void MainWindow::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    // The window is on the screen: the rest of the load event follows at once.
+    if (m_claimPending && !m_claimQueued) {
+        m_claimQueued = true;
+        QMetaObject::invokeMethod(this, &MainWindow::claimWords, Qt::QueuedConnection);
+    }
 }
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -354,6 +404,7 @@ void MainWindow::showEvent(QShowEvent* event)
 
 void MainWindow::click(const std::function<Outcome()>& handler)
 {
+    claimWords();
     Outcome outcome;
     bool handled = false;
     run([&] {

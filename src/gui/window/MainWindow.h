@@ -57,6 +57,9 @@ public:
     ~MainWindow() override;
 
     // The load event: start-up dialogue and positioning. False when the program ended during it.
+    // The rest of it (the draft claimed, words not filed back in the answer box, and the student
+    // told of these) follows the window's first paint, or comes first when the student clicks or
+    // turns to the answer box before that; the box takes no text by any other way until then.
     bool load();
     bool hasEnded() const { return m_ended; }
     QTimer& pendExpTimer() { return m_timer; }
@@ -67,9 +70,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    // The rest of the load event, once.
+    void claimWords();
     // Runs a click's handler and shows what it leads to.
     void click(const std::function<Outcome()>& handler);
     // The boxes as the outcome says; returns where the text added to the question box starts.
@@ -98,6 +105,9 @@ private:
     std::unique_ptr<BoxText> m_answerText;
     bool m_ended = false;
     bool m_shownOnce = false;
+    // The load event has its rest to run (claimWords()), and it is queued.
+    bool m_claimPending = false;
+    bool m_claimQueued = false;
     // Where the question box's newest block begins: what the last paging or viewer showed.
     int m_newestFrom = 0;
     QWidget* m_newsOn = nullptr;

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: its thirty controls, keyboard order and shortcuts, inert controls, the text
 // boxes' exact texts, the real prompt dialog, and the end of the program.
+#include "core/recording/DraftFile.h"
 #include "core/text/Texts.h"
 #include "gui/window/MainWindow.h"
 #include "support/Fakes.h"
@@ -22,6 +23,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
 
 namespace tolvanex {
 namespace {
@@ -275,6 +279,52 @@ TEST(MainWindow, QuitEndsTheProgramAndLaterClicksDoNothing)
     EXPECT_EQ(w.window.questionText(), "");
     EXPECT_EQ(w.exit.exits, 1);
     EXPECT_EQ(fileBytes(w.folder("masterFile_Student_One.txt")), master);
+}
+
+TEST(MainWindow, WordsNotFiledComeBackOnceTheWindowHasPaintedAndNothingTypedBeforeThatIsLost)
+{
+    // A window that is gone left words for assignment 002: the rest of the load event brings them
+    // back after the first paint, or first, when the student turns to the answer box or clicks
+    // before that. Until then the box takes nothing, and nothing is told.
+    const std::string words = "a = 2.0 m/s^2";
+    const auto painted = [](Window& w) {
+        w.window.show();
+        EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.child<QPlainTextEdit>("txt_answer")->isReadOnly(); }, 10000));
+    };
+    const struct {
+        const char* name;
+        bool draft;
+        std::function<void(Window&)> act;
+        std::string answer; // afterwards
+    } cases[] = {
+        { "painted", true, painted, words },
+        { "painted, no draft", false, painted, " " },
+        { "a key first", true, [](Window& w) { QTest::keyClick(w.child("txt_answer"), Qt::Key_X); }, "x" + words },
+        { "a click first", true, [](Window& w) { w.click("cmd_clear_answer_box"); }, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window w;
+        std::filesystem::create_directories(w.h.folder());
+        if (c.draft) {
+            const DraftPlace place { "002", "1", LineKind::Question, { 2026, 1, 7, 14, 5, 9, 0 } };
+            std::ofstream(w.folder(".tolvanex_Student_One.draft1"), std::ios::binary) << encodeDraft({ words, place });
+        }
+        ASSERT_TRUE(w.start("2"));
+        auto* answer = w.child<QPlainTextEdit>("txt_answer");
+        EXPECT_TRUE(answer->isReadOnly());
+        EXPECT_EQ(w.window.answerText(), " ");
+        EXPECT_TRUE(w.h.messages.shown.empty());
+        c.act(w);
+        EXPECT_FALSE(answer->isReadOnly());
+        EXPECT_EQ(w.window.answerText(), c.answer);
+        EXPECT_EQ(w.h.messages.shown.size(), c.draft ? 1u : 0u);
+        if (c.draft) {
+            EXPECT_EQ(
+                w.h.messages.shown[0].rfind("Your words typed on 01-07-2026 at 14:05:09 for assignment 002", 0), 0u)
+                << w.h.messages.shown[0];
+        }
+    }
 }
 
 TEST(MainWindow, CancellingAtStartUpEndsBeforeTheWindowShows)
