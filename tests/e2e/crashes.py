@@ -21,8 +21,8 @@ sys.dont_write_bytecode = True  # no cache folder in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import journeys  # noqa: E402
 from durability import CannotTrace, Injection  # noqa: E402
-from journeys import (PROMPTS, Journey, assignment_five, content, expect_files, expect_folder, match_file,  # noqa: E402
-                      non_empty, rated, read_bytes, work_file)
+from journeys import (PROMPTS, Journey, assignment_five, content, critiqued, expect_files, expect_folder,  # noqa: E402
+                      match_file, non_empty, rated, read_bytes, work_file)
 from xsession import DriveError  # noqa: E402
 
 
@@ -104,30 +104,34 @@ def journey_killed_filing(j):
     expect_folder(j, set(names))
 
 
-def draft_place(j, student):
+def draft_place(j, student, kind=b"answer"):
     """What the first window's draft says of the words it holds: their assignment, block and time
     as the student is told them; and the words."""
     held = read_bytes(j.path(work_file("draftFile", student)))
-    magic, assignment, number, kind, typed, words = held.split(b"\n", 5)
-    if magic != b"tolvanex draft 1" or kind != b"question" or not number:
+    magic, assignment, number, kind_held, typed, words = held.split(b"\n", 5)
+    if magic != b"tolvanex draft 1" or kind_held != kind or not number:
         raise DriveError("the draft begins %r" % held[:80])
     date, clock = typed.decode().split(" ")
     year, month, day = date.split("-")
     j.clock.check_time(clock.encode())
+    block = "blockAnswer" if kind == b"answer" else "blockQuestion"
     return {"date": "%s-%s-%s" % (month, day, year), "time": clock, "assignment": assignment.decode(),
-            "block": texts().fill("blockQuestion", number=number.decode())}, words.decode()
+            "block": texts().fill(block, number=number.decode())}, words.decode()
 
 
 def journey_killed_typing(j):
-    """Words typed (one beyond Windows-1252), a pause, the program killed. Started again with
-    another assignment, the words stay kept for theirs, and the student is told for which block
-    and when they were typed; started with their assignment, the words are back in the answer box,
-    told likewise, and filing them writes one record."""
-    header, question, _ = assignment_five(j.args)
+    """Words typed at the worked answer to the first question (one beyond Windows-1252), a pause,
+    the program killed. Started again with another assignment, the words stay kept for theirs, and
+    the student is told for which block and when they were typed; started with their assignment,
+    they are kept for their block, told likewise: the question before it is shown with the answer
+    box as it was, and the words come back when the worked answer does, said in the window. Filing
+    them writes one record, of the worked answer, with its self-critique."""
+    header, question, answer = assignment_five(j.args)
     header_four = non_empty(content(j.args, 4))[0]
     words = "\u0394v = 21 m/s - 0 m/s, over 3 s"
     start(j, "Uma Sato")
     files = j.started("Uma Sato")
+    j.click("cmdNextQuestion")
     j.click("cmdNextQuestion")
     j.type_answer(words, paste=True)
     time.sleep(1.5)
@@ -137,15 +141,19 @@ def journey_killed_typing(j):
     start(j, "Uma Sato", texts().fill("draftKeptForAssignment", **place), assignment="4")
     j.expect_box("txt_answer", " ")
     start(j, "Uma Sato", texts().fill("draftRestoredFrom", **place))
-    j.expect_box("txt_answer", words)
+    j.expect_box("txt_answer", " ")
+    j.click("cmdNextQuestion")
+    j.expect_box("txt_question", question)
+    j.expect_box("txt_answer", " ")
     j.click("cmdNextQuestion")
     j.expect_box("txt_answer", words)
+    j.no_dialog_open()
     j.click("cmd_enter_response")
-    j.program.answer_prompt(PROMPTS["confidence"], "3")
+    j.program.answer_prompt(PROMPTS["critique"], "3")
     j.expect_empty_boxes()
     j.quit()
     expect_files(j, files, j.heading("005", header), j.heading("004", header_four), j.heading("005", header),
-                 j.responded(question, words, rated("3")))
+                 j.responded(answer, words, critiqued("3")))
 
 
 def journey_two_windows(j):

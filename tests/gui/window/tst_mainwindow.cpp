@@ -228,6 +228,38 @@ TEST(MainWindow, LoadsThenShowsWithTheFocusInTheQuestionBox)
     EXPECT_NE(fileBytes(w.folder("masterFile_Student_One.txt")).find("assignment #002"), std::string::npos);
 }
 
+// The draft cannot be saved (a folder stands where it belongs) while the student types on slowly:
+// no box takes their keys, the window tells it until a save works again.
+TEST(MainWindow, ADraftThatCannotBeSavedIsToldInTheWindowWhileTheStudentTypesOn)
+{
+    Window w;
+    ASSERT_TRUE(w.start("2"));
+    ASSERT_TRUE(w.showActive());
+    w.click("cmdNextQuestion");
+    const std::filesystem::path draft = w.folder(".tolvanex_Student_One.draft1");
+    std::filesystem::create_directories(draft / "in the way");
+    auto* answer = w.child<QPlainTextEdit>("txt_answer");
+    auto* notice = w.child<QLabel>("notice");
+    EXPECT_FALSE(notice->isVisible());
+    answer->setFocus();
+    answer->selectAll();
+    const std::string words = "a the velocity is twelve meters per second";
+    for (const char c : words) {
+        QTest::keyClick(QApplication::focusWidget(), c);
+        QTest::qWait(25); // the draft is saved between the keys, half a second after typing began
+        ASSERT_EQ(QApplication::activeModalWidget(), nullptr) << "at " << c;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->isVisible(); }, 3000));
+    EXPECT_EQ(w.window.answerText(), words);
+    EXPECT_EQ(notice->text().toStdString(), texts::draftNotKeptLine);
+    EXPECT_EQ(notice->accessibleDescription().toStdString().rfind(texts::draftNotKept, 0), 0u);
+    EXPECT_EQ(w.h.messages.shown, std::vector<std::string> {});
+    std::filesystem::remove_all(draft);
+    QTest::keyClick(answer, '.');
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notice->isVisible(); }, 3000));
+    EXPECT_EQ(decodeDraft(fileBytes(draft)).words, words + ".");
+}
+
 TEST(MainWindow, InertControlsChangeNothing)
 {
     Window w;
