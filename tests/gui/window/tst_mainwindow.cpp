@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace tolvanex {
 namespace {
 
@@ -258,6 +260,25 @@ TEST(MainWindow, ADraftThatCannotBeSavedIsToldInTheWindowWhileTheStudentTypesOn)
     QTest::keyClick(answer, '.');
     EXPECT_TRUE(QTest::qWaitFor([&] { return !notice->isVisible(); }, 3000));
     EXPECT_EQ(decodeDraft(fileBytes(draft)).words, words + ".");
+}
+
+// Words of a window that is gone come back when their block is shown, said in the window until the
+// next click.
+TEST(MainWindow, WordsBroughtBackAtTheirBlockAreToldInTheWindowUntilTheNextClick)
+{
+    Window w;
+    std::filesystem::create_directories(w.folder(""));
+    std::ofstream(w.folder(".tolvanex_Student_One.draft1"), std::ios::binary)
+        << encodeDraft({ "v = 2.0 m/s", DraftPlace { "002", "1", LineKind::Answer, { 2026, 1, 6, 9, 30, 0, 0 } } });
+    ASSERT_TRUE(w.start("2"));
+    ASSERT_TRUE(w.showActive());
+    auto* notice = w.child<QLabel>("notice");
+    for (const char* shows : { "", "Your words for the worked answer to question 1 are back in the answer box.", "" }) {
+        w.click("cmdNextQuestion");
+        EXPECT_EQ(notice->isVisible(), *shows != 0);
+        EXPECT_EQ(notice->text().toStdString(), shows);
+        EXPECT_EQ(w.window.answerText() == "v = 2.0 m/s", *shows != 0);
+    }
 }
 
 TEST(MainWindow, InertControlsChangeNothing)
