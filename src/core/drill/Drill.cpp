@@ -95,7 +95,9 @@ Outcome Drill::load()
     if (words) {
         outcome.answer = *words;
         outcome.focus = Focus::TypeOn;
-        m_answerKept = true;
+        // Words typed at this block are as if just typed: paging on without filing them takes
+        // them away. Words of a filing, or of unknown place, stay in the box while the student pages.
+        m_answerKept = !wordsPlace;
     }
     if (!told.empty())
         m_services.messages.showMessage(told);

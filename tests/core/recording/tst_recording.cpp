@@ -447,6 +447,9 @@ TEST(Drafts, EachWindowKeepsItsOwnAndOnlyWordsOfAWindowThatIsGoneComeBackForThei
             ASSERT_FALSE(second.click(Button::NextQuestion));
             EXPECT_EQ(second.boxes.answer, c.inBoxAfterPaging ? words : " ");
             EXPECT_EQ(second.boxes.last.news.has_value(), restored && !c.inBoxAtStart);
+            // Paged on from their block without being filed, they go, as words typed there do.
+            ASSERT_FALSE(second.click(Button::NextQuestion));
+            EXPECT_EQ(second.boxes.answer, kResponsePrompt);
         }
         // The second window files other words: a draft that is not its own stays as it was.
         second.drill.answerTyped("a note");
