@@ -159,14 +159,16 @@ def journey_killed_typing(j):
 def journey_two_windows(j):
     """Two copies of the program on the same files: A has typed words (its draft saved) when B
     starts, and B says nothing of them and leaves them to A; A's rating prompt is open while B files
-    a note, showing that it waits while another filing holds the files; A's response then fails at the send file (full disk). A is told nothing was saved, B's
-    note is whole in all three files, A's retry files the response once, and nothing interleaves."""
-    header, question, _ = assignment_five(j.args)
+    a note and then a critique, showing each time (after the critique's rating prompt too) that it
+    waits while another filing holds the files; A's response then fails at the send file (full
+    disk). A is told nothing was saved, B's records are whole in all three files, A's retry files
+    the response once, and nothing interleaves."""
+    header, question, answer = assignment_five(j.args)
     b = Journey(j.args, j.name + "_b")  # a second X server, the same home
     b.home, b.folder = j.home, j.folder
     failed = True
     try:
-        words, note = "7 m/s, both ways", "units first"
+        words, note, critique = "7 m/s, both ways", "units first", "forgot the units"
         j.start()
         j.start_up("Lu Park", "5")
         j.main_window()
@@ -198,6 +200,19 @@ def journey_two_windows(j):
             os.close(held)
         b.x.wait_window("Form1")
         b.expect_empty_boxes()
+        # The same after "Enter Response", whose rating prompt has just closed as the wait begins.
+        b.click("cmdNextQuestion")
+        b.type_answer(critique)
+        held = os.open(j.path(work_file("lockFile", "Lu_Park")), os.O_RDWR)
+        try:
+            fcntl.flock(held, fcntl.LOCK_EX)
+            b.click("cmd_enter_response")
+            b.program.answer_prompt(PROMPTS["critique"], "1")
+            b.x.wait_window("Form1 - " + texts()["waitingForOtherCopy"], timeout=4)
+        finally:
+            os.close(held)
+        b.x.wait_window("Form1")
+        b.expect_empty_boxes()
 
         def rate_failing():
             j.program.answer_prompt(PROMPTS["confidence"], "2")
@@ -211,7 +226,7 @@ def journey_two_windows(j):
         j.quit()
         b.quit()
         expect_files(j, files, j.heading("005", header) * 2, j.noted(question, note),
-                     j.responded(question, words, rated("2")))
+                     j.responded(answer, critique, critiqued("1")), j.responded(question, words, rated("2")))
         failed = False
     finally:
         b.close(failed)
