@@ -464,6 +464,31 @@ TEST(Drafts, EachWindowKeepsItsOwnAndOnlyWordsOfAWindowThatIsGoneComeBackForThei
     }
 }
 
+// Words kept for their block survive a second crash before it, and so do the words typed
+// meanwhile: the next start brings back both, each at its own block.
+TEST(Drafts, WordsKeptForTheirBlockAndWordsTypedMeanwhileSurviveASecondCrash)
+{
+    testing::FakeServices h;
+    auto first = std::make_unique<Window>(h);
+    ASSERT_TRUE(first->start(h, "5"));
+    first->click(Button::NextQuestion);
+    first->drill.answerTyped("v = 6 m/s");
+    first.reset();
+    auto second = std::make_unique<Window>(h);
+    ASSERT_TRUE(second->start(h, "5"));
+    second->drill.answerTyped("early");
+    second.reset();
+    h.messages.shown.clear();
+    Window third(h);
+    ASSERT_TRUE(third.start(h, "5"));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].find("before its first question, were not filed; they are back"), std::string::npos);
+    EXPECT_NE(h.messages.shown[0].find("question 3, were not filed. They are kept"), std::string::npos);
+    EXPECT_EQ(third.boxes.answer, "early");
+    ASSERT_FALSE(third.click(Button::NextQuestion));
+    EXPECT_EQ(third.boxes.answer, "early\r\n\r\nv = 6 m/s");
+}
+
 TEST_F(Recording, ADraftThatCannotBeSavedIsShownWithoutAMessageBoxUntilASaveWorksAgain)
 {
     int wakes = 0;
