@@ -281,6 +281,30 @@ TEST(MainWindow, WordsBroughtBackAtTheirBlockAreToldInTheWindowUntilTheNextClick
     }
 }
 
+// The timer's work going wrong is told in the window, not in a box that would take the keys, until
+// the next click.
+TEST(MainWindow, ATimerTickThatGoesWrongIsToldInTheWindowUntilTheNextClick)
+{
+    struct BrokenBeeper : Beeper {
+        void beep() override { throw std::runtime_error("no sound device"); }
+    } beeper;
+    testing::FakeWindowServices h;
+    MainWindow window(
+        { { h.prompter, h.messages, h.clock, h.random, h.files, beeper, h.exit, h.background }, h.clipboard },
+        testing::threeAssignments());
+    h.replyAtStartUp("Student One", "2");
+    ASSERT_TRUE(window.load());
+    window.show();
+    auto* notice = window.findChild<QLabel*>("notice");
+    window.findChild<QPushButton*>("cmd_pend_exp")->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->isVisible(); }, 3000));
+    window.pendExpTimer().stop();
+    EXPECT_EQ(notice->text().toStdString(), "Something went wrong: no sound device");
+    EXPECT_EQ(h.messages.shown, std::vector<std::string> {});
+    window.findChild<QPushButton*>("cmdNextQuestion")->click();
+    EXPECT_FALSE(notice->isVisible());
+}
+
 TEST(MainWindow, InertControlsChangeNothing)
 {
     Window w;
