@@ -133,6 +133,9 @@ def journey_killed_typing(j):
     files = j.started("Uma Sato")
     j.click("cmdNextQuestion")
     j.click("cmdNextQuestion")
+    # The worked answer is shown before the words are pasted: a program still busy showing it
+    # under load would take the paste only after the clipboard holds the next marker.
+    j.expect_box("txt_question", question + answer.replace("\r\n", "\n"))
     j.type_answer(words, paste=True)
     time.sleep(1.5)
     place, kept = draft_place(j, "Uma_Sato")
