@@ -21,8 +21,8 @@ sys.dont_write_bytecode = True  # no cache folder in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import journeys  # noqa: E402
 from durability import CannotTrace, Injection  # noqa: E402
-from journeys import (PROMPTS, Journey, assignment_five, content, expect_files, expect_folder, match_file,  # noqa: E402
-                      non_empty, rated, read_bytes, work_file)
+from journeys import (PROMPTS, Journey, assignment_five, content, critiqued, expect_files, expect_folder,  # noqa: E402
+                      match_file, non_empty, rated, read_bytes, work_file)
 from xsession import DriveError  # noqa: E402
 
 
@@ -104,31 +104,38 @@ def journey_killed_filing(j):
     expect_folder(j, set(names))
 
 
-def draft_place(j, student):
+def draft_place(j, student, kind=b"answer"):
     """What the first window's draft says of the words it holds: their assignment, block and time
     as the student is told them; and the words."""
     held = read_bytes(j.path(work_file("draftFile", student)))
-    magic, assignment, number, kind, typed, words = held.split(b"\n", 5)
-    if magic != b"tolvanex draft 1" or kind != b"question" or not number:
+    magic, assignment, number, kind_held, typed, words = held.split(b"\n", 5)
+    if magic != b"tolvanex draft 1" or kind_held != kind or not number:
         raise DriveError("the draft begins %r" % held[:80])
     date, clock = typed.decode().split(" ")
     year, month, day = date.split("-")
     j.clock.check_time(clock.encode())
+    block = "blockAnswer" if kind == b"answer" else "blockQuestion"
     return {"date": "%s-%s-%s" % (month, day, year), "time": clock, "assignment": assignment.decode(),
-            "block": texts().fill("blockQuestion", number=number.decode())}, words.decode()
+            "block": texts().fill(block, number=number.decode())}, words.decode()
 
 
 def journey_killed_typing(j):
-    """Words typed (one beyond Windows-1252), a pause, the program killed. Started again with
-    another assignment, the words stay kept for theirs, and the student is told for which block
-    and when they were typed; started with their assignment, the words are back in the answer box,
-    told likewise, and filing them writes one record."""
-    header, question, _ = assignment_five(j.args)
+    """Words typed at the worked answer to the first question (one beyond Windows-1252), a pause,
+    the program killed. Started again with another assignment, the words stay kept for theirs, and
+    the student is told for which block and when they were typed; started with their assignment,
+    they are kept for their block, told likewise: the question before it is shown with the answer
+    box as it was, and the words come back when the worked answer does, said in the window. Filing
+    them writes one record, of the worked answer, with its self-critique."""
+    header, question, answer = assignment_five(j.args)
     header_four = non_empty(content(j.args, 4))[0]
     words = "\u0394v = 21 m/s - 0 m/s, over 3 s"
     start(j, "Uma Sato")
     files = j.started("Uma Sato")
     j.click("cmdNextQuestion")
+    j.click("cmdNextQuestion")
+    # The worked answer is shown before the words are pasted: a program still busy showing it
+    # under load would take the paste only after the clipboard holds the next marker.
+    j.expect_box("txt_question", question + answer.replace("\r\n", "\n"))
     j.type_answer(words, paste=True)
     time.sleep(1.5)
     place, kept = draft_place(j, "Uma_Sato")
@@ -137,28 +144,34 @@ def journey_killed_typing(j):
     start(j, "Uma Sato", texts().fill("draftKeptForAssignment", **place), assignment="4")
     j.expect_box("txt_answer", " ")
     start(j, "Uma Sato", texts().fill("draftRestoredFrom", **place))
-    j.expect_box("txt_answer", words)
+    j.expect_box("txt_answer", " ")
+    j.click("cmdNextQuestion")
+    j.expect_box("txt_question", question)
+    j.expect_box("txt_answer", " ")
     j.click("cmdNextQuestion")
     j.expect_box("txt_answer", words)
+    j.no_dialog_open()
     j.click("cmd_enter_response")
-    j.program.answer_prompt(PROMPTS["confidence"], "3")
+    j.program.answer_prompt(PROMPTS["critique"], "3")
     j.expect_empty_boxes()
     j.quit()
     expect_files(j, files, j.heading("005", header), j.heading("004", header_four), j.heading("005", header),
-                 j.responded(question, words, rated("3")))
+                 j.responded(answer, words, critiqued("3")))
 
 
 def journey_two_windows(j):
     """Two copies of the program on the same files: A has typed words (its draft saved) when B
     starts, and B says nothing of them and leaves them to A; A's rating prompt is open while B files
-    a note, showing that it waits while another filing holds the files; A's response then fails at the send file (full disk). A is told nothing was saved, B's
-    note is whole in all three files, A's retry files the response once, and nothing interleaves."""
-    header, question, _ = assignment_five(j.args)
+    a note and then a critique, showing each time (after the critique's rating prompt too) that it
+    waits while another filing holds the files; A's response then fails at the send file (full
+    disk). A is told nothing was saved, B's records are whole in all three files, A's retry files
+    the response once, and nothing interleaves."""
+    header, question, answer = assignment_five(j.args)
     b = Journey(j.args, j.name + "_b")  # a second X server, the same home
     b.home, b.folder = j.home, j.folder
     failed = True
     try:
-        words, note = "7 m/s, both ways", "units first"
+        words, note, critique = "7 m/s, both ways", "units first", "forgot the units"
         j.start()
         j.start_up("Lu Park", "5")
         j.main_window()
@@ -190,6 +203,19 @@ def journey_two_windows(j):
             os.close(held)
         b.x.wait_window("Form1")
         b.expect_empty_boxes()
+        # The same after "Enter Response", whose rating prompt has just closed as the wait begins.
+        b.click("cmdNextQuestion")
+        b.type_answer(critique)
+        held = os.open(j.path(work_file("lockFile", "Lu_Park")), os.O_RDWR)
+        try:
+            fcntl.flock(held, fcntl.LOCK_EX)
+            b.click("cmd_enter_response")
+            b.program.answer_prompt(PROMPTS["critique"], "1")
+            b.x.wait_window("Form1 - " + texts()["waitingForOtherCopy"], timeout=4)
+        finally:
+            os.close(held)
+        b.x.wait_window("Form1")
+        b.expect_empty_boxes()
 
         def rate_failing():
             j.program.answer_prompt(PROMPTS["confidence"], "2")
@@ -203,7 +229,7 @@ def journey_two_windows(j):
         j.quit()
         b.quit()
         expect_files(j, files, j.heading("005", header) * 2, j.noted(question, note),
-                     j.responded(question, words, rated("2")))
+                     j.responded(answer, critique, critiqued("1")), j.responded(question, words, rated("2")))
         failed = False
     finally:
         b.close(failed)

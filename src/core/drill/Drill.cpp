@@ -19,6 +19,22 @@ Drill::Drill(const Services& services, const BankContent& content)
 {
 }
 
+namespace {
+
+// The block the student is at is the one the words were typed at.
+bool typedAt(const DraftPlace& place, const Block& block)
+{
+    return place.kind == block.kind && place.questionNumber == block.questionNumber;
+}
+
+std::string fileAndReason(FileSystem& files, const FileError& error)
+{
+    return fill(texts::fileLine, { { "file", files.systemPath(error.path()) } }) + "\n"
+        + fill(texts::reasonLine, { { "reason", error.reason() } });
+}
+
+} // namespace
+
 Outcome Drill::load()
 {
     start();
@@ -38,39 +54,63 @@ Outcome Drill::claimWords()
     const Recovery recovered = std::exchange(m_recovered, Recovery {});
     std::string told = recoveryText(recovered);
     const auto add = [&told](const std::string& text) { told += (told.empty() ? "" : "\n\n") + text; };
-    // Words typed and not filed come back: from the draft of a window that is gone, or from a
+    // Words typed and not filed come back: from the drafts of windows that are gone, or from a
     // filing that could not be completed in every file.
     DraftKeeper::Claimed claimed = m_drafts.claim(m_setup.outputFolder, m_setup.namePart, m_setup.assignmentNumber);
+    for (const std::string& path : claimed.emptied)
+        add(fill(texts::draftEmptied, { { "file", path } }));
     std::optional<std::string> words;
-    if (claimed.restored) {
-        words = claimed.restored->words;
-        if (const auto& place = claimed.restored->place) {
+    std::optional<DraftPlace> wordsPlace;
+    std::vector<std::size_t> inBox;
+    m_aside.clear();
+    for (std::size_t i = 0; i < claimed.restored.size(); ++i) {
+        const Draft& draft = claimed.restored[i];
+        if (draft.place && !typedAt(*draft.place, m_reader.block())) {
+            // Typed at a block further on: they wait for it, their draft kept as it is.
             add(fill(texts::draftRestoredFrom,
-                { { "date", dateText(place->typed) }, { "time", timeText(place->typed) },
-                    { "assignment", place->assignment }, { "block", blockText(*place) } }));
+                { { "date", dateText(draft.place->typed) }, { "time", timeText(draft.place->typed) },
+                    { "assignment", draft.place->assignment }, { "block", blockText(*draft.place) } }));
+            m_aside.push_back({ draft, i });
+            continue;
+        }
+        words = words ? *words + "\r\n\r\n" + draft.words : draft.words;
+        inBox.push_back(i);
+        if (draft.place) {
+            wordsPlace = wordsPlace.value_or(*draft.place);
+            add(fill(texts::draftRestoredHere,
+                { { "date", dateText(draft.place->typed) }, { "time", timeText(draft.place->typed) },
+                    { "assignment", draft.place->assignment }, { "block", blockText(*draft.place) } }));
         } else {
             add(std::string(texts::draftRestored));
         }
-    } else if (!recovered.leftAlone.empty() && !recovered.words.empty()) {
+    }
+    if (claimed.restored.empty() && !recovered.leftAlone.empty() && !recovered.words.empty()) {
         words = recovered.words;
         std::string holding;
         for (const std::string& path : recovered.whole)
             holding += (holding.empty() ? "" : ", ") + path;
         add(holding.empty() ? std::string(texts::wordsBackHeldNowhere)
                             : fill(texts::wordsBackHeldIn, { { "files", holding } }));
-        m_drafts.keep(words, draftPlace());
+    }
+    if (words) {
+        // The words in the box are the window's own draft from now on.
+        m_drafts.keep(words, wordsPlace.value_or(draftPlace()));
+        for (const std::size_t i : inBox)
+            m_drafts.release(i);
     }
     for (const DraftPlace& place : claimed.keptForOthers)
         add(fill(texts::draftKeptForAssignment,
             { { "date", dateText(place.typed) }, { "time", timeText(place.typed) }, { "assignment", place.assignment },
                 { "block", blockText(place) } }));
-    if (const std::optional<FileError> news = m_drafts.takeNews())
-        add(draftNewsText(*news));
+    if (const std::optional<Notice> notice = draftNotice())
+        add(notice->whole);
     Outcome outcome;
     if (words) {
         outcome.answer = *words;
         outcome.focus = Focus::TypeOn;
-        m_answerKept = true;
+        // Words typed at this block are as if just typed: paging on without filing them takes
+        // them away. Words of a filing, or of unknown place, stay in the box while the student pages.
+        m_answerKept = !wordsPlace;
     }
     if (!told.empty())
         m_services.messages.showMessage(told);
@@ -89,22 +129,53 @@ void Drill::answerTyped(const std::string& answer)
         draftPlace());
 }
 
-void Drill::onDraftNews(std::function<void()> wake)
+void Drill::onDraftTrouble(std::function<void()> wake)
 {
-    m_drafts.onNews(std::move(wake));
+    m_drafts.onTrouble(std::move(wake));
 }
 
-void Drill::draftNews()
+std::optional<Notice> Drill::draftNotice()
 {
-    if (const std::optional<FileError> news = m_drafts.takeNews())
-        m_services.messages.showMessage(draftNewsText(*news));
+    const std::optional<DraftKeeper::Trouble> trouble = m_drafts.trouble();
+    if (!trouble)
+        return std::nullopt;
+    const std::string_view whole = trouble->removing ? texts::draftNotRemoved : texts::draftNotKept;
+    return Notice { std::string(trouble->removing ? texts::draftNotRemovedLine : texts::draftNotKeptLine),
+        std::string(whole) + "\n\n" + fileAndReason(m_services.files, trouble->error) };
 }
 
-std::string Drill::draftNewsText(const FileError& error)
+void Drill::bringBackAside(Outcome& outcome, const std::string& answer)
 {
-    std::string text = std::string(texts::draftNotKept) + "\n\n"
-        + fill(texts::fileLine, { { "file", m_services.files.systemPath(error.path()) } });
-    return text + "\n" + fill(texts::reasonLine, { { "reason", error.reason() } });
+    std::string back;
+    std::optional<DraftPlace> place;
+    std::vector<std::size_t> released;
+    for (auto aside = m_aside.begin(); aside != m_aside.end();) {
+        if (!typedAt(*aside->draft.place, m_reader.block())) {
+            ++aside;
+            continue;
+        }
+        back += (back.empty() ? "" : "\r\n\r\n") + aside->draft.words;
+        place = place.value_or(*aside->draft.place);
+        released.push_back(aside->held);
+        aside = m_aside.erase(aside);
+    }
+    if (!place)
+        return;
+    // Words of the student's own that the box holds already stay, the words brought back after them.
+    const std::string shown = outcome.answer.value_or(answer);
+    if (typingFocus(shown, m_setup.responsePrompt) == Focus::TypeOn)
+        back = shown + "\r\n\r\n" + back;
+    m_drafts.keep(back, *place);
+    for (const std::size_t i : released)
+        m_drafts.release(i);
+    // They are words typed at this block now: paging on without filing them takes them away.
+    m_answerKept = false;
+    outcome.answer = std::move(back);
+    outcome.focus = Focus::TypeOn;
+    const std::string block = blockText(*place);
+    outcome.news = Notice { fill(texts::draftBackLine, { { "block", block } }),
+        fill(texts::draftBack,
+            { { "date", dateText(place->typed) }, { "time", timeText(place->typed) }, { "block", block } }) };
 }
 
 Outcome Drill::keepDraft(Outcome outcome)
@@ -118,6 +189,7 @@ Outcome Drill::nextQuestion(const std::string& question, const std::string& answ
 {
     Outcome outcome = m_reader.nextQuestion(answer, m_answerKept);
     m_recorder.setEntryText(question + outcome.addToQuestion);
+    bringBackAside(outcome, answer);
     return keepDraft(std::move(outcome));
 }
 

@@ -27,9 +27,10 @@ public:
     Drill& operator=(const Drill&) = delete;
 
     // Load event: start-up dialogue, positioning at the assignment with the heading block; a filing
-    // left unfinished last time is finished, and words typed and not filed come back into the
-    // answer box, the student told of both in one message. Throws ProgramEnded when the student
-    // cancels a second chance. The same as start() and then claimWords().
+    // left unfinished last time is finished, and words typed and not filed come back: into the
+    // answer box when they were typed at the block on the screen, else when the student pages on
+    // to their block; the student is told of all in one message. Throws ProgramEnded when the
+    // student cancels a second chance. The same as start() and then claimWords().
     Outcome load();
     // The load event up to the heading block, all that must be done before the window shows.
     void start();
@@ -48,10 +49,11 @@ public:
     [[noreturn]] void quit() { endProgram(); }
     // The student typed: what the answer box holds now (kept as a draft, off this thread).
     void answerTyped(const std::string& answer);
-    // wake is called, on the draft's thread, when the student has news of the draft (a save that
-    // failed); draftNews() tells it, on the thread that called load().
-    void onDraftNews(std::function<void()> wake);
-    void draftNews();
+    // wake is called, on the draft's thread, when trouble with the draft begins or ends (a save
+    // that failed, then one that worked); draftNotice() says what the window shows of it meanwhile,
+    // on the thread that called load().
+    void onDraftTrouble(std::function<void()> wake);
+    std::optional<Notice> draftNotice();
 
 private:
     // A filing's outcome, passed on: a filed block is answered, and words a failed filing kept
@@ -61,7 +63,8 @@ private:
     Outcome keepDraft(Outcome outcome);
     // Where and when the words in the answer box are typed now.
     DraftPlace draftPlace();
-    std::string draftNewsText(const FileError& error);
+    // Words kept aside for their block come into the answer box when it is reached.
+    void bringBackAside(Outcome& outcome, const std::string& answer);
 
     Services m_services;
     const BankContent& m_content;
@@ -74,6 +77,12 @@ private:
     Recorder m_recorder;
     // The answer box holds words a filing could not take: paging on leaves them there.
     bool m_answerKept = false;
+    // Words of a window that is gone, typed at a block not yet reached (index: the keeper's).
+    struct Aside {
+        Draft draft;
+        std::size_t held;
+    };
+    std::vector<Aside> m_aside;
 };
 
 } // namespace tolvanex

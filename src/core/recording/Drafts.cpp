@@ -18,6 +18,16 @@ std::string blockText(const DraftPlace& place)
         { { "number", place.questionNumber } });
 }
 
+namespace {
+
+// What a disk that kept a file's length but not its bytes leaves of words: NUL bytes alone.
+bool onlyNulBytes(const std::string& words)
+{
+    return !words.empty() && words.find_first_not_of('\0') == std::string::npos;
+}
+
+} // namespace
+
 // Shared with the saves on the background, which may outlive the keeper by a moment.
 struct DraftKeeper::Shared {
     explicit Shared(FileSystem& fileSystem)
@@ -33,16 +43,32 @@ struct DraftKeeper::Shared {
     std::optional<DraftFile> file;
     // The window's lock on its draft, for as long as the window runs (and its last save).
     std::unique_ptr<FileLock> windowLock;
+    // The drafts of windows that are gone, held for their words until released and then removed
+    // once the window's own draft is on disk.
+    struct Held {
+        DraftFile file;
+        std::unique_ptr<FileLock> lock;
+        bool released = false;
+    };
+    std::vector<Held> held;
     // Shared with a save under way, which copies no more than the pointer while it holds state.
     std::shared_ptr<const std::string> wanted;
     DraftPlace wantedPlace;
     bool saveWaiting = false;
     // What the disk holds, as far as the keeper knows.
     std::optional<std::string> onDisk;
-    // The last save failed; the student has news of it until it is taken.
-    bool failing = false;
-    std::optional<FileError> news;
+    std::optional<Trouble> trouble;
     std::function<void()> wake;
+
+    // Trouble begins, or changes, or ends (nothing): the window is woken when it changes.
+    void troubled(std::optional<Trouble> now)
+    {
+        const bool changed = now.has_value() != trouble.has_value()
+            || (now && (now->removing != trouble->removing || now->error.path() != trouble->error.path()));
+        trouble = std::move(now);
+        if (changed && wake)
+            wake();
+    }
 };
 
 DraftKeeper::DraftKeeper(FileSystem& files, Background& background)
@@ -64,10 +90,10 @@ DraftKeeper::Claimed DraftKeeper::claim(
     const std::lock_guard disk(m_shared->disk);
     FileSystem& files = m_shared->files;
     Claimed claimed;
+    std::vector<Shared::Held> held;
     std::unique_ptr<FileLock> free;
-    std::unique_ptr<FileLock> gone;
     int freeWindow = 0;
-    int goneWindow = 0;
+    std::optional<Trouble> trouble;
     try {
         // Windows take the lowest number that is free, so the numbers in use run from 1 up to
         // the first that has neither a lock file nor a draft.
@@ -75,53 +101,67 @@ DraftKeeper::Claimed DraftKeeper::claim(
             const WorkFiles work = workFiles(folder, namePart, window);
             DraftFile file(files, work.draft, work.draftLock);
             const bool used = file.used();
-            std::unique_ptr<FileLock> held = file.tryLock();
-            if (held) {
+            std::unique_ptr<FileLock> lock = file.tryLock();
+            if (lock) {
                 std::optional<Draft> draft = file.read();
+                if (draft && onlyNulBytes(draft->words)) {
+                    claimed.emptied.push_back(files.systemPath(file.path()));
+                    draft.reset();
+                    try {
+                        file.remove();
+                    } catch (const FileError&) {
+                        // Found again, and told again, next time.
+                    }
+                }
                 if (!draft) {
                     if (!free) {
-                        free = std::move(held);
+                        free = std::move(lock);
                         freeWindow = window;
                     }
                 } else if (draft->place && draft->place->assignment != assignment) {
                     claimed.keptForOthers.push_back(*draft->place);
-                } else if (!gone) {
-                    gone = std::move(held);
-                    goneWindow = window;
-                    claimed.restored = std::move(draft);
+                } else {
+                    held.push_back({ file, std::move(lock) });
+                    claimed.restored.push_back(std::move(*draft));
                 }
             }
             if (!used)
                 break;
         }
     } catch (const FileError& error) {
-        const std::lock_guard state(m_shared->state);
-        m_shared->failing = true;
-        m_shared->news = error;
+        trouble = Trouble { error };
     }
-    m_window = gone ? goneWindow : freeWindow;
+    m_window = freeWindow;
     const std::lock_guard state(m_shared->state);
-    m_shared->windowLock = gone ? std::move(gone) : std::move(free);
+    m_shared->windowLock = std::move(free);
+    m_shared->held = std::move(held);
     m_shared->file.reset();
     if (m_window > 0) {
         const WorkFiles work = workFiles(folder, namePart, m_window);
         m_shared->file.emplace(files, work.draft, work.draftLock);
     }
-    if (m_window == 0 && !m_shared->news) {
-        m_shared->failing = true;
-        m_shared->news = FileError(workFiles(folder, namePart, kMostWindows).draft,
-            std::to_string(kMostWindows) + " copies of the program keep drafts of their own in this folder");
+    if (m_window == 0 && !trouble) {
+        trouble = Trouble { FileError(workFiles(folder, namePart, kMostWindows).draft,
+            std::to_string(kMostWindows) + " copies of the program keep drafts of their own in this folder") };
     }
+    m_shared->trouble = std::move(trouble);
     m_shared->wanted.reset();
-    if (claimed.restored) {
-        m_shared->wanted = std::make_shared<const std::string>(encodeDraft(*claimed.restored));
-        if (claimed.restored->place)
-            m_shared->wantedPlace = *claimed.restored->place;
-    }
     m_shared->onDisk.reset();
-    if (m_shared->wanted)
-        m_shared->onDisk = *m_shared->wanted;
     return claimed;
+}
+
+void DraftKeeper::release(std::size_t i)
+{
+    {
+        const std::lock_guard state(m_shared->state);
+        if (i >= m_shared->held.size() || m_shared->held[i].released)
+            return;
+        m_shared->held[i].released = true;
+        if (m_shared->saveWaiting)
+            return;
+        m_shared->saveWaiting = true;
+    }
+    m_background.post([shared = m_shared] { save(*shared); });
 }
 
 void DraftKeeper::keep(std::optional<std::string> words, const DraftPlace& place)
@@ -155,52 +195,61 @@ void DraftKeeper::save(Shared& shared)
     const std::lock_guard disk(shared.disk);
     std::shared_ptr<const std::string> wanted;
     std::optional<DraftFile> file;
+    std::vector<DraftFile> released;
     {
         const std::lock_guard state(shared.state);
         shared.saveWaiting = false;
         wanted = shared.wanted;
         if (shared.file)
             file.emplace(*shared.file);
+        for (const Shared::Held& h : shared.held) {
+            if (h.released && h.lock)
+                released.push_back(h.file);
+        }
     }
     if (!file)
         return;
-    if (wanted ? shared.onDisk == *wanted : !shared.onDisk)
-        return;
+    const DraftFile* failed = nullptr;
     try {
-        if (wanted)
-            file->save(*wanted);
-        else
-            file->remove();
-        if (wanted)
-            shared.onDisk = *wanted;
-        else
-            shared.onDisk.reset();
-        const std::lock_guard state(shared.state);
-        shared.failing = false;
-        shared.news.reset();
-    } catch (const FileError& error) {
-        // The words are still in the box; the next keystroke tries again. The student hears of
-        // it once, until a save works again.
-        const std::lock_guard state(shared.state);
-        if (wanted && !shared.failing) {
-            shared.failing = true;
-            shared.news = error;
-            if (shared.wake)
-                shared.wake();
+        if (wanted ? shared.onDisk != *wanted : shared.onDisk.has_value()) {
+            failed = &*file;
+            if (wanted)
+                file->save(*wanted);
+            else
+                file->remove();
+            shared.onDisk = wanted ? std::optional(*wanted) : std::nullopt;
         }
+        // The words of a draft released are in the window's own draft (or were taken away by the
+        // student): that draft goes now, and with it the hold on it.
+        for (DraftFile& gone : released) {
+            failed = &gone;
+            gone.remove();
+            const std::lock_guard state(shared.state);
+            for (Shared::Held& h : shared.held) {
+                if (h.file.path() == gone.path())
+                    h.lock.reset();
+            }
+        }
+        const std::lock_guard state(shared.state);
+        shared.troubled(std::nullopt);
+    } catch (const FileError& error) {
+        // The words are still in the box; the next keystroke tries again. The student sees it in
+        // the window until a save works again.
+        const std::lock_guard state(shared.state);
+        shared.troubled(Trouble { error, failed != &*file || !wanted });
     }
 }
 
-void DraftKeeper::onNews(std::function<void()> wake)
+void DraftKeeper::onTrouble(std::function<void()> wake)
 {
     const std::lock_guard state(m_shared->state);
     m_shared->wake = std::move(wake);
 }
 
-std::optional<FileError> DraftKeeper::takeNews()
+std::optional<DraftKeeper::Trouble> DraftKeeper::trouble() const
 {
     const std::lock_guard state(m_shared->state);
-    return std::exchange(m_shared->news, std::nullopt);
+    return m_shared->trouble;
 }
 
 DraftKeeper::Hold DraftKeeper::hold()

@@ -33,16 +33,22 @@ public:
     DraftKeeper& operator=(const DraftKeeper&) = delete;
 
     struct Claimed {
-        // The words of a window that is gone, typed for this assignment (taken as kept).
-        std::optional<Draft> restored;
+        // The words of windows that are gone, typed for this assignment, in the order of their
+        // windows. Each draft stays on disk as it is, under its lock, until release(i).
+        std::vector<Draft> restored;
         // Drafts of windows that are gone, typed for other assignments: they stay for those.
         std::vector<DraftPlace> keptForOthers;
+        // Drafts of windows that are gone that held nothing but NUL bytes (the disk kept their
+        // length, not their words): removed, as they hold no words to give back.
+        std::vector<std::string> emptied;
     };
-    // Once start-up knows the name, folder and assignment, takes a draft of this window's own
-    // among those in the folder: that of a window that is gone, typed for this assignment, when
-    // there is one, else a free one; before, nothing is kept. A draft that cannot be had at all
-    // is news (below).
+    // Once start-up knows the name, folder and assignment, takes a free draft of this window's
+    // own among those in the folder, and holds the drafts of windows that are gone, typed for this
+    // assignment; before, nothing is kept. A draft that cannot be had at all is trouble (below).
     Claimed claim(const std::string& folder, const std::string& namePart, const std::string& assignment);
+    // The words of restored draft i are in the window's own draft now, or gone from the answer
+    // box: once the window's own draft is saved, draft i is removed and its lock let go.
+    void release(std::size_t i);
     // The window's number among those of the name and folder; 0 before claim().
     int window() const { return m_window; }
 
@@ -50,11 +56,16 @@ public:
     // draft goes). The place is kept with the words when they change.
     void keep(std::optional<std::string> words, const DraftPlace& place);
 
-    // News of the draft for the student: the first save that failed since the last that worked
-    // (its file and reason). wake is called on the background when there is news; its caller
-    // brings takeNews() onto the thread that may tell the student.
-    void onNews(std::function<void()> wake);
-    std::optional<FileError> takeNews();
+    // Trouble with the draft, for as long as it lasts: the last save or removal failed (its file
+    // and reason), until one works again. wake is called on the background when trouble begins or
+    // ends; its caller brings trouble() onto the thread that may tell the student.
+    struct Trouble {
+        FileError error;
+        // The words the student took away are still on disk: they would come back.
+        bool removing = false;
+    };
+    void onTrouble(std::function<void()> wake);
+    std::optional<Trouble> trouble() const;
 
     // Holds the disk still while a filing runs: no save lands while the holder lives.
     class Hold {

@@ -62,6 +62,14 @@ enum class Filed {
 
 // What a click leads to: what the two boxes show next and where the student goes on. The window
 // applies it; the drill never reads the boxes back.
+// Words the window shows in itself, not in a box of their own that would take the keyboard: a
+// short line to be seen, and the whole of it for a screen reader and a second look.
+struct Notice {
+    std::string line;
+    std::string whole;
+    bool operator==(const Notice&) const = default;
+};
+
 struct Outcome {
     // The question box is emptied (before anything is added).
     bool clearQuestion = false;
@@ -73,6 +81,8 @@ struct Outcome {
     Filed filed = Filed::Nothing;
     // The filing completed a record the student had been told was not whole.
     bool completed = false;
+    // Told in the window until the next click.
+    std::optional<Notice> news;
 };
 
 // Into the answer box: text the program put there (the response prompt, blanks) is selected so

@@ -95,6 +95,11 @@ inline constexpr Control all[] = {
     { "cmd_pend_exp", -1, Kind::Button, "pend exp", { 8640, 7560, 495, 375 }, 24, "", "" },
 };
 
+// Where the window tells what it must not interrupt the student with (trouble that background
+// work runs into, words brought back): a line of text in the free corner right of "pend exp",
+// hidden while there is nothing to tell. It is no control: it takes no focus and has no handler.
+inline constexpr Twips noticeArea = { 9180, 7560, 1650, 915 };
+
 // The control of that name (the first member of a control array); in a constant expression a name
 // the table lacks does not compile.
 constexpr const Control& named(std::string_view name)

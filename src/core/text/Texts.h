@@ -137,9 +137,17 @@ inline constexpr std::string_view recoveredLeftAlone
 inline constexpr std::string_view draftRestored
     = "Your words from last time, which were not filed, are back in the answer box.";
 inline constexpr std::string_view draftRestoredFrom
+    = "Your words typed on {date} at {time} for assignment {assignment}, {block}, were not filed. They are kept for "
+      "that block: they come back into the answer box when you page on to {block}, to be filed with it.";
+inline constexpr std::string_view draftRestoredHere
     = "Your words typed on {date} at {time} for assignment {assignment}, {block}, were not filed; they are back in "
-      "the answer box. They are filed with the block on the screen when you click \"Enter Response\" or \"Save as "
-      "Notes\": page on to {block} first (your words stay in the box while you page).";
+      "the answer box.";
+inline constexpr std::string_view draftBack
+    = "Your words typed on {date} at {time} for {block}, which were not filed, are back in the answer box.";
+inline constexpr std::string_view draftBackLine = "Your words for {block} are back in the answer box.";
+inline constexpr std::string_view draftEmptied
+    = "Words from last time were kept beside your files, but the disk did not keep them: the draft holds only NUL "
+      "bytes. There are no words to put back into the answer box, and the draft was removed.\n\nFile: {file}";
 inline constexpr std::string_view draftKeptForAssignment
     = "Words you typed on {date} at {time} for assignment {assignment}, {block}, were not filed. They are kept for "
       "that assignment: start the program with assignment {assignment} to get them back.";
@@ -153,8 +161,14 @@ inline constexpr std::string_view wordsBackHeldNowhere
     = "Your words from that record are back in the answer box; none of your files holds them.";
 inline constexpr std::string_view draftNotKept
     = "The words you type are not being kept safe: the program cannot save them beside your files, so if the "
-      "program or the computer stops they are lost. File them (or copy them elsewhere) soon; you are told no more "
-      "of this until the words can be saved again.";
+      "program or the computer stops they are lost. File them (or copy them elsewhere) soon. This is shown until "
+      "the words can be saved again.";
+inline constexpr std::string_view draftNotKeptLine = "Your words are not being kept safe: they cannot be saved.";
+inline constexpr std::string_view draftNotRemoved
+    = "Words that left the answer box are still kept beside your files: the program cannot remove them, so they "
+      "may come back the next time the program starts. This is shown until they can be removed.";
+inline constexpr std::string_view draftNotRemovedLine
+    = "Words that left the answer box may come back: they cannot be removed.";
 
 // The viewers and the window.
 inline constexpr std::string_view notesNotShown
@@ -224,6 +238,10 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "recoveredLeftAlone", recoveredLeftAlone },
     { "draftRestored", draftRestored },
     { "draftRestoredFrom", draftRestoredFrom },
+    { "draftRestoredHere", draftRestoredHere },
+    { "draftBack", draftBack },
+    { "draftBackLine", draftBackLine },
+    { "draftEmptied", draftEmptied },
     { "draftKeptForAssignment", draftKeptForAssignment },
     { "blockQuestion", blockQuestion },
     { "blockAnswer", blockAnswer },
@@ -231,6 +249,9 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "wordsBackHeldIn", wordsBackHeldIn },
     { "wordsBackHeldNowhere", wordsBackHeldNowhere },
     { "draftNotKept", draftNotKept },
+    { "draftNotKeptLine", draftNotKeptLine },
+    { "draftNotRemoved", draftNotRemoved },
+    { "draftNotRemovedLine", draftNotRemovedLine },
     { "checkHeadingFolder", checkHeadingFolder },
     { "wordsKept", wordsKept },
     { "wordsKeptBusy", wordsKeptBusy },

@@ -26,6 +26,21 @@ int execOver(QDialog& dialog)
     return result;
 }
 
+// The window whose title shows a wait: the active one, unless that is a dialog or there is none
+// just then (a rating prompt that has just closed leaves none until the system activates the
+// window under it again), when it is the program's window that is shown.
+QWidget* waitingWindow()
+{
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible() && !qobject_cast<QDialog*>(active))
+        return active;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && !qobject_cast<QDialog*>(window))
+            return window;
+    }
+    return active;
+}
+
 } // namespace
 
 PromptDialog::PromptDialog(const QString& prompt, QWidget* parent)
@@ -80,7 +95,7 @@ void QtMessageService::showMessage(const std::string& text)
 void QtMessageService::showWaiting(const std::string& text)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_waitingWindow = QApplication::activeWindow();
+    m_waitingWindow = waitingWindow();
     if (m_waitingWindow) {
         m_title = m_waitingWindow->windowTitle();
         m_waitingWindow->setWindowTitle(m_title + " - " + QString::fromStdString(text));

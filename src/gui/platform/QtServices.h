@@ -40,7 +40,7 @@ public:
 class QtMessageService : public MessageService {
 public:
     void showMessage(const std::string& text) override;
-    // A busy cursor, and the text after the active window's title, until endWaiting().
+    // A busy cursor, and the text after the program's window's title, until endWaiting().
     void showWaiting(const std::string& text) override;
     void endWaiting() override;
 

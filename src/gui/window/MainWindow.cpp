@@ -270,6 +270,13 @@ void MainWindow::buildControls()
     m_answerText = std::make_unique<BoxText>(m_answer);
     m_answerText->setText(std::string(controls::named("txt_answer").caption));
     m_announcer = new Announcer(this);
+    m_notice = new QLabel(this);
+    m_notice->setObjectName("notice");
+    m_notice->setWordWrap(true);
+    m_notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const controls::Pixels noticePlace = controls::pixels(controls::noticeArea);
+    m_notice->setGeometry(noticePlace.x, noticePlace.y, noticePlace.width, noticePlace.height);
+    m_notice->hide();
     // "# sentences previous" is too small for any caption: it shows what fits, as designed.
     fitCaptions(findChildren<QLabel*>("lbl_parameter"));
     fitCaptions({ findChild<QLabel*>("lbl_only_if_prompted") });
@@ -282,18 +289,31 @@ void MainWindow::buildControls()
         if (!m_draftTimer.isActive())
             m_draftTimer.start();
     });
-    connect(&m_draftTimer, &QTimer::timeout, this, [this] { run([this] { m_drill.answerTyped(answerText()); }); });
-    // A draft that cannot be saved is told on this thread, once the save on the background failed.
-    m_drill.onDraftNews([this] {
+    connect(&m_draftTimer, &QTimer::timeout, this,
+        [this] { run([this] { m_drill.answerTyped(answerText()); }, Asked::InBackground); });
+    // A draft that cannot be saved is shown on this thread, once the save on the background failed,
+    // in the notice line, and taken away once a save works again: a message box would take the
+    // keys the student is typing.
+    m_drill.onDraftTrouble([this] {
         QMetaObject::invokeMethod(
-            this, [this] { run([this] { m_drill.draftNews(); }); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                run(
+                    [this] {
+                        m_draftNotice = m_drill.draftNotice();
+                        showNotices();
+                    },
+                    Asked::InBackground);
+            },
+            Qt::QueuedConnection);
     });
 
     m_timer.setParent(this);
     m_timer.setObjectName("tmr_pend_exp");
     m_timer.setInterval(15);
-    connect(&m_timer, &QTimer::timeout, this,
-        [this] { run([this] { pendExpTick(m_services.core.beeper, m_services.core.random, *m_picture1); }); });
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        run([this] { pendExpTick(m_services.core.beeper, m_services.core.random, *m_picture1); }, Asked::InBackground);
+    });
 
     // Keyboard order: the controls that take the focus, in their tab positions.
     std::sort(tabOrder.begin(), tabOrder.end());
@@ -376,8 +396,11 @@ void MainWindow::claimWords()
     Outcome outcome;
     run([this, &outcome] { outcome = m_drill.claimWords(); });
     m_answer->setReadOnly(false);
-    if (!m_ended)
+    if (!m_ended) {
         showOutcome(outcome);
+        m_draftNotice = m_drill.draftNotice();
+        showNotices();
+    }
 }
 
 void MainWindow::paintEvent(QPaintEvent* event)
@@ -415,7 +438,31 @@ void MainWindow::click(const std::function<Outcome()>& handler)
         const int addedFrom = showOutcome(outcome);
         tellScreenReader(outcome, addedFrom);
         placeFocus(outcome.focus, addedFrom);
+        m_clickNews = outcome.news;
+        m_backgroundFailure.reset();
+        showNotices();
     }
+}
+
+void MainWindow::showNotices()
+{
+    QString line;
+    QString whole;
+    for (const std::optional<Notice>* notice : { &m_draftNotice, &m_clickNews, &m_backgroundFailure }) {
+        if (!*notice)
+            continue;
+        line += (line.isEmpty() ? "" : "\n") + fromUtf8((*notice)->line);
+        whole += (whole.isEmpty() ? "" : "\n\n") + fromUtf8((*notice)->whole);
+    }
+    const bool changed = whole != m_notice->toolTip();
+    m_notice->setText(line);
+    m_notice->setToolTip(whole);
+    m_notice->setAccessibleName(line);
+    m_notice->setAccessibleDescription(whole);
+    m_notice->setVisible(!line.isEmpty());
+    // Spoken once, as the note's notification is, whatever has the focus; not at every keystroke.
+    if (changed && !whole.isEmpty() && m_announcer)
+        m_announcer->announce(whole);
 }
 
 int MainWindow::showOutcome(const Outcome& outcome)
@@ -497,7 +544,7 @@ void MainWindow::tellNews(QWidget* control, const QString& news)
         m_announcer->quiet();
 }
 
-void MainWindow::run(const std::function<void()>& handler)
+void MainWindow::run(const std::function<void()>& handler, Asked asked)
 {
     if (m_ended)
         return;
@@ -506,8 +553,15 @@ void MainWindow::run(const std::function<void()>& handler)
     } catch (const ProgramEnded&) {
         endProgram();
     } catch (const std::exception& error) {
-        // Nothing may escape into the event loop; the student is told and can go on.
-        m_services.core.messages.showMessage(fill(texts::somethingWentWrong, { { "reason", error.what() } }));
+        // Nothing may escape into the event loop; the student is told and can go on. What the
+        // student did not ask for is told where it takes no keys from their typing.
+        const std::string text = fill(texts::somethingWentWrong, { { "reason", error.what() } });
+        if (asked == Asked::ByClick) {
+            m_services.core.messages.showMessage(text);
+        } else {
+            m_backgroundFailure = Notice { text, text };
+            showNotices();
+        }
     }
 }
 

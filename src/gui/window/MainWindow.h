@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class QLabel;
 class QPlainTextEdit;
 
 namespace tolvanex {
@@ -88,7 +89,13 @@ private:
     // Puts news in the control's description (and announces them when the control has the focus
     // already), and the one the last news were on back as it was.
     void tellNews(QWidget* control, const QString& news);
-    void run(const std::function<void()>& handler);
+    // Runs a handler; what goes wrong is told in a message box, or, for work the student did not
+    // ask for just now (timers, the draft), in the window's notice.
+    enum class Asked { ByClick, InBackground };
+    void run(const std::function<void()>& handler, Asked asked = Asked::ByClick);
+    // Shows the notices that hold in the window's notice line, and tells a screen reader of them
+    // when they change.
+    void showNotices();
     void endProgram();
 
     WindowServices m_services;
@@ -111,6 +118,12 @@ private:
     // Where the question box's newest block begins: what the last paging or viewer showed.
     int m_newestFrom = 0;
     QWidget* m_newsOn = nullptr;
+    // The notice line, and what it tells: trouble with the draft while it lasts; news of the last
+    // click, and what went wrong in the background since, until the next click.
+    QLabel* m_notice = nullptr;
+    std::optional<Notice> m_draftNotice;
+    std::optional<Notice> m_clickNews;
+    std::optional<Notice> m_backgroundFailure;
     QPointer<Announcer> m_announcer;
 };
 

@@ -379,86 +379,147 @@ struct Window {
     testing::Boxes boxes;
 };
 
-TEST(Drafts, EachWindowKeepsItsOwnAndOnlyWordsOfAWindowThatIsGoneComeBackForTheirAssignment)
+TEST(Drafts, EachWindowKeepsItsOwnAndOnlyWordsOfAWindowThatIsGoneComeBackForTheirAssignmentAndBlock)
 {
     const std::string words = "v = 6 m/s";
-    const std::string place = "on 01-07-2026 at 14:05:09 for assignment 005, question 3";
+    const std::string at = "on 01-07-2026 at 14:05:09 for assignment 005, ";
+    const std::string later = "Your words typed " + at
+        + "question 3, were not filed. They are kept for that block: they come back into the answer box when you "
+          "page on to question 3, to be filed with it.";
     const struct {
         const char* name;
         bool firstRuns; // the first window still runs when the second starts
+        int pagesTyped; // the first window's clicks on "Next Question / Answer" before the words
+        bool zeroed; // the disk kept the draft's length, not its bytes
         const char* assignment; // the second window's
-        bool restored;
         std::vector<std::string> told;
+        bool inBoxAtStart;
+        bool inBoxAfterPaging; // after one click on "Next Question / Answer"
     } cases[] = {
-        { "first window gone", false, "5", true,
-            { "Your words typed " + place
-                + ", were not filed; they are back in the answer box. They are filed with the block on the screen "
-                  "when you click \"Enter Response\" or \"Save as Notes\": page on to question 3 first (your words "
-                  "stay in the box while you page)." } },
-        { "first window gone, another assignment", false, "6", false,
-            { "Words you typed " + place
-                + ", were not filed. They are kept for that assignment: start the program with assignment 005 to get "
-                  "them back." } },
-        { "first window runs", true, "5", false, {} },
+        { "first window gone", false, 1, false, "5", { later }, false, true },
+        { "typed before the first question", false, 0, false, "5",
+            { "Your words typed " + at
+                + "before its first question, were not filed; they are back in the answer box." },
+            true, true },
+        { "first window gone, another assignment", false, 1, false, "6",
+            { "Words you typed " + at
+                + "question 3, were not filed. They are kept for that assignment: start the program with assignment "
+                  "005 to get them back." },
+            false, false },
+        { "first window runs", true, 1, false, "5", {}, false, false },
+        { "nothing but NUL bytes", false, 1, true, "5", { "" }, false, false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         testing::FakeServices h;
         auto first = std::make_unique<Window>(h);
         ASSERT_TRUE(first->start(h, "5"));
-        first->click(Button::NextQuestion);
+        for (int page = 0; page < c.pagesTyped; ++page)
+            first->click(Button::NextQuestion);
         first->drill.answerTyped(words);
         const std::filesystem::path draft = h.folder() / ".tolvanex_Student_One.draft1";
-        const std::string kept = fileBytes(draft);
+        std::string kept = fileBytes(draft);
         ASSERT_EQ(decodeDraft(kept).words, words);
         if (!c.firstRuns)
             first.reset();
+        if (c.zeroed) {
+            kept = std::string(kept.size(), '\0');
+            std::ofstream(draft, std::ios::binary) << kept;
+        }
+        std::vector<std::string> told = c.told;
+        if (c.zeroed)
+            told = { fill(texts::draftEmptied, { { "file", testing::utf8Of(draft) } }) };
         h.messages.shown.clear();
         Window second(h);
         ASSERT_TRUE(second.start(h, c.assignment));
-        EXPECT_EQ(second.boxes.answer, c.restored ? words : " ");
-        EXPECT_EQ(h.messages.shown, c.told);
+        EXPECT_EQ(second.boxes.answer, c.inBoxAtStart ? words : " ");
+        EXPECT_EQ(h.messages.shown, told);
+        const bool restored = c.inBoxAtStart || c.inBoxAfterPaging;
+        if (restored && !c.inBoxAtStart) {
+            // Filed before their block, other words are filed alone, and the draft stays as it was.
+            second.drill.answerTyped("early");
+            second.boxes.answer = "early";
+            ASSERT_FALSE(second.click(Button::SaveAsNotes));
+            EXPECT_EQ(fileBytes(h.notes()).find(words), std::string::npos);
+            EXPECT_EQ(fileBytes(draft), kept);
+        }
+        if (c.assignment == std::string("5")) {
+            ASSERT_FALSE(second.click(Button::NextQuestion));
+            EXPECT_EQ(second.boxes.answer, c.inBoxAfterPaging ? words : " ");
+            EXPECT_EQ(second.boxes.last.news.has_value(), restored && !c.inBoxAtStart);
+            // Paged on from their block without being filed, they go, as words typed there do.
+            ASSERT_FALSE(second.click(Button::NextQuestion));
+            EXPECT_EQ(second.boxes.answer, kResponsePrompt);
+        }
         // The second window files other words: a draft that is not its own stays as it was.
         second.drill.answerTyped("a note");
         second.boxes.answer = "a note";
         ASSERT_FALSE(second.click(Button::SaveAsNotes));
-        EXPECT_EQ(testing::fileExists(draft), !c.restored);
-        if (!c.restored) {
+        const bool stays = !restored && !c.zeroed;
+        EXPECT_EQ(testing::fileExists(draft), stays);
+        if (stays) {
             EXPECT_EQ(fileBytes(draft), kept);
         }
         EXPECT_EQ(testing::fileExists(h.folder() / ".tolvanex_Student_One.draft2"), false);
     }
 }
 
-TEST_F(Recording, ADraftThatCannotBeSavedIsToldOnceUntilASaveWorksAgain)
+// Words kept for their block survive a second crash before it, and so do the words typed
+// meanwhile: the next start brings back both, each at its own block.
+TEST(Drafts, WordsKeptForTheirBlockAndWordsTypedMeanwhileSurviveASecondCrash)
+{
+    testing::FakeServices h;
+    auto first = std::make_unique<Window>(h);
+    ASSERT_TRUE(first->start(h, "5"));
+    first->click(Button::NextQuestion);
+    first->drill.answerTyped("v = 6 m/s");
+    first.reset();
+    auto second = std::make_unique<Window>(h);
+    ASSERT_TRUE(second->start(h, "5"));
+    second->drill.answerTyped("early");
+    second.reset();
+    h.messages.shown.clear();
+    Window third(h);
+    ASSERT_TRUE(third.start(h, "5"));
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].find("before its first question, were not filed; they are back"), std::string::npos);
+    EXPECT_NE(h.messages.shown[0].find("question 3, were not filed. They are kept"), std::string::npos);
+    EXPECT_EQ(third.boxes.answer, "early");
+    ASSERT_FALSE(third.click(Button::NextQuestion));
+    EXPECT_EQ(third.boxes.answer, "early\r\n\r\nv = 6 m/s");
+}
+
+TEST_F(Recording, ADraftThatCannotBeSavedIsShownWithoutAMessageBoxUntilASaveWorksAgain)
 {
     int wakes = 0;
-    h.drill.onDraftNews([&wakes] { ++wakes; });
+    h.drill.onDraftTrouble([&wakes] { ++wakes; });
     click(Button::NextQuestion);
     // A folder where the draft should be: the new draft cannot be renamed over it.
     const std::filesystem::path draft = h.folder() / ".tolvanex_Student_One.draft1";
     std::filesystem::create_directories(draft / "in the way");
     const auto typed = [&](const std::string& words) {
         h.drill.answerTyped(words);
-        h.drill.draftNews();
+        return h.drill.draftNotice();
     };
-    typed("v");
-    ASSERT_EQ(h.messages.shown.size(), 1u);
+    std::optional<Notice> shown = typed("v");
+    ASSERT_TRUE(shown);
     EXPECT_EQ(wakes, 1);
-    const std::string& told = h.messages.shown[0];
+    EXPECT_EQ(shown->line, texts::draftNotKeptLine);
     EXPECT_EQ(
-        told.rfind(std::string(texts::draftNotKept) + "\n\nFile: " + testing::utf8Of(draft) + "\nReason: ", 0), 0u)
-        << told;
-    typed("v ="); // not told at every key
-    EXPECT_EQ(h.messages.shown.size(), 1u);
+        shown->whole.rfind(std::string(texts::draftNotKept) + "\n\nFile: " + testing::utf8Of(draft) + "\nReason: ", 0),
+        0u)
+        << shown->whole;
+    EXPECT_EQ(typed("v ="), shown); // it stays, and does not wake the window at every key
+    EXPECT_EQ(wakes, 1);
     std::filesystem::remove_all(draft);
-    typed("v = 6");
+    EXPECT_EQ(typed("v = 6"), std::nullopt); // gone once a save works
+    EXPECT_EQ(wakes, 2);
     EXPECT_EQ(decodeDraft(fileBytes(draft)).words, "v = 6");
     std::filesystem::remove(draft);
     std::filesystem::create_directories(draft / "in the way");
-    typed("v = 6 m"); // failing again after a save that worked is news again
-    EXPECT_EQ(h.messages.shown.size(), 2u);
-    EXPECT_EQ(wakes, 2);
+    EXPECT_EQ(typed("v = 6 m"), shown); // failing again after a save that worked
+    EXPECT_EQ(wakes, 3);
+    EXPECT_EQ(h.messages.shown, std::vector<std::string> {});
 }
 
 struct WatchedMessages : testing::RecordingMessages {

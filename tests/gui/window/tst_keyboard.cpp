@@ -479,5 +479,30 @@ TEST(Keyboard, MessageBoxesCloseWithEnterOrEscape)
     EXPECT_EQ(k.window.questionText(), "");
 }
 
+// A filing that waits for another copy of the program shows it after the window's title, after a
+// rating prompt (which leaves no window active for a moment, or itself still active) as well as
+// after "Save as Notes" (the window active).
+TEST(Keyboard, AFilingThatWaitsShowsItInTheProgramsTitleWhicheverWindowIsActive)
+{
+    Keys k;
+    for (const char* active : { "the window", "no window", "a dialog" }) {
+        SCOPED_TRACE(active);
+        QDialog dialog(&k.window);
+        dialog.setWindowTitle("tolvanex");
+        if (active == std::string("a dialog")) {
+            dialog.show();
+            QApplication::setActiveWindow(&dialog);
+        } else {
+            QApplication::setActiveWindow(active == std::string("no window") ? nullptr : &k.window);
+        }
+        QtMessageService messages;
+        messages.showWaiting("Waiting");
+        EXPECT_EQ(k.window.windowTitle(), "Form1 - Waiting");
+        EXPECT_EQ(dialog.windowTitle(), "tolvanex");
+        messages.endWaiting();
+        EXPECT_EQ(k.window.windowTitle(), "Form1");
+    }
+}
+
 } // namespace
 } // namespace tolvanex

@@ -241,6 +241,81 @@ TEST(MainWindow, LoadsThenShowsWithTheFocusInTheQuestionBox)
     EXPECT_NE(fileBytes(w.folder("masterFile_Student_One.txt")).find("assignment #002"), std::string::npos);
 }
 
+// The draft cannot be saved (a folder stands where it belongs) while the student types on slowly:
+// no box takes their keys, the window tells it until a save works again.
+TEST(MainWindow, ADraftThatCannotBeSavedIsToldInTheWindowWhileTheStudentTypesOn)
+{
+    Window w;
+    ASSERT_TRUE(w.start("2"));
+    ASSERT_TRUE(w.showActive());
+    w.click("cmdNextQuestion");
+    const std::filesystem::path draft = w.folder(".tolvanex_Student_One.draft1");
+    std::filesystem::create_directories(draft / "in the way");
+    auto* answer = w.child<QPlainTextEdit>("txt_answer");
+    auto* notice = w.child<QLabel>("notice");
+    EXPECT_FALSE(notice->isVisible());
+    answer->setFocus();
+    answer->selectAll();
+    const std::string words = "a the velocity is twelve meters per second";
+    for (const char c : words) {
+        QTest::keyClick(QApplication::focusWidget(), c);
+        QTest::qWait(25); // the draft is saved between the keys, half a second after typing began
+        ASSERT_EQ(QApplication::activeModalWidget(), nullptr) << "at " << c;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->isVisible(); }, 3000));
+    EXPECT_EQ(w.window.answerText(), words);
+    EXPECT_EQ(notice->text().toStdString(), texts::draftNotKeptLine);
+    EXPECT_EQ(notice->accessibleDescription().toStdString().rfind(texts::draftNotKept, 0), 0u);
+    EXPECT_EQ(w.h.messages.shown, std::vector<std::string> {});
+    std::filesystem::remove_all(draft);
+    QTest::keyClick(answer, '.');
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notice->isVisible(); }, 3000));
+    EXPECT_EQ(decodeDraft(fileBytes(draft)).words, words + ".");
+}
+
+// Words of a window that is gone come back when their block is shown, said in the window until the
+// next click.
+TEST(MainWindow, WordsBroughtBackAtTheirBlockAreToldInTheWindowUntilTheNextClick)
+{
+    Window w;
+    std::filesystem::create_directories(w.folder(""));
+    std::ofstream(w.folder(".tolvanex_Student_One.draft1"), std::ios::binary)
+        << encodeDraft({ "v = 2.0 m/s", DraftPlace { "002", "1", LineKind::Answer, { 2026, 1, 6, 9, 30, 0, 0 } } });
+    ASSERT_TRUE(w.start("2"));
+    ASSERT_TRUE(w.showActive());
+    auto* notice = w.child<QLabel>("notice");
+    for (const char* shows : { "", "Your words for the worked answer to question 1 are back in the answer box.", "" }) {
+        w.click("cmdNextQuestion");
+        EXPECT_EQ(notice->isVisible(), *shows != 0);
+        EXPECT_EQ(notice->text().toStdString(), shows);
+        EXPECT_EQ(w.window.answerText() == "v = 2.0 m/s", *shows != 0);
+    }
+}
+
+// The timer's work going wrong is told in the window, not in a box that would take the keys, until
+// the next click.
+TEST(MainWindow, ATimerTickThatGoesWrongIsToldInTheWindowUntilTheNextClick)
+{
+    struct BrokenBeeper : Beeper {
+        void beep() override { throw std::runtime_error("no sound device"); }
+    } beeper;
+    testing::FakeWindowServices h;
+    MainWindow window(
+        { { h.prompter, h.messages, h.clock, h.random, h.files, beeper, h.exit, h.background }, h.clipboard },
+        testing::threeAssignments());
+    h.replyAtStartUp("Student One", "2");
+    ASSERT_TRUE(window.load());
+    window.show();
+    auto* notice = window.findChild<QLabel*>("notice");
+    window.findChild<QPushButton*>("cmd_pend_exp")->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->isVisible(); }, 3000));
+    window.pendExpTimer().stop();
+    EXPECT_EQ(notice->text().toStdString(), "Something went wrong: no sound device");
+    EXPECT_EQ(h.messages.shown, std::vector<std::string> {});
+    window.findChild<QPushButton*>("cmdNextQuestion")->click();
+    EXPECT_FALSE(notice->isVisible());
+}
+
 TEST(MainWindow, InertControlsChangeNothing)
 {
     Window w;
