@@ -4,8 +4,8 @@
 
 #include "core/recording/Coding.h"
 #include "core/recording/Cp1252.h"
-#include "core/recording/Drafts.h"
-#include "core/recording/Filing.h"
+#include "core/recording/DraftKeeper.h"
+#include "core/recording/Filer.h"
 #include "core/recording/FilingWords.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
