@@ -4,6 +4,8 @@
 // built-in question bank. Usage: bankgen OUTPUT.cpp a001.txt a002.txt ...
 // Long bank lines are stored in several parts (and each part in several literal pieces); the
 // loader joins them again, so a boundary may fall anywhere, even inside a "{}" marker.
+#include "core/text/Quoted.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -68,33 +70,6 @@ std::vector<std::string> readBankLines(const std::string& path)
     return lines;
 }
 
-std::string literal(const std::string& text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '?':
-            out += "\\?";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -123,7 +98,7 @@ int main(int argc, char** argv)
             do {
                 const std::string part = line.substr(at, kPartLength);
                 for (std::size_t p = 0; p < part.size(); p += kPieceLength)
-                    text << "    " << literal(part.substr(p, kPieceLength)) << "\n";
+                    text << "    " << tolvanex::quoted(part.substr(p, kPieceLength), tolvanex::Quoting::Cpp) << "\n";
                 parts << "    {kText + " << offset << ", " << part.size() << "},\n";
                 offset += part.size();
                 ++partIndex;
