@@ -42,6 +42,19 @@ std::vector<std::string> fileLines(const std::string& text)
     return lines;
 }
 
+// The lines of a record file, for a viewer to show; when the file cannot be read the student is
+// told so, with notShown, and there is nothing to show.
+std::optional<std::vector<std::string>> linesToShow(
+    const Services& services, const std::string& path, std::string_view notShown)
+{
+    try {
+        return fileLines(decodeCp1252(services.files.readAll(path)));
+    } catch (const FileError& error) {
+        reportFileError(services.messages, error, notShown);
+        return std::nullopt;
+    }
+}
+
 // A viewer's outcome: the text added to the question box, to be read from its start.
 Outcome shownBelow(std::string added)
 {
@@ -193,29 +206,21 @@ void Recorder::tell(const Recovery& recovery)
 
 Outcome Recorder::displayNotes()
 {
-    std::string bytes;
-    try {
-        bytes = m_services.files.readAll(m_setup.notesFile);
-    } catch (const FileError& error) {
-        reportFileError(m_services.messages, error, texts::notesNotShown);
+    const auto lines = linesToShow(m_services, m_setup.notesFile, texts::notesNotShown);
+    if (!lines)
         return shownBelow({});
-    }
-    for (const std::string& line : fileLines(decodeCp1252(bytes)))
+    for (const std::string& line : *lines)
         m_entryText += line;
     return shownBelow(m_entryText);
 }
 
 Outcome Recorder::displaySendFile()
 {
-    std::string bytes;
-    try {
-        bytes = m_services.files.readAll(m_setup.sendFile);
-    } catch (const FileError& error) {
-        reportFileError(m_services.messages, error, texts::sendFileNotShown);
+    const auto lines = linesToShow(m_services, m_setup.sendFile, texts::sendFileNotShown);
+    if (!lines)
         return shownBelow({});
-    }
     std::string shown;
-    for (const std::string& line : fileLines(decodeCp1252(bytes))) {
+    for (const std::string& line : *lines) {
         shown += "\r\n";
         shown += line;
     }
