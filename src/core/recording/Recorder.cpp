@@ -108,7 +108,7 @@ Outcome Recorder::saveAsNotes(const std::string& answer, const Block& block)
 {
     const RunSetup& s = m_setup;
     return fileRecord(answer, { s.masterFile, s.sendFile, s.notesFile }, Filed::Note, [&](Record& record) {
-        const std::string entry = fill(texts::notesEntry, { { "words", answer } });
+        std::string entry = fill(texts::notesEntry, { { "words", answer } });
         record.lineToAll(texts::openingSeparator);
         for (std::size_t file = 0; file < 3; ++file)
             record.line(file, indented(timeText(m_services.clock.now())));

@@ -6,6 +6,7 @@
 // loader joins them again, so a boundary may fall anywhere, even inside a "{}" marker.
 #include "core/text/Quoted.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -37,10 +38,8 @@ std::vector<std::string> readBankLines(const std::string& path)
         if (!raw.empty() && raw.back() == '\r')
             raw.pop_back();
         const std::string where = path + ":" + std::to_string(number) + ": ";
-        for (unsigned char c : raw) {
-            if (c < 0x20 || c > 0x7e)
-                throw Failure { where + "only printable ASCII is allowed (no tabs, no accented letters)" };
-        }
+        if (!std::ranges::all_of(raw, [](char c) { return c >= 0x20 && c <= 0x7e; }))
+            throw Failure { where + "only printable ASCII is allowed (no tabs, no accented letters)" };
         if (raw.empty() || raw[0] == '#')
             continue;
         if (raw == "-") {
