@@ -4,7 +4,7 @@
 // same bytes to the same two files with plain open, write, fsync and close.
 #include "BenchWindow.h"
 
-#include "core/recording/Filing.h"
+#include "core/recording/Filer.h"
 
 #include <QApplication>
 #include <QPushButton>

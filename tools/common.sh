@@ -7,7 +7,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev
           xvfb xauth xdotool x11-utils python3 dpkg-dev file xclip imagemagick desktop-file-utils
-          clang-format strace at-spi2-core dbus-daemon dbus-bin python3-pyatspi gir1.2-atspi-2.0 orca)
+          clang-format clang-tidy-14 strace at-spi2-core dbus-daemon dbus-bin python3-pyatspi
+          gir1.2-atspi-2.0 orca)
 # The Windows program and its tests (tools/test): the cross compiler, GoogleTest's sources to build
 # with it, Wine and the fonts Wine shows Windows programs in (Tahoma as the system font), the
 # installer's maker (NSIS), the icon's tools (rsvg-convert, with ImageMagick above), and what

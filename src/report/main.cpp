@@ -135,7 +135,7 @@ int run(const std::vector<std::string>& argv)
     std::vector<std::string> paths;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[static_cast<std::size_t>(i)];
+        const std::string& arg = argv[static_cast<std::size_t>(i)];
         if (options && (arg == "-h" || arg == "--help")) {
             std::cout << kUsageText;
             return kClean;

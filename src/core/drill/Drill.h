@@ -9,7 +9,7 @@
 #include "core/bank/QuestionBank.h"
 #include "core/platform/Services.h"
 #include "core/reader/QuestionReader.h"
-#include "core/recording/Drafts.h"
+#include "core/recording/DraftKeeper.h"
 #include "core/recording/Recorder.h"
 #include "core/run/Run.h"
 #include "core/startup/StartUp.h"

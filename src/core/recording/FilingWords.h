@@ -6,7 +6,7 @@
 // finishing an unfinished filing did.
 
 #include "core/platform/Services.h"
-#include "core/recording/Filing.h"
+#include "core/recording/Filer.h"
 #include "core/recording/FilingError.h"
 
 #include <string>

@@ -4,8 +4,8 @@
 
 #include "core/recording/Coding.h"
 #include "core/recording/Cp1252.h"
-#include "core/recording/Drafts.h"
-#include "core/recording/Filing.h"
+#include "core/recording/DraftKeeper.h"
+#include "core/recording/Filer.h"
 #include "core/recording/FilingWords.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
@@ -40,6 +40,19 @@ std::vector<std::string> fileLines(const std::string& text)
             ++start;
     }
     return lines;
+}
+
+// The lines of a record file, for a viewer to show; when the file cannot be read the student is
+// told so, with notShown, and there is nothing to show.
+std::optional<std::vector<std::string>> linesToShow(
+    const Services& services, const std::string& path, std::string_view notShown)
+{
+    try {
+        return fileLines(decodeCp1252(services.files.readAll(path)));
+    } catch (const FileError& error) {
+        reportFileError(services.messages, error, notShown);
+        return std::nullopt;
+    }
 }
 
 // A viewer's outcome: the text added to the question box, to be read from its start.
@@ -95,7 +108,7 @@ Outcome Recorder::saveAsNotes(const std::string& answer, const Block& block)
 {
     const RunSetup& s = m_setup;
     return fileRecord(answer, { s.masterFile, s.sendFile, s.notesFile }, Filed::Note, [&](Record& record) {
-        const std::string entry = fill(texts::notesEntry, { { "words", answer } });
+        std::string entry = fill(texts::notesEntry, { { "words", answer } });
         record.lineToAll(texts::openingSeparator);
         for (std::size_t file = 0; file < 3; ++file)
             record.line(file, indented(timeText(m_services.clock.now())));
@@ -193,29 +206,21 @@ void Recorder::tell(const Recovery& recovery)
 
 Outcome Recorder::displayNotes()
 {
-    std::string bytes;
-    try {
-        bytes = m_services.files.readAll(m_setup.notesFile);
-    } catch (const FileError& error) {
-        reportFileError(m_services.messages, error, texts::notesNotShown);
+    const auto lines = linesToShow(m_services, m_setup.notesFile, texts::notesNotShown);
+    if (!lines)
         return shownBelow({});
-    }
-    for (const std::string& line : fileLines(decodeCp1252(bytes)))
+    for (const std::string& line : *lines)
         m_entryText += line;
     return shownBelow(m_entryText);
 }
 
 Outcome Recorder::displaySendFile()
 {
-    std::string bytes;
-    try {
-        bytes = m_services.files.readAll(m_setup.sendFile);
-    } catch (const FileError& error) {
-        reportFileError(m_services.messages, error, texts::sendFileNotShown);
+    const auto lines = linesToShow(m_services, m_setup.sendFile, texts::sendFileNotShown);
+    if (!lines)
         return shownBelow({});
-    }
     std::string shown;
-    for (const std::string& line : fileLines(decodeCp1252(bytes))) {
+    for (const std::string& line : *lines) {
         shown += "\r\n";
         shown += line;
     }

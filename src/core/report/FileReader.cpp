@@ -100,13 +100,7 @@ bool isDateTimeLine(std::string_view line)
 // The filler line: the code page characters 66 to 255, one or more.
 bool isFiller(std::string_view line)
 {
-    if (line.empty())
-        return false;
-    for (char c : line) {
-        if (static_cast<unsigned char>(c) < 66)
-            return false;
-    }
-    return true;
+    return !line.empty() && std::ranges::all_of(line, [](char c) { return static_cast<unsigned char>(c) >= 66; });
 }
 
 bool startsWith(std::string_view text, std::string_view prefix)
@@ -608,7 +602,7 @@ FileName parseFileName(std::string_view fileName)
 
 std::string decodeFiled(std::string_view bytes)
 {
-    const std::string text = decodeCp1252(bytes);
+    std::string text = decodeCp1252(bytes);
     if (text.find("[U+") == std::string::npos)
         return text;
     std::string out;

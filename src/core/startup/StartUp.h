@@ -4,7 +4,7 @@
 
 #include "core/bank/QuestionBank.h"
 #include "core/platform/Services.h"
-#include "core/recording/Filing.h"
+#include "core/recording/Filer.h"
 #include "core/run/Run.h"
 
 #include <optional>

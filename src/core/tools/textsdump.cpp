@@ -5,6 +5,7 @@
 // outside (they read them from here instead of copying them). Usage: textsdump OUTPUT.json
 #include "core/bank/QuestionBank.h"
 #include "core/text/Controls.h"
+#include "core/text/Quoted.h"
 #include "core/text/Texts.h"
 
 #include <cstdio>
@@ -14,34 +15,9 @@
 
 namespace {
 
-std::string quoted(std::string_view text)
+std::string jsonString(std::string_view text)
 {
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-                out += escape;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
+    return tolvanex::quoted(text, tolvanex::Quoting::Json);
 }
 
 std::string_view kindName(tolvanex::controls::Kind kind)
@@ -76,15 +52,15 @@ std::string pixelList(tolvanex::controls::Twips place)
 std::string windowJson()
 {
     using namespace tolvanex;
-    std::string json = "  \"window\": {\n    \"caption\": " + quoted(controls::windowCaption)
+    std::string json = "  \"window\": {\n    \"caption\": " + jsonString(controls::windowCaption)
         + ",\n    \"client\": " + pixelList(controls::clientArea) + ",\n    \"controls\": [";
     const char* separator = "\n";
     for (const controls::Control& c : controls::all) {
-        json += separator + std::string("      {\"name\": ") + quoted(c.name)
-            + ", \"index\": " + std::to_string(c.index) + ", \"kind\": " + quoted(kindName(c.kind)) + ", \"caption\": "
-            + quoted(c.caption) + ", \"place\": " + pixelList(c.place) + ", \"tab\": " + std::to_string(c.tab)
-            + ", \"accessibleName\": " + quoted(c.accessibleName.empty() ? c.caption : c.accessibleName)
-            + ", \"description\": " + quoted(c.description) + "}";
+        json += separator + std::string("      {\"name\": ") + jsonString(c.name) + ", \"index\": "
+            + std::to_string(c.index) + ", \"kind\": " + jsonString(kindName(c.kind)) + ", \"caption\": "
+            + jsonString(c.caption) + ", \"place\": " + pixelList(c.place) + ", \"tab\": " + std::to_string(c.tab)
+            + ", \"accessibleName\": " + jsonString(c.accessibleName.empty() ? c.caption : c.accessibleName)
+            + ", \"description\": " + jsonString(c.description) + "}";
         separator = ",\n";
     }
     return json + "\n    ]\n  }";
@@ -105,13 +81,13 @@ int main(int argc, char** argv)
     std::string json = "{\n  \"texts\": {";
     const char* separator = "\n";
     for (const auto& [name, text] : texts::all) {
-        json += separator + std::string("    ") + quoted(name) + ": " + quoted(text);
+        json += separator + std::string("    ") + jsonString(name) + ": " + jsonString(text);
         separator = ",\n";
     }
     json += "\n  },\n  \"assignments\": [";
     separator = "";
     for (const std::string& number : assignmentNumbers(bank)) {
-        json += separator + quoted(number);
+        json += separator + jsonString(number);
         separator = ", ";
     }
     json += "],\n  \"bankLines\": " + std::to_string(cursor) + ",\n" + windowJson() + "\n}\n";

@@ -101,7 +101,7 @@ void PictureBox::paintEvent(QPaintEvent* event)
 
 void copyPicture(const PictureBox& from, PictureBox& to, PictureClipboard& clipboard, MessageService& messages)
 {
-    const QImage picture = from.picture();
+    const QImage& picture = from.picture();
     // The first box never has a picture of its own: with nothing to copy, the clipboard and the
     // second box stay as they are.
     if (picture.isNull())

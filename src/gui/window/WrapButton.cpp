@@ -24,7 +24,7 @@ WrapButton::WrapButton(const QString& caption, QWidget* parent)
     setAccessibleName(caption);
 }
 
-void WrapButton::paintEvent(QPaintEvent*)
+void WrapButton::paintEvent(QPaintEvent* /*event*/)
 {
     QStylePainter painter(this);
     QStyleOptionButton option;

@@ -5,6 +5,7 @@
 // alike, every earlier byte kept, and the words are either filed or back in the answer box. The
 // same when the next start is itself stopped while it finishes the filing.
 #include "core/text/Texts.h"
+#include "support/AnsweringPrompter.h"
 #include "support/Fakes.h"
 #include "support/FaultyFileSystem.h"
 #include "support/SmallBank.h"
@@ -32,28 +33,14 @@ const std::string kOther = "T = 2 s";
 // One start of the program over the simulated files: every prompt answered by its text.
 // The services are the tests' fakes, held here rather than in FakeServices, whose folder on disk
 // would cost more than the whole sweep.
-struct Session : Prompter {
+struct Session {
     explicit Session(FaultyFileSystem& files)
-        : drill({ *this, messages, clock, random, files, beeper, exit, background }, testing::threeAssignments())
+        : drill({ prompter, messages, clock, random, files, beeper, exit, background }, testing::threeAssignments())
     {
-    }
-    std::optional<std::string> ask(const std::string& prompt) override
-    {
-        if (prompt == texts::assignmentPrompt && atAssignment)
-            atAssignment();
-        // A start asks each of its prompts once: one asked again and again is a start that
-        // goes round in circles, ended here with Cancel.
-        if (++askings[prompt] > kMostAskings) {
-            ADD_FAILURE() << "asked again and again: " << prompt;
-            return std::nullopt;
-        }
-        for (const auto& [asked, reply] : { std::pair(texts::namePrompt, "Ann Lee"),
-                 std::pair(texts::folderQuestion, ""), std::pair(texts::assignmentPrompt, "2"),
-                 std::pair(texts::confidencePrompt, "2"), std::pair(texts::selfCritiquePrompt, "3") }) {
-            if (prompt == asked)
-                return reply;
-        }
-        return std::nullopt;
+        prompter.onAsked = [this](const std::string& prompt) {
+            if (prompt == texts::assignmentPrompt && atAssignment)
+                atAssignment();
+        };
     }
     // Runs a step of the program; true when the program was stopped in it.
     bool stopped(const std::function<void()>& step)
@@ -75,8 +62,7 @@ struct Session : Prompter {
     }
 
     std::function<void()> atAssignment;
-    static constexpr int kMostAskings = 5;
-    std::map<std::string, int> askings;
+    testing::AnsweringPrompter prompter;
     testing::RecordingMessages messages;
     testing::FixedClock clock;
     testing::CountingRandom random;

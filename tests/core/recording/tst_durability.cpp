@@ -3,6 +3,7 @@
 // Every filing lands whole in every file, or leaves every file as it was: each writing handler is
 // run with its 1st, 2nd, ... file operation failing until a run has no operation left to fail.
 #include "core/text/Texts.h"
+#include "support/AnsweringPrompter.h"
 #include "support/Fakes.h"
 #include "support/FaultyFileSystem.h"
 #include "support/SmallBank.h"
@@ -21,38 +22,18 @@ using Files = std::map<std::string, std::optional<std::string>>;
 const char* const kFileNames[] = { "masterFile_Ann_Lee.txt", "send_0107Ann_Lee.txt", "notes_Ann_Lee.txt" };
 const std::string kWords = "v = 6.0 m / 3.0 s";
 
-// Answers each prompt by its text. A second chance at start-up runs the test's check and then
-// tries the same folder again (Enter); a second one is cancelled.
-class AnsweringPrompter : public Prompter {
-public:
-    std::optional<std::string> ask(const std::string& prompt) override
-    {
-        // A run asks each of its prompts a few times at most: one asked again and again is a
-        // start that goes round in circles, ended here with Cancel.
-        if (++askings[prompt] > 5) {
-            ADD_FAILURE() << "asked again and again: " << prompt;
-            return std::nullopt;
-        }
-        for (const auto& [asked, reply] : { std::pair(texts::namePrompt, "Ann Lee"),
-                 std::pair(texts::folderQuestion, ""), std::pair(texts::assignmentPrompt, "2"),
-                 std::pair(texts::confidencePrompt, "2"), std::pair(texts::selfCritiquePrompt, "3") }) {
-            if (prompt == asked)
-                return reply;
-        }
-        if (secondChances++ > 0)
-            return std::nullopt;
-        onSecondChance();
-        return "";
-    }
-    std::function<void()> onSecondChance = [] {};
-    int secondChances = 0;
-    std::map<std::string, int> askings;
-};
-
-// A drill over the small course whose files are those of the faulty file system.
+// A drill over the small course whose files are those of the faulty file system. A second chance
+// at start-up runs the test's check and then tries the same folder again (Enter); a second one is
+// cancelled.
 struct FaultyRun {
     explicit FaultyRun(bool earlierRecords)
     {
+        prompter.otherwise = [this]() -> std::optional<std::string> {
+            if (secondChances++ > 0)
+                return std::nullopt;
+            onSecondChance();
+            return "";
+        };
         faulty.createFolder("c:\\tolvanex");
         for (int file = 0; earlierRecords && file < 2; ++file)
             faulty.overwriteFile(path(kFileNames[file]), "earlier\r\n");
@@ -72,7 +53,9 @@ struct FaultyRun {
     }
 
     testing::FakeServices h;
-    AnsweringPrompter prompter;
+    testing::AnsweringPrompter prompter;
+    std::function<void()> onSecondChance = [] {};
+    int secondChances = 0;
     testing::FaultyFileSystem faulty;
     Drill drill { h.servicesWith(&prompter, nullptr, &faulty), testing::threeAssignments() };
     testing::Boxes boxes;
@@ -116,11 +99,11 @@ Outcome runCase(const Handler& handler, int failAt, bool shortWrite, bool undoFa
         }
     };
     if (handler.pages < 0) {
-        run.prompter.onSecondChance = checkFailure;
+        run.onSecondChance = checkFailure;
         run.faulty.arm({ .failAt = failAt, .shortWrite = shortWrite, .undoFails = undoFails });
         EXPECT_TRUE(run.load());
         // A failure while looking for an unfinished filing at start-up is passed over.
-        EXPECT_LE(run.prompter.secondChances, 1);
+        EXPECT_LE(run.secondChances, 1);
     } else {
         EXPECT_TRUE(run.load());
         for (int page = 0; page < handler.pages; ++page)

@@ -2,12 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Text rules shared by start-up, the reader and the records: numeric values, number writing,
 // widening, markers, line breaks, routine names, and the Windows-1252 file encoding.
+#include "core/text/Quoted.h"
 #include "core/text/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <ostream>
+#include <string>
 
 namespace tolvanex {
 namespace {
@@ -94,6 +96,29 @@ TEST(FirstChars, CountsCharactersNotBytes)
     EXPECT_EQ(firstChars("005.  Uniformly", 4), "005.");
     EXPECT_EQ(firstChars("ab", 4), "ab");
     EXPECT_EQ(firstChars("\xC3\xA9x", 1), "\xC3\xA9");
+}
+
+// The build's tools write the course into C++ source and the texts into JSON with these: what a
+// language cannot hold as it is escaped, every other byte as it is.
+TEST(Quoted, EscapesWhatEachLanguageCannotHoldAsItIs)
+{
+    using namespace std::string_literals;
+    const struct {
+        std::string text;
+        std::string cpp;
+        std::string json;
+    } rows[] = {
+        { "", R"("")", R"("")" },
+        { R"(a \ b "c")", R"("a \\ b \"c\"")", R"("a \\ b \"c\"")" },
+        { "1\r\n2\n", R"("1\r\n2\n")", R"("1\r\n2\n")" },
+        { "?\?=", R"("\?\?=")", "\"?\?=\"" },
+        { "\t\x01\x1f\0"s, "\"\t\x01\x1f\0\""s, R"("\u0009\u0001\u001f\u0000")" },
+        { "\xCE\x94v \x7f", "\"\xCE\x94v \x7f\"", "\"\xCE\x94v \x7f\"" },
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(quoted(row.text, Quoting::Cpp), row.cpp);
+        EXPECT_EQ(quoted(row.text, Quoting::Json), row.json);
+    }
 }
 
 } // namespace

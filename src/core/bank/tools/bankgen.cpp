@@ -4,6 +4,9 @@
 // built-in question bank. Usage: bankgen OUTPUT.cpp a001.txt a002.txt ...
 // Long bank lines are stored in several parts (and each part in several literal pieces); the
 // loader joins them again, so a boundary may fall anywhere, even inside a "{}" marker.
+#include "core/text/Quoted.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -35,10 +38,8 @@ std::vector<std::string> readBankLines(const std::string& path)
         if (!raw.empty() && raw.back() == '\r')
             raw.pop_back();
         const std::string where = path + ":" + std::to_string(number) + ": ";
-        for (unsigned char c : raw) {
-            if (c < 0x20 || c > 0x7e)
-                throw Failure { where + "only printable ASCII is allowed (no tabs, no accented letters)" };
-        }
+        if (!std::ranges::all_of(raw, [](char c) { return c >= 0x20 && c <= 0x7e; }))
+            throw Failure { where + "only printable ASCII is allowed (no tabs, no accented letters)" };
         if (raw.empty() || raw[0] == '#')
             continue;
         if (raw == "-") {
@@ -66,33 +67,6 @@ std::vector<std::string> readBankLines(const std::string& path)
             throw Failure { path + ": a bank line is longer than 3066 characters: " + line.substr(0, 40) };
     }
     return lines;
-}
-
-std::string literal(const std::string& text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '"':
-            out += "\\\"";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '?':
-            out += "\\?";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 } // namespace
@@ -123,7 +97,7 @@ int main(int argc, char** argv)
             do {
                 const std::string part = line.substr(at, kPartLength);
                 for (std::size_t p = 0; p < part.size(); p += kPieceLength)
-                    text << "    " << literal(part.substr(p, kPieceLength)) << "\n";
+                    text << "    " << tolvanex::quoted(part.substr(p, kPieceLength), tolvanex::Quoting::Cpp) << "\n";
                 parts << "    {kText + " << offset << ", " << part.size() << "},\n";
                 offset += part.size();
                 ++partIndex;

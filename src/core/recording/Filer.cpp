@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 tolvanex developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/recording/Filing.h"
+#include "core/recording/Filer.h"
 
 #include "core/text/Texts.h"
 

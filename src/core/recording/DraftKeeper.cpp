@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 tolvanex developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/recording/Drafts.h"
+#include "core/recording/DraftKeeper.h"
 
 #include "core/recording/WorkFiles.h"
 #include "core/text/Text.h"
