@@ -79,15 +79,15 @@ inline constexpr std::string_view noSuchAssignment
     = "There is no assignment \"{number}\" in this program.\n\nThe assignments available are {first} to {last} (you "
       "may type {firstTyped} to {lastTyped}). Please enter the assignment number again, or click Cancel to leave the "
       "program.";
-inline constexpr std::string_view nameRefused
-    = "Your name cannot be used in the names of your files: {problem}.\n\nNothing has been written. Please type your "
-      "name again.";
 inline constexpr std::string_view nameAgainPrompt
     = "Your name cannot be used in a file name: {problem}.  Type your full name again:  ";
 inline constexpr std::string_view nameHoldsCharacter
     = "it holds {character}, and a file name cannot contain \\ / : * ? \" < > | or control characters";
 inline constexpr std::string_view nameTooLong
     = "it has {count} characters, and a file name holds at most {limit}, which leaves {left} for a name";
+inline constexpr std::string_view nameTooLongInBytes
+    = "its {count} characters take {bytes} bytes in a file name (a letter beyond A to Z takes two or more), and a "
+      "file name holds at most {limit} bytes, which leaves {left} for a name";
 inline constexpr std::string_view folderAgainPrompt
     = "Your files could not be written in the folder {folder}.  Enter the path to another folder for your files, or "
       "just hit the Enter key to try {folder} again.";
@@ -206,10 +206,10 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "enterResponseCaption", enterResponseCaption },
     { "saveAsNotesCaption", saveAsNotesCaption },
     { "noSuchAssignment", noSuchAssignment },
-    { "nameRefused", nameRefused },
     { "nameAgainPrompt", nameAgainPrompt },
     { "nameHoldsCharacter", nameHoldsCharacter },
     { "nameTooLong", nameTooLong },
+    { "nameTooLongInBytes", nameTooLongInBytes },
     { "folderAgainPrompt", folderAgainPrompt },
     { "headingRecord", headingRecord },
     { "responseRecord", responseRecord },

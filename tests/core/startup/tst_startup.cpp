@@ -228,7 +228,7 @@ TEST(Positioning, TheYearIsNotPartOfTheSendFileName)
 
 TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
 {
-    for (const char* reply : { "019", "", "000", "0005", "7b", " 5" }) {
+    for (const char* reply : { "019", "", "000", "0", "-1", "5a", "0005", "7b", " 5" }) {
         Harness h(bank());
         h.prompter.reply("A");
         h.prompter.reply("");
@@ -236,6 +236,10 @@ TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
         h.prompter.reply("3");
         ASSERT_TRUE(h.load()) << reply;
         ASSERT_EQ(h.messages.shown.size(), 1u) << reply;
+        // The number is quoted as typed, not as widened.
+        EXPECT_EQ(
+            h.messages.shown[0].find("There is no assignment \"" + std::string(reply) + "\" in this program."), 0u)
+            << h.messages.shown[0];
         EXPECT_NE(h.messages.shown[0].find("002 to 018 (you may type 2 to 18)"), std::string::npos);
         EXPECT_EQ(h.prompter.asked.back(), texts::assignmentPrompt);
         EXPECT_EQ(h.setup.assignmentNumber, "003");
@@ -296,8 +300,8 @@ TEST(Positioning, ANameWithASeparatorNeverWritesOutsideTheFolder)
         for (const char* reply : { name, "Fixed Name", "", "5" })
             h.prompter.reply(reply);
         ASSERT_TRUE(h.load());
-        ASSERT_EQ(h.messages.shown.size(), 1u);
-        EXPECT_NE(h.messages.shown[0].find("cannot contain"), std::string::npos);
+        EXPECT_TRUE(h.messages.shown.empty());
+        EXPECT_NE(h.prompter.asked[1].find("cannot contain"), std::string::npos);
         EXPECT_NE(h.prompter.asked[1].find("Type your full name again"), std::string::npos);
         EXPECT_EQ(h.setup.namePart, "Fixed_Name");
         EXPECT_TRUE(fileExists(h.folder() / "masterFile_Fixed_Name.txt"));
