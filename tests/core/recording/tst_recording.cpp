@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <tuple>
 
 #include <unistd.h>
@@ -428,6 +429,48 @@ TEST(Drafts, EachWindowKeepsItsOwnAndOnlyWordsOfAWindowThatIsGoneComeBackForThei
         }
         EXPECT_EQ(testing::fileExists(h.folder() / ".tolvanex_Student_One.draft2"), false);
     }
+}
+
+// The windows' lock files in the folder, by name.
+std::set<std::string> windowLocks(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = testing::utf8Of(entry.path().filename());
+        if (name.find(".inuse") != std::string::npos)
+            names.insert(name);
+    }
+    return names;
+}
+
+TEST(Drafts, StartingAgainAndAgainReusesTheNumberOfAWindowThatIsGone)
+{
+    testing::FakeServices h;
+    const auto lock = [](int window) { return ".tolvanex_Student_One.inuse" + std::to_string(window); };
+    // One window after another: each takes the number the last one left.
+    for (int start = 0; start < 3; ++start) {
+        Window window(h);
+        ASSERT_TRUE(window.start(h, "5"));
+    }
+    EXPECT_EQ(windowLocks(h.folder()), std::set<std::string> { lock(1) });
+    // Beside a window that runs, the second number, again and again.
+    auto first = std::make_unique<Window>(h);
+    ASSERT_TRUE(first->start(h, "5"));
+    for (int start = 0; start < 2; ++start) {
+        Window second(h);
+        ASSERT_TRUE(second.start(h, "5"));
+        EXPECT_EQ(windowLocks(h.folder()), (std::set<std::string> { lock(1), lock(2) }));
+    }
+    // Its words left behind (a crash): the window that takes them back takes its number too.
+    first->click(Button::NextQuestion);
+    first->drill.answerTyped("v = 6 m/s");
+    ASSERT_TRUE(testing::fileExists(h.folder() / ".tolvanex_Student_One.draft1"));
+    first.reset();
+    Window again(h);
+    ASSERT_TRUE(again.start(h, "5"));
+    EXPECT_EQ(again.boxes.answer, "v = 6 m/s");
+    EXPECT_EQ(windowLocks(h.folder()), (std::set<std::string> { lock(1), lock(2) }));
+    EXPECT_FALSE(testing::fileExists(h.folder() / ".tolvanex_Student_One.draft2"));
 }
 
 TEST_F(Recording, ADraftThatCannotBeSavedIsToldOnceUntilASaveWorksAgain)
