@@ -366,18 +366,38 @@ void LocalFileSystem::replaceFile(const std::string& path, std::string_view byte
 
 namespace {
 
+// The lock file is still the one under its name: its holder may have removed it (a folder that
+// took no record keeps none of the program's files), and a lock on a file that has no name any
+// more shuts nobody out.
+bool stillNamed(int fd, const std::string& native)
+{
+    struct stat held { };
+    struct stat named { };
+    return ::fstat(fd, &held) == 0 && ::stat(native.c_str(), &named) == 0 && held.st_dev == named.st_dev
+        && held.st_ino == named.st_ino;
+}
+
 // Opens the lock file and takes the lock, trying tries times a pause apart; nothing when another
 // held it all the while.
 std::unique_ptr<FileLock> takeLock(const std::string& path, const std::string& native, int tries)
 {
-    const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         throw FileError(path, systemReason(errno), native);
     for (int tried = 0; tried < tries; ++tried) {
         if (tried > 0)
             std::this_thread::sleep_for(LocalFileSystem::kLockPause);
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return std::make_unique<LocalLock>(fd);
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (stillNamed(fd, native))
+                return std::make_unique<LocalLock>(fd);
+            // Removed under it: the file under the name now is the lock.
+            ::close(fd);
+            fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (fd < 0)
+                throw FileError(path, systemReason(errno), native);
+            --tried;
+            continue;
+        }
         if (errno != EWOULDBLOCK && errno != EINTR) {
             const int error = errno;
             ::close(fd);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -373,19 +374,40 @@ namespace {
 
 // Opens the lock file (hidden) and takes the lock, trying tries times a pause apart; nothing when
 // another held it all the while.
-std::unique_ptr<FileLock> takeLock(const std::string& path, int tries)
+Handle openLockFile(const std::string& path)
 {
     Handle file(::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
         FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!file.valid())
         fail(path, ::GetLastError());
+    return file;
+}
+
+// The lock file is being removed by its last holder (a folder that took no record keeps none of
+// the program's files): a lock on it would shut nobody out once it is gone.
+bool removing(const Handle& file)
+{
+    FILE_STANDARD_INFO info {};
+    return ::GetFileInformationByHandleEx(file.get(), FileStandardInfo, &info, sizeof info) && info.DeletePending;
+}
+
+std::unique_ptr<FileLock> takeLock(const std::string& path, int tries)
+{
+    std::optional<Handle> file(openLockFile(path));
     for (int tried = 0; tried < tries; ++tried) {
         if (tried > 0)
             ::Sleep(static_cast<DWORD>(LocalFileSystem::kLockPause.count()));
         OVERLAPPED whole {};
         if (::LockFileEx(
-                file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole))
-            return std::make_unique<WindowsLock>(std::move(file));
+                file->get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+            if (!removing(*file))
+                return std::make_unique<WindowsLock>(std::move(*file));
+            // Let go, so that it goes; the file made anew under the name is the lock.
+            file.reset();
+            file.emplace(openLockFile(path));
+            --tried;
+            continue;
+        }
         const DWORD error = ::GetLastError();
         if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING)
             fail(path, error);

@@ -102,5 +102,29 @@ TEST(SecondChance, AnUnusableDefaultFolderIsAskedForWithoutTheFolderChangeText)
     EXPECT_EQ(entriesIn(h.home / "elsewhere"), 4u); // the two files, the hidden lock and the empty journal
 }
 
+TEST(SecondChance, AFolderThatTookNothingKeepsNoFileOfTheProgram)
+{
+    Harness h(testing::threeAssignments());
+    std::filesystem::create_directory(h.home / "elsewhere");
+    // The default folder's disk is full: the heading reaches none of its files.
+    h.files.failOpenContaining = "c:\\tolvanex\\";
+    h.files.failReason = "No space left on device";
+    for (const char* reply : { "Ann Lee", "", "2", "c:\\elsewhere" })
+        h.prompter.reply(reply);
+    ASSERT_TRUE(h.load());
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].find("Nothing of it is in your files"), std::string::npos);
+    EXPECT_EQ(entriesIn(h.folder()), 0u); // no journal, no lock
+    EXPECT_EQ(entriesIn(h.home / "elsewhere"), 4u); // the two files, the hidden lock and the empty journal
+    // A folder that holds the files already keeps its journal and lock when a filing fails there.
+    Harness again(testing::threeAssignments());
+    ASSERT_TRUE(again.start("Ann Lee", "2"));
+    again.files.failOpenContaining = "send_";
+    again.replyAtStartUp("Ann Lee", "2");
+    again.prompter.cancel();
+    EXPECT_FALSE(again.load());
+    EXPECT_EQ(entriesIn(again.folder()), 4u);
+}
+
 } // namespace
 } // namespace tolvanex
