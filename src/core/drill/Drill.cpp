@@ -90,7 +90,7 @@ void Drill::draftNews()
 std::string Drill::draftNewsText(const FileError& error)
 {
     std::string text = std::string(texts::draftNotKept) + "\n\n"
-        + fill(texts::fileLine, { { "file", m_services.files.systemPath(error.path()) } });
+        + fill(texts::fileLine, { { "file", shownPath(m_services.files.systemPath(error.path())) } });
     return text + "\n" + fill(texts::reasonLine, { { "reason", error.reason() } });
 }
 

@@ -238,8 +238,13 @@ std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& pa
     struct stat info { };
     const bool existed = ::stat(native.c_str(), &info) == 0;
     const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw FileError(path, systemReason(errno), native);
+    if (fd < 0) {
+        const int error = errno;
+        // A file there that refuses writing while its folder would take a new one: the file itself
+        // is read-only.
+        const bool readOnly = existed && error == EACCES && (info.st_mode & S_IWUSR) == 0;
+        throw FileError(path, systemReason(error), native, readOnly ? FileTrouble::ReadOnly : FileTrouble::Other);
+    }
     return std::make_unique<LocalAppendFile>(path, native, fd, !existed);
 }
 

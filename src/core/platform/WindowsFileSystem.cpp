@@ -131,7 +131,11 @@ std::string whyUnreachable(const std::string& path)
             folder.pop_back();
         if (folder.size() <= root && root <= 2)
             break; // a drive's own folder, or the top of a relative path
-        const DWORD attributes = attributesOf(folder);
+        // Windows drops a blank or a dot at the end of the last name of a path, so asked about
+        // "c:\tolvanex " it answers for "c:\tolvanex"; inside a path it keeps them, and no folder
+        // is reached by such a name.
+        const char last = folder.back();
+        const DWORD attributes = last == ' ' || last == '.' ? INVALID_FILE_ATTRIBUTES : attributesOf(folder);
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             if (folder.size() <= root)
                 return "the network folder " + folder + " cannot be reached";
@@ -142,18 +146,32 @@ std::string whyUnreachable(const std::string& path)
             break;
         }
     }
-    return missing.empty() ? std::string() : "the folder " + missing + " does not exist";
+    if (missing.empty())
+        return {};
+    const char last = missing.back();
+    return "the folder \"" + missing + "\" does not exist"
+        + (last == ' '        ? " (its name ends in a blank)"
+                : last == '.' ? " (its name ends in a dot)"
+                              : "");
 }
 
 [[noreturn]] void fail(const std::string& path, DWORD error)
 {
     std::string reason = systemReason(error);
+    FileTrouble trouble = FileTrouble::Other;
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_DRIVE
         || error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME || error == ERROR_DIRECTORY) {
         if (const std::string why = whyUnreachable(path); !why.empty())
             reason = why + " (" + reason + ")";
+    } else if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+        trouble = FileTrouble::InUse;
+    } else if (error == ERROR_ACCESS_DENIED) {
+        const DWORD attributes = attributesOf(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0
+            && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            trouble = FileTrouble::ReadOnly;
     }
-    throw FileError(path, reason);
+    throw FileError(path, reason, {}, trouble);
 }
 
 // Other programs may read, write or remove the file while the program has it open, as elsewhere.

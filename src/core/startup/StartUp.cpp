@@ -184,7 +184,8 @@ void StartUp::positionAtAssignment(const QuestionBank& bank)
             if (!error.restored())
                 m_headingUnfinishedIn = m_setup.outputFolder;
             reportFilingError(m_services.messages, error,
-                { texts::headingRecord, std::string(texts::checkHeadingFolder), std::string(texts::headingBusy) });
+                { texts::headingRecord, std::string(texts::checkHeadingFolder), std::string(texts::headingBusy),
+                    std::string(texts::headingFileHeld) });
             askFolderAgain();
         }
     }

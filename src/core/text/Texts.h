@@ -113,6 +113,16 @@ inline constexpr std::string_view checkHeadingFolder
 inline constexpr std::string_view wordsKept
     = "Your words are still in the answer box. Make sure the folder can be written to and the disk has room (and "
       "that a removable drive is still plugged in), then click \"{button}\" again: they will be filed once.";
+// When it is the file itself that cannot be written, not its folder or disk.
+inline constexpr std::string_view wordsKeptFileHeld
+    = "{trouble}. Your words are still in the answer box. {remedy}, then click \"{button}\" again: they will be "
+      "filed once.";
+inline constexpr std::string_view headingFileHeld
+    = "{trouble}. {remedy}, then try the same folder again; you are asked for the folder next.";
+inline constexpr std::string_view fileInUse = "Another program has {file} open and lets no other program write it";
+inline constexpr std::string_view closeTheFile = "Close the file in that program (or close the program)";
+inline constexpr std::string_view fileReadOnly = "{file} is read-only";
+inline constexpr std::string_view makeWritable = "Make it writable again (in its properties, clear \"Read-only\")";
 inline constexpr std::string_view wordsKeptBusy
     = "Another copy of the program is writing these files and has not finished. Your words are still in the answer "
       "box. Let the other copy finish its filing (if it does not respond, close it), then click \"{button}\" again: "
@@ -234,6 +244,12 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "checkHeadingFolder", checkHeadingFolder },
     { "wordsKept", wordsKept },
     { "wordsKeptBusy", wordsKeptBusy },
+    { "wordsKeptFileHeld", wordsKeptFileHeld },
+    { "headingFileHeld", headingFileHeld },
+    { "fileInUse", fileInUse },
+    { "closeTheFile", closeTheFile },
+    { "fileReadOnly", fileReadOnly },
+    { "makeWritable", makeWritable },
     { "headingBusy", headingBusy },
     { "waitingForOtherCopy", waitingForOtherCopy },
     { "nowWhole", nowWhole },
