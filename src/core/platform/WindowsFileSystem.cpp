@@ -58,19 +58,34 @@ std::string toUtf8(const wchar_t* text, int length)
     return utf8;
 }
 
-// The path in UTF-16, refused when it is not UTF-8 text or when it would name a hidden stream:
-// NTFS reads "name:more" as the stream "more" of the file "name", so a colon may only follow a
-// drive letter.
-std::wstring widePath(const std::string& path)
+// A UTF-8 text in UTF-16; path names it in the failure.
+std::wstring toWide(const std::string& text, const std::string& path)
 {
-    if (path.size() > INT_MAX)
+    if (text.size() > INT_MAX)
         throw FileError(path, "the name is too long");
-    const int length = static_cast<int>(path.size());
-    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    const int length = static_cast<int>(text.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
     if (size <= 0 && length > 0)
         throw FileError(path, "the name is not valid text");
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), size);
+    return wide;
+}
+
+// Longer than this, a path reaches a folder's files only in its extended form: a folder's own path
+// leaves room for a file name of 8.3 characters within the 260.
+constexpr std::size_t kShortPathLimit = MAX_PATH - 12;
+
+// The path in UTF-16, in its extended form when it is too long for the system's plain one, refused
+// when it is not UTF-8 text or when it would name a hidden stream: NTFS reads "name:more" as the
+// stream "more" of the file "name", so a colon may only follow a drive letter.
+std::wstring widePath(const std::string& path)
+{
+    std::wstring wide = toWide(path, path);
+    if (wide.size() >= kShortPathLimit) {
+        if (const std::string extended = extendedLengthPath(path); !extended.empty())
+            wide = toWide(extended, path);
+    }
     std::size_t from = wide.rfind(L"\\\\?\\", 0) == 0 ? 4 : 0;
     if (wide.size() >= from + 2 && wide[from + 1] == L':')
         from += 2;

@@ -116,11 +116,14 @@ TEST_F(WindowsFiles, AMissingDriveAndAFolderThatIsAFileAreSaidPlainly)
     const char missing = 'Q';
 #endif
     std::ofstream(first.home / "plain.txt") << "a file";
+    fs::create_directory(first.home / "there");
     const std::pair<std::string, std::string> cases[] = {
         { std::string(1, missing) + ":\\physics", std::string("drive ") + missing + ": is not available" },
         { base + "\\plain.txt", base + "\\plain.txt is a file, not a folder" },
         { base + "\\plain.txt\\deeper", base + "\\plain.txt is a file, not a folder" },
-        { base + "\\absent\\deeper", "the folder " + base + "\\absent does not exist" },
+        { base + "\\absent\\deeper", "the folder \"" + base + "\\absent\" does not exist" },
+        // Asked about the folder alone, Windows drops the blank and finds the folder "there".
+        { base + "\\there ", "the folder \"" + base + "\\there \" does not exist (its name ends in a blank)" },
     };
     for (const auto& [folder, says] : cases) {
         DrillHarness h { testing::threeAssignments() };
@@ -129,6 +132,41 @@ TEST_F(WindowsFiles, AMissingDriveAndAFolderThatIsAFileAreSaidPlainly)
         EXPECT_NE(h.messages.shown[0].find(folder + "\\masterFile_A.txt"), std::string::npos) << h.messages.shown[0];
         EXPECT_NE(h.messages.shown[0].find(says), std::string::npos) << h.messages.shown[0];
     }
+}
+
+TEST_F(WindowsFiles, AFileAnotherProgramHoldsOrThatIsReadOnlyIsSaidSo)
+{
+#ifdef _WIN32
+    fs::create_directory(first.home / "physics");
+    ASSERT_TRUE(startIn(first, "A", base + "\\physics")) << first.messages.shown.at(0);
+    first.prompter.replies.clear(); // the second chance start-up did not need
+    const fs::path send = first.home / "physics" / "send_0107A.txt";
+    const std::string shown = base + "\\physics\\send_0107A.txt";
+    const auto fileResponse = [&] {
+        first.messages.shown.clear();
+        first.boxes.answer = "words";
+        first.prompter.reply("1");
+        first.click(testing::Button::EnterResponse);
+        EXPECT_EQ(first.boxes.answer, "words");
+        return first.messages.shown.size() == 1 ? first.messages.shown[0] : std::string();
+    };
+    // Another program has it open and shares it with no one.
+    const HANDLE held = ::CreateFileW(
+        send.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string inUse = fileResponse();
+    ::CloseHandle(held);
+    EXPECT_NE(inUse.find("Another program has " + shown + " open and lets no other program write it. Your words"),
+        std::string::npos)
+        << inUse;
+    EXPECT_EQ(inUse.find("disk has room"), std::string::npos) << inUse;
+    // Read-only.
+    ASSERT_TRUE(::SetFileAttributesW(send.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string readOnly = fileResponse();
+    ::SetFileAttributesW(send.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_NE(readOnly.find(shown + " is read-only. Your words"), std::string::npos) << readOnly;
+    EXPECT_EQ(fileBytes(send), kHeading); // nothing of either
+#endif
 }
 
 TEST_F(WindowsFiles, AColonNeverReachesAnotherFilesHiddenStream)
@@ -168,6 +206,40 @@ TEST_F(WindowsFiles, LengthCutBackRemoveAndReasonsOnAWideName)
         EXPECT_EQ(error.reason() + "\r\n", words); // the system's words, without the line break
 #endif
     }
+}
+
+TEST_F(WindowsFiles, AFolderPathLongerThanTheSystemsPlainLimitIsWrittenIn)
+{
+    LocalFileSystem files("");
+    std::string folder = base;
+    while (folder.size() < 300) {
+        folder += "\\a folder of forty characters, give or take";
+        files.createFolder(folder);
+    }
+    ASSERT_TRUE(startIn(first, "Student One", folder + "\\")) << first.messages.shown.at(0);
+    EXPECT_EQ(files.readAll(folder + "\\masterFile_Student_One.txt"), kHeading);
+    EXPECT_EQ(files.fileLength(folder + "\\.tolvanex_Student_One.journal"), 0u);
+}
+
+TEST(WindowsPaths, TheExtendedFormIsTheFullPathAsTheSystemWouldReadIt)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "c:\\tolvanex\\masterFile_A.txt", "\\\\?\\c:\\tolvanex\\masterFile_A.txt" },
+        { "C:/work//physics\\\\notes_A.txt", "\\\\?\\C:\\work\\physics\\notes_A.txt" },
+        { "c:\\a\\.\\b\\..\\..\\..\\c\\", "\\\\?\\c:\\c" },
+        { "c:\\", "\\\\?\\c:\\" },
+        // A blank or a dot at the end of the last name is dropped, inside the path it stays.
+        { "c:\\tolvanex \\notes. ", "\\\\?\\c:\\tolvanex \\notes" },
+        { "\\\\server\\share\\..\\..\\f.txt", "\\\\?\\UNC\\server\\share\\f.txt" },
+        // Not full paths: left to the system.
+        { "tolvanex\\a.txt", "" },
+        { "\\top\\a.txt", "" },
+        { "c:relative", "" },
+        { "\\\\server", "" },
+        { "\\\\?\\c:\\already", "" },
+    };
+    for (const auto& [path, extended] : cases)
+        EXPECT_EQ(extendedLengthPath(path), extended) << path;
 }
 
 TEST(WindowsServices, TheClockIsLocalTimeAndTheRandomSequenceIsTheSameEverywhere)
