@@ -165,8 +165,8 @@ std::string whyUnreachable(const std::string& path)
         return {};
     const char last = missing.back();
     return "the folder \"" + missing + "\" does not exist"
-        + (last == ' '        ? " (its name ends in a blank)"
-                : last == '.' ? " (its name ends in a dot)"
+        + (last == ' '        ? ": its name ends in a blank"
+                : last == '.' ? ": its name ends in a dot"
                               : "");
 }
 

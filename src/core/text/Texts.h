@@ -88,9 +88,9 @@ inline constexpr std::string_view nameTooLong
 inline constexpr std::string_view nameTooLongInBytes
     = "its {count} characters take {bytes} bytes in a file name (a letter beyond A to Z takes two or more), and a "
       "file name holds at most {limit} bytes, which leaves {left} for a name";
+// Asked after the message that says why: it is not said again.
 inline constexpr std::string_view folderAgainPrompt
-    = "Your files could not be written in the folder {folder}.  Enter the path to another folder for your files, or "
-      "just hit the Enter key to try {folder} again.";
+    = "Enter the path to another folder for your files, or just hit the Enter key to try {folder} again.";
 
 // Filings that failed: what was filed, whether anything of it is in the files, what to do, then
 // the file and the system's reason.

@@ -123,7 +123,7 @@ TEST_F(WindowsFiles, AMissingDriveAndAFolderThatIsAFileAreSaidPlainly)
         { base + "\\plain.txt\\deeper", base + "\\plain.txt is a file, not a folder" },
         { base + "\\absent\\deeper", "the folder \"" + base + "\\absent\" does not exist" },
         // Asked about the folder alone, Windows drops the blank and finds the folder "there".
-        { base + "\\there ", "the folder \"" + base + "\\there \" does not exist (its name ends in a blank)" },
+        { base + "\\there ", "the folder \"" + base + "\\there \" does not exist: its name ends in a blank" },
     };
     for (const auto& [folder, says] : cases) {
         DrillHarness h { testing::threeAssignments() };

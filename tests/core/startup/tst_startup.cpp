@@ -283,6 +283,31 @@ TEST(Positioning, AMissingFolderGetsAMessageAndASecondChance)
     }
 }
 
+TEST(Positioning, AFolderNotThereIsNamedWithABlankAtItsEndPointedOut)
+{
+    const struct {
+        const char* folder;
+        std::string says;
+    } cases[] = {
+        { "c:\\no such folder\\deeper", "the folder \"/no such folder\" does not exist (No such file or directory)" },
+        { "c:\\tolvanex ", "the folder \"/tolvanex \" does not exist: its name ends in a blank (No such file" },
+        { "c:\\tolvanex.", "the folder \"/tolvanex.\" does not exist: its name ends in a dot (No such file" },
+    };
+    for (const auto& c : cases) {
+        Harness h(bank());
+        h.prompter.reply("A");
+        h.prompter.reply("1");
+        h.prompter.reply(c.folder);
+        h.prompter.reply("5");
+        h.prompter.cancel();
+        EXPECT_FALSE(h.load());
+        ASSERT_EQ(h.messages.shown.size(), 1u);
+        const std::string home = testing::utf8Of(h.home);
+        const std::string says = c.says.substr(0, 12) + home + c.says.substr(12);
+        EXPECT_NE(h.messages.shown[0].find("Reason: " + says), std::string::npos) << h.messages.shown[0];
+    }
+}
+
 TEST(Positioning, AFailedSendFileWritesNothingAndCancelEnds)
 {
     Harness h(bank());
