@@ -698,7 +698,7 @@ def journey_missing_folder(j):
     p.answer_prompt(PROMPTS["path"], "c:\\nothere")
     p.answer_prompt(PROMPTS["assignment"], "5")
     j.message("no-such-folder", "c:\\nothere\\masterFile_Di_Evans.txt",
-              *system_words(j, "No such file or directory", "the folder c:\\nothere does not exist"))
+              *system_words(j, "No such file or directory", "the folder \"c:\\nothere\" does not exist"))
     p.answer_prompt(PROMPTS["path"], "")
     j.main_window()
     files = j.started("Di Evans")
