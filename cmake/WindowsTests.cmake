@@ -91,6 +91,7 @@ set_tests_properties(windows.wineprefix PROPERTIES
 set(elsewhere_only
     Paths.WindowsPathsMapOntoTheHomeFolder
     Positioning.AMissingFolderGetsAMessageAndASecondChance
+    Positioning.AFolderNotThereIsNamedWithABlankAtItsEndPointedOut
     Recording.ViewersOfMissingFilesChangeNothing
     Positioning.RunsAccumulateAndTheSendFileFollowsTheDay)
 list(JOIN elsewhere_only ":" elsewhere_only)

@@ -698,7 +698,7 @@ def journey_missing_folder(j):
     p.answer_prompt(PROMPTS["path"], "c:\\nothere")
     p.answer_prompt(PROMPTS["assignment"], "5")
     j.message("no-such-folder", "c:\\nothere\\masterFile_Di_Evans.txt",
-              *system_words(j, "No such file or directory", "the folder c:\\nothere does not exist"))
+              *system_words(j, "No such file or directory", "the folder \"c:\\nothere\" does not exist"))
     p.answer_prompt(PROMPTS["path"], "")
     j.main_window()
     files = j.started("Di Evans")
@@ -824,10 +824,11 @@ def journey_layout(j):
 
 
 def journey_installer(j):
-    """The Windows installer, run silently for the current user and then for all users: the
-    program, its licences and its Start-menu entry are installed; the installed program starts and
-    writes its heading block; the uninstaller takes away what was installed, and the student's
-    records stay as they were."""
+    """The Windows installer, run silently with no mode (for the current user, although Wine's
+    user is an administrator) and then for all users beside it: the program, its licences and its
+    Start-menu entry are installed, the second copy named apart in the Start menu and in the list
+    of apps; each installed program starts and writes its heading block; the uninstaller takes away
+    what was installed, and the student's records stay as they were."""
     if not j.wine:
         raise DriveError("the installer is a Windows program: run this journey with --wine")
     found = glob.glob(os.path.join(os.path.dirname(j.args.program), "tolvanex-*-setup.exe"))
@@ -839,23 +840,44 @@ def journey_installer(j):
     users = [u for u in users if "Public" not in u]
     if len(users) != 1:
         raise DriveError("expected one user in the Wine prefix, found %s" % users)
-    menu = os.path.join("Microsoft", "Windows", "Start Menu", "Programs", "tolvanex.lnk")
-    modes = (("/CurrentUser", os.path.join(users[0], "Local", "Programs", "tolvanex"),
-              os.path.join(users[0], "Roaming", menu)),
-             ("/AllUsers", j.wine.drive_c("Program Files", "tolvanex"), j.wine.drive_c("ProgramData", menu)))
-    kept = {}
-    for mode, folder, shortcut in modes:
-        done = subprocess.run(j.wine.command(found[0], "/S", mode), env=env, stdout=subprocess.PIPE,
-                              stderr=subprocess.STDOUT, timeout=120)
+    menu = os.path.join("Microsoft", "Windows", "Start Menu", "Programs")
+    all_users_folder = j.wine.drive_c("Program Files", "tolvanex")
+    # Each: the mode given to the installer, the one to the uninstaller, where it installs, its
+    # Start-menu entry, its registry hive and the name it has in the list of apps.
+    modes = (("", "/CurrentUser", os.path.join(users[0], "Local", "Programs", "tolvanex"),
+              os.path.join(users[0], "Roaming", menu, "tolvanex.lnk"), "HKCU", "tolvanex"),
+             ("/AllUsers", "/AllUsers", all_users_folder,
+              j.wine.drive_c("ProgramData", menu, "tolvanex (for all users).lnk"), "HKLM",
+              "tolvanex (for all users)"))
+
+    def display_name(hive):
+        key = hive + "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\tolvanex"
+        done = subprocess.run(j.wine.command("reg", "query", key, "/v", "DisplayName"), env=env,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+        found = re.search(r"DisplayName\s+REG_SZ\s+(.*?)\s*$", done.stdout.decode("utf-8", "replace"), re.M)
+        return found.group(1) if found else None
+
+    for mode, _, folder, shortcut, _, _ in modes:
+        done = subprocess.run(j.wine.command(found[0], "/S", *([mode] if mode else [])), env=env,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
         if done.returncode != 0:
-            raise DriveError("the installer (%s) ended with status %d" % (mode, done.returncode))
+            raise DriveError("the installer (/S %s) ended with status %d" % (mode, done.returncode))
         for part in ("tolvanex.exe", "tolvanex-report.exe", "Uninstall.exe", os.path.join("licences", "GPL-3.0-or-later.txt"),
                      os.path.join("licences", "CC-BY-SA-4.0.txt")):
             if not os.path.isfile(os.path.join(folder, part)):
-                raise DriveError("installed %s: no %s in %s" % (mode, part, folder))
+                raise DriveError("installed (/S %s): no %s in %s" % (mode, part, folder))
         if not os.path.isfile(shortcut):
-            raise DriveError("installed %s: no Start-menu entry %s" % (mode, shortcut))
+            raise DriveError("installed (/S %s): no Start-menu entry %s (there: %s)"
+                             % (mode, shortcut, os.listdir(os.path.dirname(shortcut))))
+        if not mode and os.path.exists(all_users_folder):
+            raise DriveError("/S alone installed for all users, into %s" % all_users_folder)
+    for _, _, _, _, hive, name in modes:
+        if display_name(hive) != name:
+            raise DriveError("installed both ways: %s's entry in the list of apps is %r, not %r"
+                             % (hive, display_name(hive), name))
 
+    kept = {}
+    for _, mode, folder, shortcut, _, _ in modes:
         student = "Ivy Ng" if mode == "/CurrentUser" else "Jo Ma"
         j.count_headings()
         j.program = Program(j.x, os.path.join(folder, "tolvanex.exe"), j.home, j.out, j.root,

@@ -172,7 +172,7 @@ std::string HomeDriveFileSystem::systemPath(const std::string& path)
 std::unique_ptr<AppendFile> TestFileSystem::openForAppend(const std::string& path)
 {
     if (!failOpenContaining.empty() && path.find(failOpenContaining) != std::string::npos)
-        throw FileError(path, failReason);
+        throw FileError(path, failReason, {}, failTrouble);
     return std::make_unique<BudgetedFile>(HomeDriveFileSystem::openForAppend(path), *this, path);
 }
 

@@ -98,6 +98,7 @@ public:
     // A path whose text contains this fails to open with the reason given.
     std::string failOpenContaining;
     std::string failReason = "Permission denied";
+    FileTrouble failTrouble = FileTrouble::Other;
     // After this many more bytes, writes fail as on a full disk (negative: never).
     long writeBudget = -1;
     int commits = 0;

@@ -29,7 +29,7 @@ bool typedAt(const DraftPlace& place, const Block& block)
 
 std::string fileAndReason(FileSystem& files, const FileError& error)
 {
-    return fill(texts::fileLine, { { "file", files.systemPath(error.path()) } }) + "\n"
+    return fill(texts::fileLine, { { "file", shownPath(files.systemPath(error.path())) } }) + "\n"
         + fill(texts::reasonLine, { { "reason", error.reason() } });
 }
 

@@ -14,20 +14,34 @@
 
 namespace tolvanex {
 
+// What kept a file from being written, where the student can do something about the file itself
+// rather than its folder or disk.
+enum class FileTrouble {
+    // Anything else: the folder, the disk, the drive.
+    Other,
+    // Another program has the file open and shares it with no one (Windows).
+    InUse,
+    // The file itself is read-only.
+    ReadOnly,
+};
+
 // A file operation that failed: which file, and the system's reason in words. The file is named
 // as the program names it (path) and, when known, as this system names it (systemPath).
 class FileError : public std::runtime_error {
 public:
-    FileError(std::string path, std::string reason, std::string systemPath = {});
+    FileError(
+        std::string path, std::string reason, std::string systemPath = {}, FileTrouble trouble = FileTrouble::Other);
     const std::string& path() const { return m_path; }
     const std::string& reason() const { return m_reason; }
     // The file's name on this system; the program's name for it when the system's is not known.
     const std::string& systemPath() const { return m_systemPath.empty() ? m_path : m_systemPath; }
+    FileTrouble trouble() const { return m_trouble; }
 
 private:
     std::string m_path;
     std::string m_reason;
     std::string m_systemPath;
+    FileTrouble m_trouble;
 };
 
 // A file opened for appending (created when missing). Bytes written go to its end; commit()

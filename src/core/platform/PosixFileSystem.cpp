@@ -65,6 +65,35 @@ std::string systemReason(int error)
     return std::strerror(error);
 }
 
+// Why a file could not be made: for a folder that is not there, the first one missing on the way
+// to it, named, with a blank or a dot at the end of its name pointed out (typed by mistake, it is
+// not seen); the system's own words after it.
+std::string makingReason(const std::string& native, int error)
+{
+    if (error != ENOENT)
+        return systemReason(error);
+    std::string missing;
+    std::string folder = native;
+    for (std::size_t cut = folder.find_last_of('/'); cut != std::string::npos && cut > 0;
+         cut = folder.find_last_of('/')) {
+        folder.erase(cut);
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
+        struct stat info { };
+        if (::stat(folder.c_str(), &info) == 0)
+            break;
+        missing = folder;
+    }
+    if (missing.empty())
+        return systemReason(error);
+    const char last = missing.back();
+    return "the folder \"" + missing + "\" does not exist"
+        + (last == ' '        ? ": its name ends in a blank"
+                : last == '.' ? ": its name ends in a dot"
+                              : "")
+        + " (" + systemReason(error) + ")";
+}
+
 // Puts the folder entry of a file created or removed on stable storage; the system's error
 // number when that failed, 0 when it worked.
 int syncFolderOf(const std::string& file)
@@ -148,8 +177,14 @@ std::unique_ptr<AppendFile> LocalFileSystem::openForAppend(const std::string& pa
     struct stat info { };
     const bool existed = ::stat(native.c_str(), &info) == 0;
     const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw FileError(path, systemReason(errno), native);
+    if (fd < 0) {
+        const int error = errno;
+        // A file there that refuses writing while its folder would take a new one: the file itself
+        // is read-only.
+        const bool readOnly = existed && error == EACCES && (info.st_mode & S_IWUSR) == 0;
+        throw FileError(
+            path, makingReason(native, error), native, readOnly ? FileTrouble::ReadOnly : FileTrouble::Other);
+    }
     return std::make_unique<LocalAppendFile>(path, native, fd, !existed);
 }
 
@@ -210,7 +245,7 @@ void LocalFileSystem::overwriteFile(const std::string& path, std::string_view by
     const bool existed = ::stat(native.c_str(), &info) == 0;
     const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw FileError(path, systemReason(errno), native);
+        throw FileError(path, makingReason(native, errno), native);
     LocalAppendFile file(path, native, fd, !existed);
     file.write(bytes);
     file.commit();
@@ -276,18 +311,38 @@ void LocalFileSystem::replaceFile(const std::string& path, std::string_view byte
 
 namespace {
 
+// The lock file is still the one under its name: its holder may have removed it (a folder that
+// took no record keeps none of the program's files), and a lock on a file that has no name any
+// more shuts nobody out.
+bool stillNamed(int fd, const std::string& native)
+{
+    struct stat held { };
+    struct stat named { };
+    return ::fstat(fd, &held) == 0 && ::stat(native.c_str(), &named) == 0 && held.st_dev == named.st_dev
+        && held.st_ino == named.st_ino;
+}
+
 // Opens the lock file and takes the lock, trying tries times a pause apart; nothing when another
 // held it all the while.
 std::unique_ptr<FileLock> takeLock(const std::string& path, const std::string& native, int tries)
 {
-    const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw FileError(path, systemReason(errno), native);
+        throw FileError(path, makingReason(native, errno), native);
     for (int tried = 0; tried < tries; ++tried) {
         if (tried > 0)
             std::this_thread::sleep_for(LocalFileSystem::kLockPause);
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return std::make_unique<LocalLock>(fd);
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (stillNamed(fd, native))
+                return std::make_unique<LocalLock>(fd);
+            // Removed under it: the file under the name now is the lock.
+            ::close(fd);
+            fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            if (fd < 0)
+                throw FileError(path, systemReason(errno), native);
+            --tried;
+            continue;
+        }
         if (errno != EWOULDBLOCK && errno != EINTR) {
             const int error = errno;
             ::close(fd);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <utility>
+#include <vector>
 
 namespace tolvanex {
 
@@ -88,6 +89,59 @@ float SplitMixRandom::next()
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     z ^= z >> 31;
     return static_cast<float>(z >> 40) * (1.0f / 16777216.0f);
+}
+
+std::string extendedLengthPath(const std::string& path)
+{
+    std::string text = path;
+    for (char& c : text) {
+        if (c == '/')
+            c = '\\';
+    }
+    std::string prefix;
+    std::size_t rest = 0;
+    const bool drive = text.size() >= 3 && text[1] == ':' && text[2] == '\\'
+        && ((text[0] >= 'a' && text[0] <= 'z') || (text[0] >= 'A' && text[0] <= 'Z'));
+    if (drive) {
+        prefix = "\\\\?\\" + text.substr(0, 2);
+        rest = 2;
+    } else if (text.rfind("\\\\", 0) == 0 && text.size() > 2 && text[2] != '\\' && text[2] != '?' && text[2] != '.') {
+        prefix = "\\\\?\\UNC";
+        rest = 1;
+    } else {
+        return {};
+    }
+    // The names after the root; for a network path, its server and share come first and stay.
+    std::vector<std::string> names;
+    std::size_t kept = drive ? 0 : 2;
+    for (std::size_t at = rest; at <= text.size();) {
+        std::size_t end = text.find('\\', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string name = text.substr(at, end - at);
+        at = end + 1;
+        if (name.empty() || name == ".")
+            continue;
+        if (name == "..") {
+            if (names.size() > kept)
+                names.pop_back();
+            continue;
+        }
+        names.push_back(std::move(name));
+    }
+    if (names.size() <= kept && !drive)
+        return {};
+    if (!names.empty() && names.size() > kept) {
+        std::string& last = names.back();
+        while (!last.empty() && (last.back() == ' ' || last.back() == '.'))
+            last.pop_back();
+        if (last.empty())
+            names.pop_back();
+    }
+    std::string extended = prefix;
+    for (const std::string& name : names)
+        extended += "\\" + name;
+    return names.empty() ? extended + "\\" : extended;
 }
 
 LocalFileSystem::LocalFileSystem(std::string homeFolder)

@@ -63,6 +63,13 @@ private:
 // with "/" is already native. Throws FileError for a path that cannot exist here.
 std::string nativePath(const std::string& path, const std::string& homeFolder);
 
+// A full Windows path in the form that reaches past 260 characters: "\\?\" before it ("\\?\UNC\"
+// for a network path), with what the system would otherwise do to it done here, since it does
+// nothing to such a path: "/" read as "\", a separator typed twice in a row kept once, "." and ".."
+// resolved, a blank or a dot at the end of the last name dropped. Empty for a path that does not
+// begin at a drive's top folder or a network share.
+std::string extendedLengthPath(const std::string& path);
+
 class LocalFileSystem : public FileSystem {
 public:
     // homeFolder: the folder drive c: stands for (the user's home folder in the real program).

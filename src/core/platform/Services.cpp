@@ -25,11 +25,12 @@ double secondsSinceMidnight(const LocalTime& t)
     return t.hour * 3600.0 + t.minute * 60.0 + t.second + t.millisecond / 1000.0;
 }
 
-FileError::FileError(std::string path, std::string reason, std::string systemPath)
+FileError::FileError(std::string path, std::string reason, std::string systemPath, FileTrouble trouble)
     : std::runtime_error(path + ": " + reason)
     , m_path(std::move(path))
     , m_reason(std::move(reason))
     , m_systemPath(std::move(systemPath))
+    , m_trouble(trouble)
 {
 }
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -57,19 +58,34 @@ std::string toUtf8(const wchar_t* text, int length)
     return utf8;
 }
 
-// The path in UTF-16, refused when it is not UTF-8 text or when it would name a hidden stream:
-// NTFS reads "name:more" as the stream "more" of the file "name", so a colon may only follow a
-// drive letter.
-std::wstring widePath(const std::string& path)
+// A UTF-8 text in UTF-16; path names it in the failure.
+std::wstring toWide(const std::string& text, const std::string& path)
 {
-    if (path.size() > INT_MAX)
+    if (text.size() > INT_MAX)
         throw FileError(path, "the name is too long");
-    const int length = static_cast<int>(path.size());
-    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    const int length = static_cast<int>(text.size());
+    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
     if (size <= 0 && length > 0)
         throw FileError(path, "the name is not valid text");
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(), size);
+    return wide;
+}
+
+// Longer than this, a path reaches a folder's files only in its extended form: a folder's own path
+// leaves room for a file name of 8.3 characters within the 260.
+constexpr std::size_t kShortPathLimit = MAX_PATH - 12;
+
+// The path in UTF-16, in its extended form when it is too long for the system's plain one, refused
+// when it is not UTF-8 text or when it would name a hidden stream: NTFS reads "name:more" as the
+// stream "more" of the file "name", so a colon may only follow a drive letter.
+std::wstring widePath(const std::string& path)
+{
+    std::wstring wide = toWide(path, path);
+    if (wide.size() >= kShortPathLimit) {
+        if (const std::string extended = extendedLengthPath(path); !extended.empty())
+            wide = toWide(extended, path);
+    }
     std::size_t from = wide.rfind(L"\\\\?\\", 0) == 0 ? 4 : 0;
     if (wide.size() >= from + 2 && wide[from + 1] == L':')
         from += 2;
@@ -130,7 +146,11 @@ std::string whyUnreachable(const std::string& path)
             folder.pop_back();
         if (folder.size() <= root && root <= 2)
             break; // a drive's own folder, or the top of a relative path
-        const DWORD attributes = attributesOf(folder);
+        // Windows drops a blank or a dot at the end of the last name of a path, so asked about
+        // "c:\tolvanex " it answers for "c:\tolvanex"; inside a path it keeps them, and no folder
+        // is reached by such a name.
+        const char last = folder.back();
+        const DWORD attributes = last == ' ' || last == '.' ? INVALID_FILE_ATTRIBUTES : attributesOf(folder);
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             if (folder.size() <= root)
                 return "the network folder " + folder + " cannot be reached";
@@ -141,18 +161,32 @@ std::string whyUnreachable(const std::string& path)
             break;
         }
     }
-    return missing.empty() ? std::string() : "the folder " + missing + " does not exist";
+    if (missing.empty())
+        return {};
+    const char last = missing.back();
+    return "the folder \"" + missing + "\" does not exist"
+        + (last == ' '        ? ": its name ends in a blank"
+                : last == '.' ? ": its name ends in a dot"
+                              : "");
 }
 
 [[noreturn]] void fail(const std::string& path, DWORD error)
 {
     std::string reason = systemReason(error);
+    FileTrouble trouble = FileTrouble::Other;
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_DRIVE
         || error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME || error == ERROR_DIRECTORY) {
         if (const std::string why = whyUnreachable(path); !why.empty())
             reason = why + " (" + reason + ")";
+    } else if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+        trouble = FileTrouble::InUse;
+    } else if (error == ERROR_ACCESS_DENIED) {
+        const DWORD attributes = attributesOf(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0
+            && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            trouble = FileTrouble::ReadOnly;
     }
-    throw FileError(path, reason);
+    throw FileError(path, reason, {}, trouble);
 }
 
 // Other programs may read, write or remove the file while the program has it open, as elsewhere.
@@ -373,19 +407,40 @@ namespace {
 
 // Opens the lock file (hidden) and takes the lock, trying tries times a pause apart; nothing when
 // another held it all the while.
-std::unique_ptr<FileLock> takeLock(const std::string& path, int tries)
+Handle openLockFile(const std::string& path)
 {
     Handle file(::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
         FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!file.valid())
         fail(path, ::GetLastError());
+    return file;
+}
+
+// The lock file is being removed by its last holder (a folder that took no record keeps none of
+// the program's files): a lock on it would shut nobody out once it is gone.
+bool removing(const Handle& file)
+{
+    FILE_STANDARD_INFO info {};
+    return ::GetFileInformationByHandleEx(file.get(), FileStandardInfo, &info, sizeof info) && info.DeletePending;
+}
+
+std::unique_ptr<FileLock> takeLock(const std::string& path, int tries)
+{
+    std::optional<Handle> file(openLockFile(path));
     for (int tried = 0; tried < tries; ++tried) {
         if (tried > 0)
             ::Sleep(static_cast<DWORD>(LocalFileSystem::kLockPause.count()));
         OVERLAPPED whole {};
         if (::LockFileEx(
-                file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole))
-            return std::make_unique<WindowsLock>(std::move(file));
+                file->get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+            if (!removing(*file))
+                return std::make_unique<WindowsLock>(std::move(*file));
+            // Let go, so that it goes; the file made anew under the name is the lock.
+            file.reset();
+            file.emplace(openLockFile(path));
+            --tried;
+            continue;
+        }
         const DWORD error = ::GetLastError();
         if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING)
             fail(path, error);

@@ -96,11 +96,15 @@ DraftKeeper::Claimed DraftKeeper::claim(
     std::optional<Trouble> trouble;
     try {
         // Windows take the lowest number that is free, so the numbers in use run from 1 up to
-        // the first that has neither a lock file nor a draft.
+        // the first that has neither a lock file nor a draft. A lock file that is not locked is
+        // free: a window that is gone. A new number is taken only when none of those is free, so
+        // that starting again and again leaves no more files than windows ran at once.
         for (int window = 1; window <= kMostWindows; ++window) {
             const WorkFiles work = workFiles(folder, namePart, window);
             DraftFile file(files, work.draft, work.draftLock);
             const bool used = file.used();
+            if (!used && free)
+                break;
             std::unique_ptr<FileLock> lock = file.tryLock();
             if (lock) {
                 std::optional<Draft> draft = file.read();
@@ -125,8 +129,8 @@ DraftKeeper::Claimed DraftKeeper::claim(
                     claimed.restored.push_back(std::move(*draft));
                 }
             }
-            if (!used)
-                break;
+            // Another window starting at the same moment may have taken this new number first: the
+            // search goes on past it.
         }
     } catch (const FileError& error) {
         trouble = Trouble { error };

@@ -335,9 +335,39 @@ void Filer::append(const Journal& journal)
 
 Recovery Filer::file(const Record& record)
 {
+    // In a folder that holds none of the record's files yet, the journal and the lock this filing
+    // makes go again when it files nothing: a folder the student is then asked to replace keeps
+    // no file of the program's.
+    bool folderUsed = true;
+    try {
+        folderUsed = m_files.fileLength(m_work.journal) || m_files.fileLength(m_work.lock);
+        for (std::size_t file = 0; file < record.fileCount() && !folderUsed; ++file)
+            folderUsed = m_files.fileLength(record.path(file)).has_value();
+    } catch (const FileError&) {
+        // The lock says why the folder cannot be used.
+    }
+    auto lock = takeLockToFile(record);
+    try {
+        return fileLocked(record);
+    } catch (const FilingError& error) {
+        if (!folderUsed && error.restored()) {
+            try {
+                removeIfThere(m_files, m_work.journal);
+                // Removed while held: a copy that opened it meanwhile finds it gone once it has
+                // the lock, and makes it anew.
+                removeIfThere(m_files, m_work.lock);
+            } catch (const FileError&) {
+                // Left empty, they do no harm.
+            }
+        }
+        throw;
+    }
+}
+
+Recovery Filer::fileLocked(const Record& record)
+{
     Recovery recovered;
     Journal journal;
-    const auto lock = takeLockToFile(record);
     try {
         recovered = recoverLocked();
         journal = journalFor(record);

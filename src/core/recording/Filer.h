@@ -105,6 +105,8 @@ private:
     // Appends the journal's bytes to every file; on a failure puts them back and throws.
     void append(const Journal& journal);
     Undone undo(const Journal& journal, std::size_t touched);
+    // Files the record under the lock.
+    Recovery fileLocked(const Record& record);
     // Empties the journal for good after an undo that put every file back: the failure, if any.
     std::optional<FileError> emptyJournalForGood();
 

@@ -10,9 +10,10 @@ namespace {
 
 std::string fileAndReason(const FileError& error)
 {
-    std::string text = fill(texts::fileLine, { { "file", error.systemPath() } });
-    if (error.systemPath() != error.path())
-        text += "\n" + fill(texts::programsName, { { "path", error.path() } });
+    const std::string file = shownPath(error.systemPath());
+    std::string text = fill(texts::fileLine, { { "file", file } });
+    if (file != shownPath(error.path()))
+        text += "\n" + fill(texts::programsName, { { "path", shownPath(error.path()) } });
     return text + "\n" + fill(texts::reasonLine, { { "reason", error.reason() } });
 }
 
@@ -20,11 +21,40 @@ std::string joined(const std::vector<std::string>& paths)
 {
     std::string list;
     for (const std::string& path : paths)
-        list += (list.empty() ? "" : ", ") + path;
+        list += (list.empty() ? "" : ", ") + shownPath(path);
     return list;
 }
 
+// What to do when the file itself keeps the filing out; empty when it is not the file.
+std::string whatToDoForTheFile(const FileError& error, const FilingWords& words)
+{
+    const std::string file = shownPath(error.systemPath());
+    switch (error.trouble()) {
+    case FileTrouble::InUse:
+        return fill(words.whatToDoForTheFile,
+            { { "trouble", fill(texts::fileInUse, { { "file", file } }) }, { "remedy", texts::closeTheFile } });
+    case FileTrouble::ReadOnly:
+        return fill(words.whatToDoForTheFile,
+            { { "trouble", fill(texts::fileReadOnly, { { "file", file } }) }, { "remedy", texts::makeWritable } });
+    case FileTrouble::Other:
+        break;
+    }
+    return {};
+}
+
 } // namespace
+
+std::string shownPath(std::string_view path)
+{
+    std::string shown;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const bool separator = path[i] == '\\' || path[i] == '/';
+        if (separator && i > 1 && (path[i - 1] == '\\' || path[i - 1] == '/'))
+            continue;
+        shown += path[i];
+    }
+    return shown;
+}
 
 void reportFileError(MessageService& messages, const FileError& error, std::string_view what)
 {
@@ -42,14 +72,16 @@ void reportFilingError(MessageService& messages, const FilingError& error, const
             const std::string_view holds = file.holds == Holds::Whole ? texts::holdsWhole
                 : file.holds == Holds::Part                           ? texts::holdsPart
                                                                       : texts::holdsNothing;
-            text += "\n" + fill(holds, { { "file", file.path } });
+            text += "\n" + fill(holds, { { "file", shownPath(file.path) } });
         }
         for (const FileError& failure : error.undoFailures())
-            text += "\n" + fill(texts::reasonLine, { { "reason", failure.systemPath() + ": " + failure.reason() } });
+            text += "\n"
+                + fill(texts::reasonLine, { { "reason", shownPath(failure.systemPath()) + ": " + failure.reason() } });
         text += "\n" + std::string(texts::willComplete);
     }
-    const std::string& whatToDo
-        = error.lockBusy() && !words.whatToDoWhenBusy.empty() ? words.whatToDoWhenBusy : words.whatToDo;
+    std::string whatToDo = whatToDoForTheFile(error, words);
+    if (whatToDo.empty())
+        whatToDo = error.lockBusy() && !words.whatToDoWhenBusy.empty() ? words.whatToDoWhenBusy : words.whatToDo;
     messages.showMessage(text + "\n\n" + whatToDo + "\n\n" + fileAndReason(error));
 }
 

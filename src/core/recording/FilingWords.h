@@ -26,7 +26,14 @@ struct FilingWords {
     std::string whatToDo;
     // The same when another copy of the program held the files too long.
     std::string whatToDoWhenBusy;
+    // The same when the file itself cannot be written (open in another program, read-only): its
+    // {trouble} and {remedy} are filled in.
+    std::string whatToDoForTheFile;
 };
+
+// A path as the student reads it: a separator typed twice in a row (a folder typed with one at its
+// end) shown once, as the system reads it too; a network path keeps its two at the start.
+std::string shownPath(std::string_view path);
 
 // Tells the student that a filing failed: "could not be saved" with the assurance that the files
 // are as they were, or "could not be saved whole" with what each file holds and that the program

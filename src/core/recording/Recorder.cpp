@@ -186,7 +186,8 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
                 = kind == Filed::Response ? texts::enterResponseCaption : texts::saveAsNotesCaption;
             reportFilingError(m_services.messages, error,
                 { recordName, fill(texts::wordsKept, { { "button", caption } }),
-                    fill(texts::wordsKeptBusy, { { "button", caption } }) });
+                    fill(texts::wordsKeptBusy, { { "button", caption } }),
+                    fill(texts::wordsKeptFileHeld, { { "button", caption } }) });
             outcome.filed = Filed::Kept;
             outcome.focus = typingFocus(answer, m_setup.responsePrompt);
             return outcome;

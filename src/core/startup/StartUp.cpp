@@ -25,6 +25,9 @@ std::string described(char c)
         return "a tab";
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
         return "a control character (code " + std::to_string(static_cast<unsigned char>(c)) + ")";
+    // Quoted, the quotation mark itself would read as three of them.
+    if (c == '"')
+        return "a quotation mark";
     return std::string("\"") + c + "\"";
 }
 
@@ -37,10 +40,14 @@ std::string nameProblem(const std::string& namePart)
         if (code < 0x20 || code == 0x7F || kRefusedCharacters.find(c) != std::string_view::npos)
             return fill(texts::nameHoldsCharacter, { { "character", described(c) } });
     }
-    if (namePart.size() + kLongestFileNameExtra > kFileNameLimit)
-        return fill(texts::nameTooLong,
-            { { "count", std::to_string(namePart.size()) }, { "limit", std::to_string(kFileNameLimit) },
-                { "left", std::to_string(kFileNameLimit - kLongestFileNameExtra) } });
+    // The student counts characters; the file system counts bytes, and a letter beyond ASCII takes
+    // two or more of them.
+    const std::size_t left = kFileNameLimit - kLongestFileNameExtra;
+    const std::size_t characters = charCount(namePart);
+    if (characters > left || namePart.size() > left)
+        return fill(characters > left ? texts::nameTooLong : texts::nameTooLongInBytes,
+            { { "count", std::to_string(characters) }, { "bytes", std::to_string(namePart.size()) },
+                { "limit", std::to_string(kFileNameLimit) }, { "left", std::to_string(left) } });
     return {};
 }
 
@@ -106,17 +113,17 @@ void StartUp::startUp(QuestionBank& bank)
     const std::string assignment = prompter.ask(std::string(texts::assignmentPrompt)).value_or("");
     m_setup.responsePrompt = texts::responsePrompt;
     setAssignmentNumbers(assignment);
+    m_assignmentTyped = assignment;
     long lineCursor = 0;
     loadBank(bank, lineCursor, m_content);
 }
 
 std::string StartUp::askName()
 {
-    // A name that cannot be part of a file name is refused at once, and asked for again, until one
-    // fits or the student cancels a second asking.
+    // A name that cannot be part of a file name is refused at once, by the prompt that asks for it
+    // again, until one fits or the student cancels a second asking.
     std::string namePart = namePartOf(m_services.prompter.ask(std::string(texts::namePrompt)).value_or(""));
     for (std::string problem = nameProblem(namePart); !problem.empty(); problem = nameProblem(namePart)) {
-        m_services.messages.showMessage(fill(texts::nameRefused, { { "problem", problem } }));
         const auto name = m_services.prompter.ask(fill(texts::nameAgainPrompt, { { "problem", problem } }));
         if (!name)
             endProgram();
@@ -150,13 +157,14 @@ void StartUp::positionAtAssignment(const QuestionBank& bank)
         const std::string first = numbers.empty() ? std::string() : numbers.front();
         const std::string last = numbers.empty() ? std::string() : numbers.back();
         m_services.messages.showMessage(fill(texts::noSuchAssignment,
-            { { "number", m_setup.assignmentNumber }, { "first", first }, { "last", last },
+            { { "number", m_assignmentTyped }, { "first", first }, { "last", last },
                 { "firstTyped", plainNumber(numericValue(first)) },
                 { "lastTyped", plainNumber(numericValue(last)) } }));
         const auto reply = m_services.prompter.ask(std::string(texts::assignmentPrompt));
         if (!reply)
             endProgram();
         setAssignmentNumbers(*reply);
+        m_assignmentTyped = *reply;
     }
     // The folder is asked for again while the heading block cannot be written there, or Cancel.
     for (;;) {
@@ -176,7 +184,8 @@ void StartUp::positionAtAssignment(const QuestionBank& bank)
             if (!error.restored())
                 m_headingUnfinishedIn = m_setup.outputFolder;
             reportFilingError(m_services.messages, error,
-                { texts::headingRecord, std::string(texts::checkHeadingFolder), std::string(texts::headingBusy) });
+                { texts::headingRecord, std::string(texts::checkHeadingFolder), std::string(texts::headingBusy),
+                    std::string(texts::headingFileHeld) });
             askFolderAgain();
         }
     }

@@ -48,6 +48,8 @@ private:
     RunSetup m_setup;
     // The student answered the folder question with "1".
     bool m_folderChosen = false;
+    // The assignment number as the student typed it, before it was widened.
+    std::string m_assignmentTyped;
     Recovery m_recovered;
     // The folder whose heading block could not all be undone: its journal completes it.
     std::optional<std::string> m_headingUnfinishedIn;

@@ -79,18 +79,18 @@ inline constexpr std::string_view noSuchAssignment
     = "There is no assignment \"{number}\" in this program.\n\nThe assignments available are {first} to {last} (you "
       "may type {firstTyped} to {lastTyped}). Please enter the assignment number again, or click Cancel to leave the "
       "program.";
-inline constexpr std::string_view nameRefused
-    = "Your name cannot be used in the names of your files: {problem}.\n\nNothing has been written. Please type your "
-      "name again.";
 inline constexpr std::string_view nameAgainPrompt
     = "Your name cannot be used in a file name: {problem}.  Type your full name again:  ";
 inline constexpr std::string_view nameHoldsCharacter
     = "it holds {character}, and a file name cannot contain \\ / : * ? \" < > | or control characters";
 inline constexpr std::string_view nameTooLong
     = "it has {count} characters, and a file name holds at most {limit}, which leaves {left} for a name";
+inline constexpr std::string_view nameTooLongInBytes
+    = "its {count} characters take {bytes} bytes in a file name (a letter beyond A to Z takes two or more), and a "
+      "file name holds at most {limit} bytes, which leaves {left} for a name";
+// Asked after the message that says why: it is not said again.
 inline constexpr std::string_view folderAgainPrompt
-    = "Your files could not be written in the folder {folder}.  Enter the path to another folder for your files, or "
-      "just hit the Enter key to try {folder} again.";
+    = "Enter the path to another folder for your files, or just hit the Enter key to try {folder} again.";
 
 // Filings that failed: what was filed, whether anything of it is in the files, what to do, then
 // the file and the system's reason.
@@ -113,6 +113,16 @@ inline constexpr std::string_view checkHeadingFolder
 inline constexpr std::string_view wordsKept
     = "Your words are still in the answer box. Make sure the folder can be written to and the disk has room (and "
       "that a removable drive is still plugged in), then click \"{button}\" again: they will be filed once.";
+// When it is the file itself that cannot be written, not its folder or disk.
+inline constexpr std::string_view wordsKeptFileHeld
+    = "{trouble}. Your words are still in the answer box. {remedy}, then click \"{button}\" again: they will be "
+      "filed once.";
+inline constexpr std::string_view headingFileHeld
+    = "{trouble}. {remedy}, then try the same folder again; you are asked for the folder next.";
+inline constexpr std::string_view fileInUse = "Another program has {file} open and lets no other program write it";
+inline constexpr std::string_view closeTheFile = "Close the file in that program (or close the program)";
+inline constexpr std::string_view fileReadOnly = "{file} is read-only";
+inline constexpr std::string_view makeWritable = "Make it writable again (in its properties, clear \"Read-only\")";
 inline constexpr std::string_view wordsKeptBusy
     = "Another copy of the program is writing these files and has not finished. Your words are still in the answer "
       "box. Let the other copy finish its filing (if it does not respond, close it), then click \"{button}\" again: "
@@ -220,10 +230,10 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "enterResponseCaption", enterResponseCaption },
     { "saveAsNotesCaption", saveAsNotesCaption },
     { "noSuchAssignment", noSuchAssignment },
-    { "nameRefused", nameRefused },
     { "nameAgainPrompt", nameAgainPrompt },
     { "nameHoldsCharacter", nameHoldsCharacter },
     { "nameTooLong", nameTooLong },
+    { "nameTooLongInBytes", nameTooLongInBytes },
     { "folderAgainPrompt", folderAgainPrompt },
     { "headingRecord", headingRecord },
     { "responseRecord", responseRecord },
@@ -255,6 +265,12 @@ inline constexpr std::pair<std::string_view, std::string_view> all[] = {
     { "checkHeadingFolder", checkHeadingFolder },
     { "wordsKept", wordsKept },
     { "wordsKeptBusy", wordsKeptBusy },
+    { "wordsKeptFileHeld", wordsKeptFileHeld },
+    { "headingFileHeld", headingFileHeld },
+    { "fileInUse", fileInUse },
+    { "closeTheFile", closeTheFile },
+    { "fileReadOnly", fileReadOnly },
+    { "makeWritable", makeWritable },
     { "headingBusy", headingBusy },
     { "waitingForOtherCopy", waitingForOtherCopy },
     { "nowWhole", nowWhole },

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <set>
 
 #ifdef _WIN32
@@ -116,11 +117,14 @@ TEST_F(WindowsFiles, AMissingDriveAndAFolderThatIsAFileAreSaidPlainly)
     const char missing = 'Q';
 #endif
     std::ofstream(first.home / "plain.txt") << "a file";
+    fs::create_directory(first.home / "there");
     const std::pair<std::string, std::string> cases[] = {
         { std::string(1, missing) + ":\\physics", std::string("drive ") + missing + ": is not available" },
         { base + "\\plain.txt", base + "\\plain.txt is a file, not a folder" },
         { base + "\\plain.txt\\deeper", base + "\\plain.txt is a file, not a folder" },
-        { base + "\\absent\\deeper", "the folder " + base + "\\absent does not exist" },
+        { base + "\\absent\\deeper", "the folder \"" + base + "\\absent\" does not exist" },
+        // Asked about the folder alone, Windows drops the blank and finds the folder "there".
+        { base + "\\there ", "the folder \"" + base + "\\there \" does not exist: its name ends in a blank" },
     };
     for (const auto& [folder, says] : cases) {
         DrillHarness h { testing::threeAssignments() };
@@ -129,6 +133,69 @@ TEST_F(WindowsFiles, AMissingDriveAndAFolderThatIsAFileAreSaidPlainly)
         EXPECT_NE(h.messages.shown[0].find(folder + "\\masterFile_A.txt"), std::string::npos) << h.messages.shown[0];
         EXPECT_NE(h.messages.shown[0].find(says), std::string::npos) << h.messages.shown[0];
     }
+}
+
+#ifdef _WIN32
+// Starts in a folder of its own, then files a response while the send file is held as hold()
+// holds it (false: it could not be, nothing is filed): the message shown, and the send file as the
+// student sees its name.
+std::pair<std::string, std::string> respondWhileHeld(
+    DrillHarness& h, const std::string& base, const std::function<bool(const fs::path&)>& hold)
+{
+    fs::create_directory(h.home / "physics");
+    if (!startIn(h, "A", base + "\\physics"))
+        return { "start-up: " + h.messages.shown.at(0), "" };
+    h.prompter.replies.clear(); // the second chance start-up did not need
+    const fs::path send = h.home / "physics" / "send_0107A.txt";
+    if (!hold(send))
+        return { "not held", "" };
+    h.boxes.answer = "words";
+    h.prompter.reply("1");
+    h.click(testing::Button::EnterResponse);
+    EXPECT_EQ(h.boxes.answer, "words");
+    return { h.messages.shown.size() == 1 ? h.messages.shown[0] : std::string(), base + "\\physics\\send_0107A.txt" };
+}
+#endif
+
+TEST_F(WindowsFiles, AFileAnotherProgramHasOpenIsSaidSo)
+{
+#ifdef _WIN32
+    HANDLE held = INVALID_HANDLE_VALUE;
+    // Another program has it open and shares it with no one.
+    const auto [message, send] = respondWhileHeld(first, base, [&held](const fs::path& file) {
+        held = ::CreateFileW(
+            file.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return held != INVALID_HANDLE_VALUE;
+    });
+    ::CloseHandle(held);
+    ASSERT_NE(message, "not held");
+    EXPECT_EQ(fileBytes(first.home / "physics" / "send_0107A.txt"), kHeading); // nothing of the response
+    EXPECT_NE(message.find("Another program has " + send + " open and lets no other program write it. Your words"),
+        std::string::npos)
+        << message;
+    EXPECT_EQ(message.find("disk has room"), std::string::npos) << message;
+#endif
+}
+
+TEST_F(WindowsFiles, AReadOnlyFileIsSaidSo)
+{
+#ifdef _WIN32
+    const auto [message, send] = respondWhileHeld(first, base, [](const fs::path& file) {
+        if (!::SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_READONLY))
+            return false;
+        const HANDLE probe = ::CreateFileW(file.wstring().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe == INVALID_HANDLE_VALUE)
+            return true;
+        ::CloseHandle(probe);
+        return false;
+    });
+    ::SetFileAttributesW(fs::path(first.home / "physics" / "send_0107A.txt").wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (message == "not held")
+        GTEST_SKIP() << "a read-only file takes writes here (Wine run by the superuser)";
+    EXPECT_NE(message.find(send + " is read-only. Your words"), std::string::npos) << message;
+    EXPECT_EQ(fileBytes(first.home / "physics" / "send_0107A.txt"), kHeading); // nothing of the response
+#endif
 }
 
 TEST_F(WindowsFiles, AColonNeverReachesAnotherFilesHiddenStream)
@@ -168,6 +235,40 @@ TEST_F(WindowsFiles, LengthCutBackRemoveAndReasonsOnAWideName)
         EXPECT_EQ(error.reason() + "\r\n", words); // the system's words, without the line break
 #endif
     }
+}
+
+TEST_F(WindowsFiles, AFolderPathLongerThanTheSystemsPlainLimitIsWrittenIn)
+{
+    LocalFileSystem files("");
+    std::string folder = base;
+    while (folder.size() < 300) {
+        folder += "\\a folder of forty characters, give or take";
+        files.createFolder(folder);
+    }
+    ASSERT_TRUE(startIn(first, "Student One", folder + "\\")) << first.messages.shown.at(0);
+    EXPECT_EQ(files.readAll(folder + "\\masterFile_Student_One.txt"), kHeading);
+    EXPECT_EQ(files.fileLength(folder + "\\.tolvanex_Student_One.journal"), 0u);
+}
+
+TEST(WindowsPaths, TheExtendedFormIsTheFullPathAsTheSystemWouldReadIt)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "c:\\tolvanex\\masterFile_A.txt", "\\\\?\\c:\\tolvanex\\masterFile_A.txt" },
+        { "C:/work//physics\\\\notes_A.txt", "\\\\?\\C:\\work\\physics\\notes_A.txt" },
+        { "c:\\a\\.\\b\\..\\..\\..\\c\\", "\\\\?\\c:\\c" },
+        { "c:\\", "\\\\?\\c:\\" },
+        // A blank or a dot at the end of the last name is dropped, inside the path it stays.
+        { "c:\\tolvanex \\notes. ", "\\\\?\\c:\\tolvanex \\notes" },
+        { "\\\\server\\share\\..\\..\\f.txt", "\\\\?\\UNC\\server\\share\\f.txt" },
+        // Not full paths: left to the system.
+        { "tolvanex\\a.txt", "" },
+        { "\\top\\a.txt", "" },
+        { "c:relative", "" },
+        { "\\\\server", "" },
+        { "\\\\?\\c:\\already", "" },
+    };
+    for (const auto& [path, extended] : cases)
+        EXPECT_EQ(extendedLengthPath(path), extended) << path;
 }
 
 TEST(WindowsServices, TheClockIsLocalTimeAndTheRandomSequenceIsTheSameEverywhere)

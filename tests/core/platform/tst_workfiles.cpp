@@ -46,22 +46,39 @@ TEST(WorkFiles, ReplacedWholeAndHiddenWithNoNewFileLeft)
 
 TEST(WorkFiles, ASecondLockWaitsUntilTheFirstIsReleased)
 {
-    testing::FakeServices s;
-    std::filesystem::create_directory(s.folder());
-    const std::string path = "c:\\tolvanex\\.tolvanex_A.lock";
-    auto first = s.files.lock(path);
-    std::atomic<bool> released = false;
-    std::thread other([&] {
-        // Another file system object, as another copy of the program has.
-        testing::HomeDriveFileSystem elsewhere(s.home);
-        const auto second = elsewhere.lock(path);
-        EXPECT_TRUE(released.load());
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    released = true;
-    first.reset();
-    other.join();
-    EXPECT_TRUE(s.files.lock(path)); // free again
+    // The first holder may remove the lock file before it lets go (a folder that took nothing
+    // keeps no file of the program's): the second then holds the file under the name, made anew.
+    for (const bool removed : { false, true }) {
+        SCOPED_TRACE(removed ? "removed by its holder" : "kept");
+        testing::FakeServices s;
+        std::filesystem::create_directory(s.folder());
+        const std::string path = "c:\\tolvanex\\.tolvanex_A.lock";
+        auto first = s.files.lock(path);
+        std::atomic<bool> released = false;
+        std::atomic<bool> secondHeld = false;
+        std::atomic<bool> checked = false;
+        std::thread other([&] {
+            // Another file system object, as another copy of the program has.
+            testing::HomeDriveFileSystem elsewhere(s.home);
+            const auto second = elsewhere.lock(path);
+            EXPECT_TRUE(released.load());
+            secondHeld = true;
+            while (!checked)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (removed)
+            s.files.removeFile(path);
+        released = true;
+        first.reset();
+        while (!secondHeld)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_TRUE(testing::fileExists(s.folder() / ".tolvanex_A.lock"));
+        EXPECT_FALSE(s.files.tryLock(path)); // the second holds the lock under the name
+        checked = true;
+        other.join();
+        EXPECT_TRUE(s.files.lock(path)); // free again
+    }
 }
 
 TEST(WorkFiles, ALockHeldIsNotHadWithoutWaitingAndAFreeOneIsMadeHidden)

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <tuple>
 
 #include <unistd.h>
@@ -310,6 +311,42 @@ TEST_F(Recording, AFileThatCannotBeOpenedLosesNoWords)
     EXPECT_EQ(h.boxes.answer, "");
 }
 
+// What the student is told to do follows from what kept the file from being written: its folder
+// or disk, or the file itself.
+TEST_F(Recording, WhatToDoFollowsWhatKeptTheFileOut)
+{
+    const std::string send = "c:\\tolvanex\\send_0107Student_One.txt"; // as the failure names it
+    const struct {
+        FileTrouble trouble;
+        std::string says;
+    } cases[] = {
+        { FileTrouble::Other,
+            "Your words are still in the answer box. Make sure the folder can be written to and the disk has room "
+            "(and that a removable drive is still plugged in), then click \"Enter Response\" again: they will be "
+            "filed once." },
+        { FileTrouble::InUse,
+            "Another program has " + send
+                + " open and lets no other program write it. Your words are still in the answer box. Close the file "
+                  "in that program (or close the program), then click \"Enter Response\" again: they will be filed "
+                  "once." },
+        { FileTrouble::ReadOnly,
+            send
+                + " is read-only. Your words are still in the answer box. Make it writable again (in its "
+                  "properties, clear \"Read-only\"), then click \"Enter Response\" again: they will be filed once." },
+    };
+    for (const auto& c : cases) {
+        h.messages.shown.clear();
+        h.files.failOpenContaining = "send_";
+        h.files.failTrouble = c.trouble;
+        h.boxes.answer = "words";
+        h.prompter.reply("1");
+        ASSERT_FALSE(click(Button::EnterResponse));
+        ASSERT_EQ(h.messages.shown.size(), 1u);
+        EXPECT_NE(h.messages.shown[0].find("\n\n" + c.says + "\n\nFile: "), std::string::npos) << h.messages.shown[0];
+        EXPECT_EQ(h.boxes.answer, "words");
+    }
+}
+
 TEST_F(Recording, AFullDiskKeepsWhatWasWrittenAndTheAnswer)
 {
     h.files.writeBudget = 60;
@@ -322,7 +359,7 @@ TEST_F(Recording, AFullDiskKeepsWhatWasWrittenAndTheAnswer)
     EXPECT_EQ(masterAdded(), ""); // the unfinished record is taken back out
 }
 
-TEST_F(Recording, AReadOnlyFolderIsReported)
+TEST_F(Recording, AReadOnlyFileOrFolderIsReported)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "a read-only folder still takes new files on Windows";
@@ -330,12 +367,24 @@ TEST_F(Recording, AReadOnlyFolderIsReported)
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the superuser";
 #endif
-    std::filesystem::remove(h.send());
-    std::filesystem::permissions(h.folder(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    namespace fs = std::filesystem;
+    // The file itself read-only: said so, not the folder.
+    fs::permissions(h.send(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     h.boxes.answer = "words";
     click(Button::EnterResponse);
     ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].find("\n\n" + testing::utf8Of(h.send()) + " is read-only. Your words are still in "),
+        std::string::npos)
+        << h.messages.shown[0];
+    fs::permissions(h.send(), fs::perms::owner_write, fs::perm_options::add);
+    // The folder read-only: the file cannot be made there.
+    fs::remove(h.send());
+    fs::permissions(h.folder(), fs::perms::owner_read | fs::perms::owner_exec);
+    h.messages.shown.clear();
+    click(Button::EnterResponse);
+    ASSERT_EQ(h.messages.shown.size(), 1u);
     EXPECT_NE(h.messages.shown[0].find("Permission denied"), std::string::npos);
+    EXPECT_NE(h.messages.shown[0].find("Make sure the folder can be written to"), std::string::npos);
     EXPECT_EQ(h.boxes.answer, "words");
 }
 
@@ -487,6 +536,49 @@ TEST(Drafts, WordsKeptForTheirBlockAndWordsTypedMeanwhileSurviveASecondCrash)
     EXPECT_EQ(third.boxes.answer, "early");
     ASSERT_FALSE(third.click(Button::NextQuestion));
     EXPECT_EQ(third.boxes.answer, "early\r\n\r\nv = 6 m/s");
+}
+
+// The windows' lock files in the folder, by name.
+std::set<std::string> windowLocks(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = testing::utf8Of(entry.path().filename());
+        if (name.find(".inuse") != std::string::npos)
+            names.insert(name);
+    }
+    return names;
+}
+
+TEST(Drafts, StartingAgainAndAgainReusesTheNumberOfAWindowThatIsGone)
+{
+    testing::FakeServices h;
+    const auto lock = [](int window) { return ".tolvanex_Student_One.inuse" + std::to_string(window); };
+    // One window after another: each takes the number the last one left.
+    for (int start = 0; start < 3; ++start) {
+        Window window(h);
+        ASSERT_TRUE(window.start(h, "5"));
+    }
+    EXPECT_EQ(windowLocks(h.folder()), std::set<std::string> { lock(1) });
+    // Beside a window that runs, the second number, again and again.
+    auto first = std::make_unique<Window>(h);
+    ASSERT_TRUE(first->start(h, "5"));
+    for (int start = 0; start < 2; ++start) {
+        Window second(h);
+        ASSERT_TRUE(second.start(h, "5"));
+        EXPECT_EQ(windowLocks(h.folder()), (std::set<std::string> { lock(1), lock(2) }));
+    }
+    // Its words left behind (a crash): the window that holds them for their block takes the free
+    // number beside them, no third.
+    first->click(Button::NextQuestion);
+    first->drill.answerTyped("v = 6 m/s");
+    ASSERT_TRUE(testing::fileExists(h.folder() / ".tolvanex_Student_One.draft1"));
+    first.reset();
+    Window again(h);
+    ASSERT_TRUE(again.start(h, "5"));
+    EXPECT_EQ(windowLocks(h.folder()), (std::set<std::string> { lock(1), lock(2) }));
+    ASSERT_FALSE(again.click(Button::NextQuestion));
+    EXPECT_EQ(again.boxes.answer, "v = 6 m/s");
 }
 
 TEST_F(Recording, ADraftThatCannotBeSavedIsShownWithoutAMessageBoxUntilASaveWorksAgain)

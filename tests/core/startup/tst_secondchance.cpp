@@ -25,18 +25,44 @@ std::size_t entriesIn(const std::filesystem::path& folder)
 
 TEST(SecondChance, ANameNoFileNameCanHoldIsAskedForAgain)
 {
-    for (const std::string& name : std::vector<std::string> { "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b",
-             "a|b", "a\tb", "a\x01z", "a\x7f", std::string(234, 'x'), std::string(300, 'y') }) {
+    const std::string delta = "\xCE\x94";
+    std::string deltas;
+    for (int i = 0; i < 120; ++i)
+        deltas += delta;
+    // The problem as the prompt words it; empty: only its opening is checked.
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        { "a/b", "it holds \"/\"," },
+        { "a\\b", "" },
+        { "a:b", "" },
+        { "a*b", "" },
+        { "a?b", "" },
+        { "a\"b", "it holds a quotation mark, and a file name cannot contain" },
+        { "a<b", "" },
+        { "a>b", "" },
+        { "a|b", "" },
+        { "a\tb", "it holds a tab," },
+        { "a\x01z", "it holds a control character (code 1)," },
+        { "a\x7f", "" },
+        { std::string(234, 'x'),
+            "it has 234 characters, and a file name holds at most 255, which leaves 233 for a name." },
+        { std::string(300, 'y'), "it has 300 characters," },
+        // Counted as the student counts: 120 letters, each of two bytes in a file name.
+        { deltas,
+            "its 120 characters take 240 bytes in a file name (a letter beyond A to Z takes two or more), and a file "
+            "name holds at most 255 bytes, which leaves 233 for a name." },
+    };
+    for (const auto& [name, problem] : cases) {
         Harness h(testing::threeAssignments());
-        // Refused at once: the name is asked for again before the folder question.
+        // Refused at once, once: by the prompt that asks for the name again, before the folder question.
         for (const std::string& reply : { name, std::string("Ann Lee"), std::string(), std::string("2") })
             h.prompter.reply(reply);
         ASSERT_TRUE(h.load()) << name;
-        ASSERT_EQ(h.messages.shown.size(), 1u);
-        EXPECT_EQ(h.messages.shown[0].find("Your name cannot be used in the names of your files: it "), 0u);
+        EXPECT_TRUE(h.messages.shown.empty()) << name;
         ASSERT_EQ(h.prompter.asked.size(), 4u);
-        EXPECT_EQ(h.prompter.asked[1].find("Your name cannot be used in a file name: it "), 0u) << h.prompter.asked[1];
-        EXPECT_NE(h.prompter.asked[1].find("Type your full name again:  "), std::string::npos);
+        const std::string& again = h.prompter.asked[1];
+        EXPECT_EQ(again.find("Your name cannot be used in a file name: it"), 0u) << again;
+        EXPECT_NE(again.find(problem), std::string::npos) << again;
+        EXPECT_NE(again.find("Type your full name again:  "), std::string::npos);
         EXPECT_EQ(h.prompter.asked[2], texts::folderQuestion);
         EXPECT_TRUE(fileExists(h.folder() / "masterFile_Ann_Lee.txt"));
         EXPECT_EQ(entriesIn(h.folder()), 4u); // the two files, the hidden lock and the empty journal
@@ -45,8 +71,8 @@ TEST(SecondChance, ANameNoFileNameCanHoldIsAskedForAgain)
 
 TEST(SecondChance, NamesThatFitKeepTheirFileNames)
 {
-    for (const std::string& name :
-        std::vector<std::string> { std::string(233, 'x'), std::string("Zo\xC3\xAB O'Brien-Smith (2nd) #1, a.b;c") }) {
+    for (const std::string& name : std::vector<std::string> { std::string(233, 'x'),
+             std::string("Zo\xC3\xAB O'Brien-Smith (2nd) #1, a.b;c"), std::string(231, 'x') + "\xC3\xAB" }) {
         Harness h(testing::threeAssignments());
         ASSERT_TRUE(h.start(name, "2"));
         EXPECT_TRUE(h.messages.shown.empty());
@@ -72,8 +98,34 @@ TEST(SecondChance, AnUnusableDefaultFolderIsAskedForWithoutTheFolderChangeText)
     EXPECT_NE(message.find("Reason: Not a directory"), std::string::npos);
 #endif
     ASSERT_EQ(h.prompter.asked.size(), 4u);
-    EXPECT_EQ(h.prompter.asked[3], fill(texts::folderAgainPrompt, { { "folder", "c:\\tolvanex" } }));
+    // The message said what went wrong; the prompt does not say it again.
+    EXPECT_EQ(h.prompter.asked[3],
+        "Enter the path to another folder for your files, or just hit the Enter key to try c:\\tolvanex again.");
     EXPECT_EQ(entriesIn(h.home / "elsewhere"), 4u); // the two files, the hidden lock and the empty journal
+}
+
+TEST(SecondChance, AFolderThatTookNothingKeepsNoFileOfTheProgram)
+{
+    Harness h(testing::threeAssignments());
+    std::filesystem::create_directory(h.home / "elsewhere");
+    // The default folder's disk is full: the heading reaches none of its files.
+    h.files.failOpenContaining = "c:\\tolvanex\\";
+    h.files.failReason = "No space left on device";
+    for (const char* reply : { "Ann Lee", "", "2", "c:\\elsewhere" })
+        h.prompter.reply(reply);
+    ASSERT_TRUE(h.load());
+    ASSERT_EQ(h.messages.shown.size(), 1u);
+    EXPECT_NE(h.messages.shown[0].find("Nothing of it is in your files"), std::string::npos);
+    EXPECT_EQ(entriesIn(h.folder()), 0u); // no journal, no lock
+    EXPECT_EQ(entriesIn(h.home / "elsewhere"), 4u); // the two files, the hidden lock and the empty journal
+    // A folder that holds the files already keeps its journal and lock when a filing fails there.
+    Harness again(testing::threeAssignments());
+    ASSERT_TRUE(again.start("Ann Lee", "2"));
+    again.files.failOpenContaining = "send_";
+    again.replyAtStartUp("Ann Lee", "2");
+    again.prompter.cancel();
+    EXPECT_FALSE(again.load());
+    EXPECT_EQ(entriesIn(again.folder()), 4u);
 }
 
 } // namespace

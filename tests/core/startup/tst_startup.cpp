@@ -118,7 +118,10 @@ TEST(StartUp, AFolderTypedWithATrailingBackslashIsUsedAsTyped)
     h.prompter.cancel(); // the second chance after drive d: turns out to be missing
     EXPECT_FALSE(h.load());
     ASSERT_EQ(h.messages.shown.size(), 1u);
-    EXPECT_NE(h.messages.shown[0].find("d:\\work\\\\masterFile_Student_One.txt"), std::string::npos);
+    // Shown as the system reads it, with one separator.
+    EXPECT_NE(h.messages.shown[0].find("File: d:\\work\\masterFile_Student_One.txt\n"), std::string::npos)
+        << h.messages.shown[0];
+    EXPECT_EQ(h.messages.shown[0].find("\\\\"), std::string::npos);
 }
 
 TEST(StartUp, CodeNumberIsNineteenToTwentyEight)
@@ -228,7 +231,7 @@ TEST(Positioning, TheYearIsNotPartOfTheSendFileName)
 
 TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
 {
-    for (const char* reply : { "019", "", "000", "0005", "7b", " 5" }) {
+    for (const char* reply : { "019", "", "000", "0", "-1", "5a", "0005", "7b", " 5" }) {
         Harness h(bank());
         h.prompter.reply("A");
         h.prompter.reply("");
@@ -236,6 +239,10 @@ TEST(Positioning, AnUnknownAssignmentIsAskedForAgain)
         h.prompter.reply("3");
         ASSERT_TRUE(h.load()) << reply;
         ASSERT_EQ(h.messages.shown.size(), 1u) << reply;
+        // The number is quoted as typed, not as widened.
+        EXPECT_EQ(
+            h.messages.shown[0].find("There is no assignment \"" + std::string(reply) + "\" in this program."), 0u)
+            << h.messages.shown[0];
         EXPECT_NE(h.messages.shown[0].find("002 to 018 (you may type 2 to 18)"), std::string::npos);
         EXPECT_EQ(h.prompter.asked.back(), texts::assignmentPrompt);
         EXPECT_EQ(h.setup.assignmentNumber, "003");
@@ -276,6 +283,31 @@ TEST(Positioning, AMissingFolderGetsAMessageAndASecondChance)
     }
 }
 
+TEST(Positioning, AFolderNotThereIsNamedWithABlankAtItsEndPointedOut)
+{
+    const struct {
+        const char* folder;
+        std::string says;
+    } cases[] = {
+        { "c:\\no such folder\\deeper", "the folder \"/no such folder\" does not exist (No such file or directory)" },
+        { "c:\\tolvanex ", "the folder \"/tolvanex \" does not exist: its name ends in a blank (No such file" },
+        { "c:\\tolvanex.", "the folder \"/tolvanex.\" does not exist: its name ends in a dot (No such file" },
+    };
+    for (const auto& c : cases) {
+        Harness h(bank());
+        h.prompter.reply("A");
+        h.prompter.reply("1");
+        h.prompter.reply(c.folder);
+        h.prompter.reply("5");
+        h.prompter.cancel();
+        EXPECT_FALSE(h.load());
+        ASSERT_EQ(h.messages.shown.size(), 1u);
+        const std::string home = testing::utf8Of(h.home);
+        const std::string says = c.says.substr(0, 12) + home + c.says.substr(12);
+        EXPECT_NE(h.messages.shown[0].find("Reason: " + says), std::string::npos) << h.messages.shown[0];
+    }
+}
+
 TEST(Positioning, AFailedSendFileWritesNothingAndCancelEnds)
 {
     Harness h(bank());
@@ -296,8 +328,8 @@ TEST(Positioning, ANameWithASeparatorNeverWritesOutsideTheFolder)
         for (const char* reply : { name, "Fixed Name", "", "5" })
             h.prompter.reply(reply);
         ASSERT_TRUE(h.load());
-        ASSERT_EQ(h.messages.shown.size(), 1u);
-        EXPECT_NE(h.messages.shown[0].find("cannot contain"), std::string::npos);
+        EXPECT_TRUE(h.messages.shown.empty());
+        EXPECT_NE(h.prompter.asked[1].find("cannot contain"), std::string::npos);
         EXPECT_NE(h.prompter.asked[1].find("Type your full name again"), std::string::npos);
         EXPECT_EQ(h.setup.namePart, "Fixed_Name");
         EXPECT_TRUE(fileExists(h.folder() / "masterFile_Fixed_Name.txt"));
