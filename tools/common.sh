@@ -54,7 +54,7 @@ build_sanitized() {
     sanitizer_environment
     cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" \
           -DTOLVANEX_SANITIZE=ON -DTOLVANEX_TESTS=ON -DTOLVANEX_BENCH=OFF -DTOLVANEX_WERROR=OFF \
-          -DTOLVANEX_WINDOWS_TESTS=OFF -DTOLVANEX_WINDOWS_QT= "${bank[@]}"
+          -DTOLVANEX_WINDOWS_TESTS=OFF "${bank[@]}"
     # The build lists each test program's tests by running it, under the sanitizers already.
     cmake --build build-sanitize --target sanitized_tests
 }
