@@ -70,6 +70,10 @@ ExternalProject_Add(tolvanex_windows
 # Each test program runs whole under Wine, in a throw-away Wine prefix inside the build folder
 # (made by the first test). Console programs need no display. The time zone is half an hour off
 # UTC, so that a clock reading UTC, or the C library's TZ rules, shows.
+# Everything under Wine runs alone (RUN_SERIAL): Wine's start is the heaviest thing the suite does,
+# and the journeys' windows beside another test's load came late (the first window of a journey
+# waited for more than 15 s). The time limits end a test that hangs; on a busy machine Wine's start
+# alone may take a minute.
 set(wine_environment
     TZ=Asia/Kolkata
     WINEPREFIX=${windows_build}/wineprefix
@@ -81,7 +85,7 @@ set(run_under_wine ${CMAKE_COMMAND} -DWINE=${TOLVANEX_WINE64} -DLOG=${windows_bu
 add_test(NAME windows.wineprefix COMMAND ${run_under_wine}wineprefix.log -DPROGRAM=cmd "-DARGS=/c;exit"
                                          -P ${CMAKE_CURRENT_LIST_DIR}/RunUnderWine.cmake)
 set_tests_properties(windows.wineprefix PROPERTIES
-    ENVIRONMENT "${wine_environment}" LABELS windows TIMEOUT 300 FIXTURES_SETUP wineprefix)
+    ENVIRONMENT "${wine_environment}" LABELS windows TIMEOUT 900 RUN_SERIAL ON FIXTURES_SETUP wineprefix)
 # Cases that hold for the other systems only, left out here:
 # - the mapping of Windows paths onto the home folder, which Windows does not do;
 # - the reasons in the words of the C library ("No such file or directory"): on Windows they are the
@@ -102,7 +106,7 @@ foreach(source ${CORE_TESTS})
         COMMAND ${run_under_wine}${name}.log -DPROGRAM=${windows_build}/${name}.exe
                 -DARGS=--gtest_filter=-${elsewhere_only} -P ${CMAKE_CURRENT_LIST_DIR}/RunUnderWine.cmake)
     set_tests_properties(windows.${name} PROPERTIES
-        ENVIRONMENT "${wine_environment}" LABELS windows TIMEOUT 600 FIXTURES_REQUIRED wineprefix)
+        ENVIRONMENT "${wine_environment}" LABELS windows TIMEOUT 600 RUN_SERIAL ON FIXTURES_REQUIRED wineprefix)
 endforeach()
 
 # The instructor's report: a class's files read under Wine, from a folder whose name no ANSI code
@@ -112,7 +116,7 @@ add_test(NAME windows.e2e_report_cli
             --makeclass $<TARGET_FILE:makeclass> --output ${CMAKE_BINARY_DIR}/tests/windows-e2e
             --wine ${TOLVANEX_WINE64} --wineprefix ${windows_build}/wineprefix cli)
 set_tests_properties(windows.e2e_report_cli PROPERTIES
-    ENVIRONMENT "${wine_environment}" LABELS "windows;e2e" TIMEOUT 300 FIXTURES_REQUIRED wineprefix)
+    ENVIRONMENT "${wine_environment}" LABELS "windows;e2e" TIMEOUT 900 RUN_SERIAL ON FIXTURES_REQUIRED wineprefix)
 
 if(NOT TOLVANEX_WINDOWS_QT)
     return()
@@ -131,7 +135,7 @@ foreach(source ${GUI_TESTS})
                 -DFONTS=${wine_fonts}
                 -DPROGRAM=${windows_build}/${name}.exe -P ${CMAKE_CURRENT_LIST_DIR}/RunUnderWine.cmake)
     set_tests_properties(windows.${name} PROPERTIES ENVIRONMENT "${wine_environment};WINEPREFIX=${windows_build}/wineprefix-gui"
-        LABELS windows TIMEOUT 300 RESOURCE_LOCK wineprefix-gui)
+        LABELS windows TIMEOUT 600 RUN_SERIAL ON)
 endforeach()
 
 # The command line: --help, --version and a usage error, answered with no display.
@@ -139,7 +143,7 @@ add_test(NAME windows.e2e_commandline
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/commandline.py --program ${windows_build}/tolvanex.exe
             --wine ${TOLVANEX_WINE64} --wineprefix ${windows_build}/wineprefix --version ${PROJECT_VERSION})
 set_tests_properties(windows.e2e_commandline PROPERTIES
-    ENVIRONMENT "${wine_environment}" LABELS "windows;e2e" TIMEOUT 300 FIXTURES_REQUIRED wineprefix)
+    ENVIRONMENT "${wine_environment}" LABELS "windows;e2e" TIMEOUT 900 RUN_SERIAL ON FIXTURES_REQUIRED wineprefix)
 
 # The journeys of the Linux program, on tolvanex.exe under Wine in an X server: the same table
 # (tests/e2e/journeys.py), one Wine prefix of their own, one journey at a time in it.
@@ -153,7 +157,7 @@ function(add_windows_journeys script)
             COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/e2e/${script} ${windows_journey_args}
                     ${arg_ARGS} ${journey})
         set_tests_properties(windows.e2e_${journey}${arg_SUFFIX} PROPERTIES
-            LABELS "windows;e2e" TIMEOUT 300 SKIP_RETURN_CODE 77 RESOURCE_LOCK wineprefix-e2e)
+            LABELS "windows;e2e" TIMEOUT 900 SKIP_RETURN_CODE 77 RUN_SERIAL ON)
     endforeach()
 endfunction()
 add_windows_journeys(journeys.py JOURNEYS mouse keyboard keyboard_only notices missing_folder unwritable layout installer)

@@ -1,7 +1,7 @@
 # SPDX-FileCopyrightText: 2026 tolvanex developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by tools/run and tools/test: installs the Debian packages the build needs when they are
-# missing, then configures and builds in ./build (and, for tools/test, in ./build-sanitize).
+# missing, then configures and builds in ./build (and, for tools/test --all, in ./build-sanitize).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl
           xvfb xauth xdotool x11-utils python3 dpkg-dev file xclip imagemagick desktop-file-utils
           clang-format clang-tidy-14 strace at-spi2-core dbus-daemon dbus-bin python3-pyatspi
           gir1.2-atspi-2.0 orca)
-# The Windows program and its tests (tools/test): the cross compiler, GoogleTest's sources to build
+# The Windows program and its tests (tools/test --all): the cross compiler, GoogleTest's sources to build
 # with it, Wine and the fonts Wine shows Windows programs in (Tahoma as the system font), the
 # installer's maker (NSIS), the icon's tools (rsvg-convert, with ImageMagick above), and what
 # tools/windows-qt needs to fetch and unpack Debian's Qt source.
@@ -20,6 +20,8 @@ windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine n
 distribution_test_packages=(reuse lintian appstream)
 # The report program's page opened in a real browser, headless (tools/test).
 report_test_packages=(chromium)
+# The fuzzer (tools/test --all): clang and its runtime libraries, libFuzzer's among them.
+fuzz_packages=(clang-14 libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -42,16 +44,20 @@ build() {
 
 # The program and its core and window tests again, in ./build-sanitize, with AddressSanitizer (its
 # leak checker on) and UndefinedBehaviorSanitizer: any finding ends the program in error. At -O1,
-# so that the tests run at a fair speed; no benchmarks, no Windows tests, no package. Warnings are
-# the strict build's to fail on: the sanitizers' checks make GCC see uninitialised values where
-# there are none (in the standard library's <regex>, for one).
+# so that the tests run at a fair speed; only what its tests run (no benchmarks, no Windows tests,
+# no report program, no package), and the course's bank as ./build made it when it did (the
+# sanitizers have nothing to find in the generator of a data file). Warnings are the strict
+# build's to fail on: the sanitizers' checks make GCC see uninitialised values where there are
+# none (in the standard library's <regex>, for one).
 build_sanitized() {
+    local bank=()
+    [ ! -f build/generated/BankData.cpp ] || bank=("-DTOLVANEX_BANK_CPP_PREBUILT=$PWD/build/generated/BankData.cpp")
     sanitizer_environment
     cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" \
           -DTOLVANEX_SANITIZE=ON -DTOLVANEX_TESTS=ON -DTOLVANEX_BENCH=OFF -DTOLVANEX_WERROR=OFF \
-          -DTOLVANEX_WINDOWS_TESTS=OFF
+          -DTOLVANEX_WINDOWS_TESTS=OFF "${bank[@]}"
     # The build lists each test program's tests by running it, under the sanitizers already.
-    cmake --build build-sanitize
+    cmake --build build-sanitize --target sanitized_tests
 }
 
 # The sanitizers' settings, for the build (which runs its test programs) and the tests: leaks are

@@ -19,6 +19,10 @@ import subprocess
 import sys
 import tempfile
 
+sys.dont_write_bytecode = True  # no cache folder in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from xsession import START  # noqa: E402  (the limit of a program's start, Wine's included)
+
 # In the usage: the options, the three files and where they go, the environment.
 IN_USAGE = ["-h, --help", "-v, --version", "masterFile_<name>.txt", "send_<MMDD><name>.txt", "notes_<name>.txt",
             "c:\\tolvanex", "~/tolvanex", "HOME", "DISPLAY", "QT_QPA_PLATFORM"]
@@ -42,7 +46,7 @@ def main():
 
     def run(*arguments):
         done = subprocess.run(command + list(arguments), env=env, cwd=scratch, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=START)
         out, err = done.stdout.decode(), done.stderr.decode()
         if args.wine:
             out, err = out.replace("\r\n", "\n"), err.replace("\r\n", "\n")

@@ -15,7 +15,6 @@ Each journey leaves its screenshots, strace's log and the program's output in DI
 import fcntl
 import os
 import sys
-import time
 
 sys.dont_write_bytecode = True  # no cache folder in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -23,7 +22,7 @@ import journeys  # noqa: E402
 from durability import CannotTrace, Injection  # noqa: E402
 from journeys import (PROMPTS, Journey, assignment_five, content, critiqued, expect_files, expect_folder,  # noqa: E402
                       match_file, non_empty, rated, read_bytes, work_file)
-from xsession import DriveError  # noqa: E402
+from xsession import STEP, DriveError, wait_until  # noqa: E402
 
 
 def texts():
@@ -104,6 +103,13 @@ def journey_killed_filing(j):
     expect_folder(j, set(names))
 
 
+def wait_draft(j, student, words):
+    """Until the program's draft (saved within half a second of the typing) holds the words; its
+    bytes."""
+    return wait_until(lambda: (lambda d: d if d and d.endswith(words.encode()) else None)(
+        read_bytes(j.path(work_file("draftFile", student)))), STEP, "the draft to hold %r" % words)
+
+
 def draft_place(j, student, kind=b"answer"):
     """What the first window's draft says of the words it holds: their assignment, block and time
     as the student is told them; and the words."""
@@ -137,7 +143,7 @@ def journey_killed_typing(j):
     # under load would take the paste only after the clipboard holds the next marker.
     j.expect_box("txt_question", question + answer.replace("\r\n", "\n"))
     j.type_answer(words, paste=True)
-    time.sleep(1.5)
+    wait_draft(j, "Uma_Sato", words)
     place, kept = draft_place(j, "Uma_Sato")
     if kept != words or place["assignment"] != "005":
         raise DriveError("the draft holds %r for assignment %s" % (kept, place["assignment"]))
@@ -178,10 +184,7 @@ def journey_two_windows(j):
         files = _, send, _ = j.started("Lu Park")
         j.click("cmdNextQuestion")
         j.type_answer(words)
-        time.sleep(1.5)
-        draft = read_bytes(j.path(work_file("draftFile", "Lu_Park")))
-        if not draft.endswith(words.encode()):
-            raise DriveError("A's draft holds %r" % draft)
+        draft = wait_draft(j, "Lu_Park", words)
         b.start()
         b.start_up("Lu Park", "5")
         b.main_window()
@@ -190,7 +193,7 @@ def journey_two_windows(j):
         if read_bytes(j.path(work_file("draftFile", "Lu_Park"))) != draft:
             raise DriveError("B's start changed A's draft")
         j.click("cmd_enter_response")
-        j.x.wait_window("tolvanex")  # A's rating prompt is open
+        j.program.wait_window("tolvanex")  # A's rating prompt is open
         b.click("cmdNextQuestion")
         b.type_answer(note)
         # A third copy's filing holds the files' lock: B shows that it waits, then files.
@@ -198,10 +201,11 @@ def journey_two_windows(j):
         try:
             fcntl.flock(held, fcntl.LOCK_EX)
             b.click("cmd_save_as_notes")
-            b.x.wait_window("Form1 - " + texts()["waitingForOtherCopy"], timeout=4)
+            # The title stays while the lock is held: waited for as long as B runs.
+            b.program.wait_window("Form1 - " + texts()["waitingForOtherCopy"])
         finally:
             os.close(held)
-        b.x.wait_window("Form1")
+        b.program.wait_window("Form1")
         b.expect_empty_boxes()
         # The same after "Enter Response", whose rating prompt has just closed as the wait begins.
         b.click("cmdNextQuestion")

@@ -23,7 +23,7 @@ sys.dont_write_bytecode = True  # no cache folder in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import journeys  # noqa: E402
 from journeys import CRLF, read_bytes  # noqa: E402
-from xsession import DriveError, wait_until  # noqa: E402
+from xsession import STEP, DriveError, wait_until  # noqa: E402
 
 
 def texts():
@@ -45,7 +45,7 @@ class Injection:
             ["strace", "-p", str(pid), "-P", path, "-e", "trace=" + call,
              "-e", "inject=%s:%s:when=1" % (call, fault), "-o", log],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        ready, _, _ = select.select([self.proc.stderr], [], [], 15)
+        ready, _, _ = select.select([self.proc.stderr], [], [], STEP)
         line = self.proc.stderr.readline().decode(errors="replace") if ready else ""
         if "attached" not in line:
             self.proc.kill()
@@ -56,7 +56,7 @@ class Injection:
     def stop(self):
         """Detaches; true when the fault was injected."""
         self.proc.send_signal(signal.SIGINT)
-        self.proc.wait(10)
+        self.proc.wait(STEP)
         with open(self.log) as f:
             traced = f.read()
         return "(INJECTED)" in traced or "+++ killed by SIGKILL +++" in traced
@@ -94,7 +94,7 @@ def failing_filing(j, names, keys, words, path, call, error, reason, prompt, rec
         after = held(j, names)
         return all(after[name] is not None and after[name].endswith(endings[name]) if name in endings
                    else after[name] == before[name] for name in names) and after
-    after = wait_until(filed, 10, "the filing to go through")
+    after = wait_until(filed, STEP, "the filing to go through")
     for name in endings:
         added_once(before[name] or b"", after[name], name, words.encode())
 

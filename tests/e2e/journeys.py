@@ -29,7 +29,7 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from programtexts import ProgramTexts, default_path  # noqa: E402
-from xsession import DriveError, Program, Wine, XServer, missing_tools, wait_until  # noqa: E402
+from xsession import START, STEP, DriveError, Program, Wine, XServer, missing_tools, wait_until  # noqa: E402
 
 # The client area and the controls' places in pixels (x, y, width, height), from the program's
 # table of its controls; set by use_texts().
@@ -306,7 +306,7 @@ class Journey:
         self.x.key("ctrl+a")
         if paste:
             self.x.set_clipboard(text)
-            wait_until(lambda: self.x.clipboard() == text, 5, "the clipboard to hold the text")
+            wait_until(lambda: self.x.clipboard() == text, STEP, "the clipboard to hold the text")
             self.x.key("ctrl+v")
         else:
             for number, line in enumerate(text.split("\n")):
@@ -341,7 +341,7 @@ class Journey:
                 found[box] = len(inked)
             return found
         try:
-            wait_until(lambda: all(n <= 1 for n in inked_columns().values()), 10, "both boxes to be empty", 0.2)
+            wait_until(lambda: all(n <= 1 for n in inked_columns().values()), STEP, "both boxes to be empty", 0.2)
         except DriveError:
             self.screenshot("not-empty")
             raise DriveError("the boxes are not empty: ink in %s columns" % inked_columns())
@@ -381,7 +381,7 @@ class Journey:
 
     def wait_file(self, filename, condition, what):
         return wait_until(lambda: (lambda d: d if d is not None and condition(d) else None)(
-            read_bytes(self.path(filename))), 10, what)
+            read_bytes(self.path(filename))), STEP, what)
 
     def wait_rated(self, files, rating, what="the response"):
         """Until the send file ends with a response of that rating line."""
@@ -637,7 +637,7 @@ def journey_keyboard_only(j):
     # A note, pasted into the answer box (one Shift+Tab back), filed five Tabs on with "Save as Notes".
     j.keys("shift+Tab")
     j.x.set_clipboard(KEY_NOTE)
-    wait_until(lambda: j.x.clipboard() == KEY_NOTE, 5, "the clipboard to hold the note")
+    wait_until(lambda: j.x.clipboard() == KEY_NOTE, STEP, "the clipboard to hold the note")
     j.x.key("ctrl+v")
     expect_focused_text(j, "the answer box", KEY_NOTE)
     j.keys("Tab", "Tab", "Tab", "Tab", "Tab", "space")
@@ -733,14 +733,16 @@ def journey_unwritable(j):
     # The draft of the words is saved first (within half a second): a save that met the folder
     # gone would rightly be told, before the rating prompt this journey waits for. It is written
     # as "<draft>.new", renamed, then the folder is put on disk: the draft under its own name and
-    # no ".new" beside it, and a moment for the folder.
+    # no ".new" beside it, then a pause for the folder, which the program opens by its name just
+    # after the rename (nothing outside the program shows when it has; a second is ample even for
+    # a loaded machine, where the rename and that open are a few system calls apart).
     def draft_saved():
         names = os.listdir(j.folder)
         return not any(name.endswith(".new") for name in names) and any(
             re.fullmatch(r"\.tolvanex_Eve_Fox\.draft\d+", name) and words.encode() in (read_bytes(j.path(name)) or b"")
             for name in names)
-    wait_until(draft_saved, 10, "the draft of the typed words")
-    time.sleep(0.3)
+    wait_until(draft_saved, STEP, "the draft of the typed words")
+    time.sleep(1)
 
     # The folder replaced by a file: even the superuser cannot open a file inside it.
     away = j.folder + ".away"
@@ -813,7 +815,7 @@ def journey_layout(j):
         return faults
     # The window may still be drawing its controls when it first shows.
     try:
-        wait_until(lambda: not layout_faults(), 10, "the controls to be drawn", 0.3)
+        wait_until(lambda: not layout_faults(), STEP, "the controls to be drawn", 0.3)
     except DriveError:
         pass  # the faults of the last picture are reported below
     path = j.screenshot("window")
@@ -859,7 +861,7 @@ def journey_installer(j):
 
     for mode, _, folder, shortcut, _, _ in modes:
         done = subprocess.run(j.wine.command(found[0], "/S", *([mode] if mode else [])), env=env,
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=START)
         if done.returncode != 0:
             raise DriveError("the installer (/S %s) ended with status %d" % (mode, done.returncode))
         for part in ("tolvanex.exe", "tolvanex-report.exe", "Uninstall.exe", os.path.join("licences", "GPL-3.0-or-later.txt"),
@@ -894,10 +896,10 @@ def journey_installer(j):
 
         # The uninstaller copies itself away and returns at once: its work is waited for.
         done = subprocess.run(j.wine.command(os.path.join(folder, "Uninstall.exe"), "/S", mode), env=env,
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=START)
         if done.returncode != 0:
             raise DriveError("the uninstaller (%s) ended with status %d" % (mode, done.returncode))
-        wait_until(lambda: not os.path.exists(folder), 60, "the uninstaller to remove %s" % folder, 0.5)
+        wait_until(lambda: not os.path.exists(folder), START, "the uninstaller to remove %s" % folder, 0.5)
         if os.path.exists(shortcut):
             raise DriveError("uninstalled %s: the Start-menu entry %s is still there" % (mode, shortcut))
         for name, data in kept.items():

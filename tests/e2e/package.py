@@ -26,7 +26,7 @@ import traceback
 import xml.etree.ElementTree as ElementTree
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import DriveError, Program, XServer, missing_tools, wait_until  # noqa: E402
+from xsession import STEP, DriveError, Program, XServer, missing_tools, wait_until  # noqa: E402
 
 # Each installed file, with its source in the tree where it is installed unchanged.
 FILES = {
@@ -227,7 +227,7 @@ def start_unpacked(program, scratch, output):
         geometry = x.geometry(window)
         if geometry[2:] != (725, 566):
             raise DriveError("the main window is %dx%d" % geometry[2:])
-        wait_until(lambda: os.path.exists(os.path.join(home, "tolvanex", "masterFile_Pack_Age.txt")), 10,
+        wait_until(lambda: os.path.exists(os.path.join(home, "tolvanex", "masterFile_Pack_Age.txt")), STEP,
                    "the master file")
         x.capture(window).save_png(os.path.join(output, "package-window.png"))
         x.click(window, 680 + 24, 16)  # quit program

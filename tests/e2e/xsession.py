@@ -36,16 +36,33 @@ def missing_tools():
     return [tool for tool in TOOLS if shutil.which(tool) is None]
 
 
-def wait_until(condition, timeout, what, interval=0.05):
-    """Polls condition() until it returns something true; that value is returned."""
+# How long one step may take before the journey is taken to hang. These journeys run on machines
+# busy with other work (a build, other tests, whatever else the developer runs), where a step that
+# takes a second alone has been seen to take thirty: every wait is for the event itself (a window,
+# the bytes of a file, the clipboard, a word spoken), and these limits only end a journey that
+# hangs. They say nothing of how fast the program should be (the benchmarks do).
+STEP = 60  # one step: a dialog after a key, a file after a filing, the clipboard after a copy
+START = 180  # a program's first window, Wine's start included
+
+
+def wait_until(condition, timeout, what, interval=0.05, gone=None):
+    """Polls condition() until it returns something true; that value is returned. The polls come
+    further apart as the wait goes on (up to half a second), so that a long wait leaves the machine
+    to what it waits for. gone(), when given, says why waiting on is pointless (the program ended):
+    the wait fails at once with that reason instead of at the limit."""
     deadline = time.monotonic() + timeout
+    pause = interval
     while True:
         value = condition()
         if value:
             return value
+        reason = gone() if gone is not None else None
+        if reason:
+            raise DriveError("%s while waiting for %s" % (reason, what))
         if time.monotonic() > deadline:
             raise DriveError("timed out after %.0f s waiting for %s" % (timeout, what))
-        time.sleep(interval)
+        time.sleep(pause)
+        pause = min(pause * 1.5, max(interval, 0.5))
 
 
 class XServer:
@@ -59,8 +76,8 @@ class XServer:
              "-dpi", "96", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
         os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 15
+        number = b""  # Xvfb writes its display's number once it takes connections
+        deadline = time.monotonic() + START
         while not number.endswith(b"\n"):
             left = deadline - time.monotonic()
             ready, _, _ = select.select([read_end], [], [], max(left, 0))
@@ -77,7 +94,7 @@ class XServer:
         self.env = dict(os.environ, DISPLAY=self.display)
         self.env.pop("XAUTHORITY", None)
 
-    def run(self, *args, timeout=10, check=True, stdin=None):
+    def run(self, *args, timeout=STEP, check=True, stdin=None):
         done = subprocess.run(list(args), env=self.env, input=stdin, stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, timeout=timeout)
         if check and done.returncode != 0:
@@ -85,7 +102,7 @@ class XServer:
                                                     done.stderr.decode(errors="replace").strip()))
         return done
 
-    def xdotool(self, *args, timeout=10):
+    def xdotool(self, *args, timeout=STEP):
         return self.run("xdotool", *args, timeout=timeout).stdout.decode().strip()
 
     def visible_windows(self, title):
@@ -94,19 +111,18 @@ class XServer:
                         check=False)
         return [int(line) for line in done.stdout.decode().split()]
 
-    def wait_window(self, title, timeout=15):
-        """The first window with this title, waited for with xdotool's own --sync."""
-        out = self.run("xdotool", "search", "--sync", "--onlyvisible", "--name",
-                       "^%s$" % re.escape(title), timeout=timeout).stdout.decode().split()
-        return int(out[0])
+    def wait_window(self, title, timeout=STEP, gone=None):
+        """The first window with this title (gone: as for wait_until)."""
+        return wait_until(lambda: next(iter(self.visible_windows(title)), None), timeout,
+                          "a window titled %r" % title, gone=gone)
 
-    def wait_new_window(self, title, seen, timeout=15):
+    def wait_new_window(self, title, seen, timeout=STEP, gone=None):
         """A window with this title that is not among those already seen (the program makes a new
         window for each dialog)."""
         def fresh():
             new = [w for w in self.visible_windows(title) if w not in seen]
             return new[0] if len(new) == 1 else None
-        window = wait_until(fresh, timeout, "a new window titled %r" % title)
+        window = wait_until(fresh, timeout, "a new window titled %r" % title, gone=gone)
         seen.add(window)
         return window
 
@@ -136,18 +152,18 @@ class XServer:
 
     def type(self, text):
         if text:
-            self.xdotool("type", "--delay", "8", "--", text, timeout=30)
+            self.xdotool("type", "--delay", "8", "--", text, timeout=STEP + len(text))
 
     # The clipboard, through xclip.
     def set_clipboard(self, text):
         subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=text.encode(), env=self.env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10, check=True)
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=STEP, check=True)
 
     def clipboard(self):
         done = self.run("xclip", "-o", "-selection", "clipboard", check=False)
         return done.stdout.decode("utf-8", errors="replace") if done.returncode == 0 else None
 
-    def copy_with(self, *keys, timeout=5):
+    def copy_with(self, *keys, timeout=STEP):
         """Presses the keys (e.g. ctrl+a ctrl+c) and returns what they put on the clipboard."""
         sentinel = "<nothing copied %d>" % time.monotonic_ns()
         self.set_clipboard(sentinel)
@@ -158,7 +174,7 @@ class XServer:
 
     def capture(self, window):
         """The window's pixels: (width, height, rows of RGB bytes)."""
-        data = self.run("import", "-silent", "-window", str(window), "-depth", "8", "ppm:-", timeout=20).stdout
+        data = self.run("import", "-silent", "-window", str(window), "-depth", "8", "ppm:-").stdout
         return parse_ppm(data)
 
     def stop(self):
@@ -232,7 +248,7 @@ class Wine:
     def command(self, executable, *args):
         return [self.loader, executable] + list(args)
 
-    def run(self, *args, timeout=120):
+    def run(self, *args, timeout=START):
         env = dict(os.environ, DISPLAY="", **self.env)
         return subprocess.run(self.command(*args), env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                               stderr=subprocess.STDOUT, timeout=timeout)
@@ -240,7 +256,7 @@ class Wine:
     def make_prefix(self):
         """The prefix made (once) with the screen's resolution set, then left with no server running."""
         if not os.path.exists(os.path.join(self.prefix, "system.reg")):
-            self.run("wineboot", "--init", timeout=300)
+            self.run("wineboot", "--init", timeout=2 * START)
         self.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
                  "/d", str(self.dpi), "/f")
         self.stop_server()
@@ -251,14 +267,16 @@ class Wine:
     def stop_server(self):
         server = os.path.join(os.path.dirname(self.loader), "wineserver")
         subprocess.run([server if os.path.exists(server) else "wineserver", "-k"], env=dict(os.environ, **self.env),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=STEP)
         subprocess.run([server if os.path.exists(server) else "wineserver", "-w"], env=dict(os.environ, **self.env),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=STEP)
 
 
 class Program:
     """The program under test, started in the X server with a home folder of its own (or, under
-    Wine, in the Wine prefix, whose drive C: holds its files)."""
+    Wine, in the Wine prefix, whose drive C: holds its files). Its windows are waited for as long
+    as it runs: up to START for its first (Wine's own start comes before it), up to STEP for each
+    after that."""
 
     def __init__(self, xserver, executable, home, logdir, scratch, name="program", copyable_texts=False,
                  extra_env=None, wine=None):
@@ -285,8 +303,9 @@ class Program:
         self.proc = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=self.log,
                                      stderr=self.log, cwd=home, start_new_session=True)
         self.seen = set()
+        self.shown = False  # no window yet
 
-    def wait_exit(self, timeout=15):
+    def wait_exit(self, timeout=STEP):
         try:
             return self.proc.wait(timeout)
         except subprocess.TimeoutExpired:
@@ -294,6 +313,20 @@ class Program:
 
     def running(self):
         return self.proc.poll() is None
+
+    def ended(self):
+        """Why a window of the program will not come: it has ended (None while it runs)."""
+        status = self.proc.poll()
+        return None if status is None else "the program ended with status %d" % status
+
+    def window_limit(self, timeout):
+        """The limit for the next window: the given one, or the first window's or a step's."""
+        return timeout if timeout is not None else STEP if self.shown else START
+
+    def wait_window(self, title, timeout=None):
+        window = self.x.wait_window(title, self.window_limit(timeout), gone=self.ended)
+        self.shown = True
+        return window
 
     def kill(self):
         if self.proc.poll() is None:
@@ -306,13 +339,14 @@ class Program:
             return f.read().decode(errors="replace")
 
     # Dialogs: every prompt and message box is titled "tolvanex"; each one is a new window.
-    def next_dialog(self, timeout=15):
-        window = self.x.wait_new_window("tolvanex", self.seen, timeout)
+    def next_dialog(self, timeout=None):
+        window = self.x.wait_new_window("tolvanex", self.seen, self.window_limit(timeout), gone=self.ended)
+        self.shown = True
         if self.wine:
             # Wine gives the X focus to a new window through the window manager, and these X
             # servers have none: the test does what one would.
             self.x.focus(window)
-        wait_until(lambda: self.x.focused() == window, 5, "the dialog to take the keyboard focus")
+        wait_until(lambda: self.x.focused() == window, STEP, "the dialog to take the keyboard focus")
         return window
 
     def dialog_text(self, window):
@@ -322,7 +356,7 @@ class Program:
         self.x.click(window, width // 2, 18)
         return self.x.copy_with("ctrl+a", "ctrl+c").replace("\r\n", "\n")
 
-    def answer_prompt(self, expected, reply, timeout=15):
+    def answer_prompt(self, expected, reply, timeout=None):
         """Waits for a prompt, checks its text, types the reply into the field, checks what the
         field holds and presses Return."""
         window = self.next_dialog(timeout)
@@ -337,7 +371,7 @@ class Program:
                 raise DriveError("the prompt's field holds %r, not %r" % (typed, reply))
         self.x.key("Return")
 
-    def main_window(self, timeout=15):
-        window = self.x.wait_window("Form1", timeout)
+    def main_window(self, timeout=None):
+        window = self.wait_window("Form1", timeout)
         self.x.focus(window)
         return window
