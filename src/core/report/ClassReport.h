@@ -6,6 +6,7 @@
 // and the findings per file; written as one HTML page, and every record as CSV rows on the way.
 
 #include "core/report/FileReader.h"
+#include "core/report/HtmlReport.h"
 
 #include <array>
 #include <cstddef>
@@ -103,7 +104,5 @@ private:
 
 // "01-07-2026" as "2026-01-07"; empty when it is no date.
 std::string isoDate(std::string_view date);
-// A text made safe inside HTML.
-std::string htmlEscape(std::string_view text);
 
 } // namespace tolvanex::report

@@ -1,0 +1,24 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The report page's style sheet.
+
+namespace tolvanex::report {
+
+inline constexpr const char* kStyle = R"(
+body { font-family: sans-serif; margin: 1.5em; color: #111; }
+h1 { font-size: 1.5em; } h2 { font-size: 1.25em; margin-top: 1.5em; border-bottom: 1px solid #888; }
+h3 { font-size: 1.05em; }
+table { border-collapse: collapse; margin: 0.5em 0; }
+th, td { border: 1px solid #bbb; padding: 0.2em 0.5em; vertical-align: top; text-align: left; }
+td.n { text-align: right; }
+.chart text { font-size: 10px; fill: #111; }
+.bar { fill: #3a6ea5; } .frame { fill: none; stroke: #ccc; } .dot { fill: #a53a3a; }
+.line { fill: none; stroke: #a53a3a; stroke-width: 1; }
+.words { white-space: pre-wrap; }
+.finding { color: #8a1c1c; }
+@media print { body { margin: 0; } h2 { break-after: avoid; } table, tr, svg { break-inside: avoid; } }
+)";
+
+} // namespace tolvanex::report
