@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 tolvanex developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tolvanex-report: reads the files a class sent (SEND, master and notes files, or folders holding
-// them) and writes one HTML report, and the records as CSV if asked.
+// them) and writes the report as a folder of linked pages, and the records as CSV if asked.
 #include "core/report/ClassReport.h"
+#include "core/report/HtmlReport.h"
 #include "core/text/Texts.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -34,16 +36,20 @@ const char* const kUsageText
     = "Usage: tolvanex-report [options] PATH...\n"
       "Reads the files students of the course Physics I sent (send_MMDD<name>.txt, masterFile_<name>.txt,\n"
       "notes_<name>.txt), given as files or folders (searched with their subfolders), checks each whole and\n"
-      "writes one report: responses, ratings and notes per question, each student's work, and the findings.\n"
+      "writes the report as a folder of linked pages to open in a browser: FOLDER/index.html with the\n"
+      "summary, the assignments, the students and the findings; a page per assignment with its ratings and\n"
+      "the questions students posed; a page per question with every response and note; a page per student.\n"
       "\n"
       "Options:\n"
-      "  -o, --output FILE  the HTML report (default: tolvanex-report.html in the current folder)\n"
-      "      --csv FILE     every record as CSV as well (UTF-8, RFC 4180 quoting)\n"
-      "  -h, --help         this help\n"
-      "  -v, --version      the version\n"
+      "  -o, --output FOLDER  the report's folder (default: tolvanex-report in the current folder); a report\n"
+      "                       there already is replaced whole, any other folder or file is refused\n"
+      "      --csv FILE       every record as CSV as well (UTF-8, RFC 4180 quoting)\n"
+      "  -h, --help           this help\n"
+      "  -v, --version        the version\n"
       "\n"
       "Exit status: 0 every file was read whole with no finding; 1 findings were made (the report is\n"
-      "still written); 2 a usage error, or nothing could be read.\n";
+      "still written); 2 a usage error, the report could not be written, or nothing could be read (an\n"
+      "earlier report is then left as it was).\n";
 
 struct Input {
     fs::path path;
@@ -126,11 +132,74 @@ private:
     int m_shown = -1;
 };
 
+// Why the report may not go into this folder; empty when it may. A report's folder is replaced
+// whole, so it must be missing, empty, or a report already; and hold none of the files read.
+std::string refusedOutput(const fs::path& folder, const std::vector<std::string>& inputs)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (fs::exists(status) && !fs::is_directory(status))
+        return utf8(folder) + " is a file, not a report's folder: the report is a folder of pages";
+    if (fs::is_directory(status)) {
+        const bool empty = fs::directory_iterator(folder, error) == fs::directory_iterator();
+        std::ifstream index(folder / kIndexPage, std::ios::binary);
+        std::string head(4096, '\0');
+        index.read(head.data(), static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<std::size_t>(index.gcount()));
+        if (!empty && head.find(kGeneratorMark) == std::string::npos)
+            return "the folder " + utf8(folder) + " holds other files than a report; name a new folder";
+    }
+    const fs::path out = fs::weakly_canonical(fs::absolute(folder, error), error);
+    for (const std::string& given : inputs) {
+        const fs::path in = fs::weakly_canonical(fs::absolute(fs::u8path(given), error), error);
+        const auto [outEnd, inEnd] = std::mismatch(out.begin(), out.end(), in.begin(), in.end());
+        if (outEnd == out.end() || inEnd == in.end())
+            return "the report's folder " + utf8(folder) + " and " + given
+                + " lie one inside the other: the report would replace what it reads";
+    }
+    return {};
+}
+
+// A new name beside a folder's ("tolvanex-report.new-4f2a9c").
+fs::path newSibling(const fs::path& folder, const char* what = ".new-")
+{
+    std::random_device device;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%06x", static_cast<unsigned>(device()) & 0xFFFFFFu);
+    fs::path name = folder;
+    if (!name.has_filename())
+        name = name.parent_path();
+    return name.parent_path() / fs::u8path(utf8(name.filename()) + what + suffix);
+}
+
+// The new pages in place of the report's folder; the earlier report, if any, removed once they are.
+std::string replaceFolder(const fs::path& pages, const fs::path& folder)
+{
+    std::error_code error;
+    fs::path earlier;
+    if (fs::exists(folder, error)) {
+        earlier = newSibling(folder, ".old-");
+        fs::rename(folder, earlier, error);
+        if (error)
+            return "the earlier report " + utf8(folder) + " cannot be moved aside: " + error.message();
+    }
+    fs::rename(pages, folder, error);
+    if (error) {
+        std::error_code ignored;
+        if (!earlier.empty())
+            fs::rename(earlier, folder, ignored);
+        return "the report cannot be put in place as " + utf8(folder) + ": " + error.message();
+    }
+    if (!earlier.empty())
+        fs::remove_all(earlier, error);
+    return {};
+}
+
 // The arguments as UTF-8, the program's name first.
 int run(const std::vector<std::string>& argv)
 {
     const int argc = static_cast<int>(argv.size());
-    std::string output = "tolvanex-report.html";
+    std::string output = "tolvanex-report";
     std::string csvPath;
     std::vector<std::string> paths;
     bool options = true;
@@ -163,7 +232,12 @@ int run(const std::vector<std::string>& argv)
     if (paths.empty())
         return usageError("no file or folder to read");
     if (output.empty())
-        return usageError("the report needs a file name");
+        return usageError("the report needs a folder name");
+    fs::path outputFolder = fs::u8path(output);
+    if (!outputFolder.has_filename()) // "report/"
+        outputFolder = outputFolder.parent_path();
+    if (const std::string refused = refusedOutput(outputFolder, paths); !refused.empty())
+        return usageError(refused);
 
     // The files: every regular file in the folders given, and the files given.
     std::vector<Input> inputs;
@@ -215,8 +289,31 @@ int run(const std::vector<std::string>& argv)
         csv = std::make_unique<CsvWriter>(csvFile);
     }
 
+    // The pages go into a new folder beside the report's, which replaces the report once they are
+    // all written: a report stopped half way leaves the earlier one whole.
+    const fs::path pagesFolder = newSibling(outputFolder);
+    {
+        std::error_code error;
+        if (!fs::create_directory(pagesFolder, error)) {
+            std::cerr << "tolvanex-report: the folder " << utf8(pagesFolder) << " cannot be made: " << error.message()
+                      << "\n";
+            return kUsage;
+        }
+    }
+    struct RemoveOnExit {
+        fs::path path;
+        ~RemoveOnExit()
+        {
+            std::error_code ignored;
+            if (!path.empty())
+                fs::remove_all(path, ignored);
+        }
+    } pagesLeft { pagesFolder };
+
     const BankIndex bank;
     ClassReport report(bank);
+    HtmlReport pages(report, bank, pagesFolder, "Class report: " + std::string(tolvanex::texts::courseTitle));
+    report.setSink(&pages);
     std::uintmax_t total = 0;
     for (const Input& input : inputs)
         total += input.size;
@@ -249,14 +346,20 @@ int run(const std::vector<std::string>& argv)
         report.add(path, missing);
     }
 
-    std::ofstream html(fs::u8path(output), std::ios::binary | std::ios::trunc);
-    if (html)
-        report.writeHtml(html, "Class report: " + std::string(tolvanex::texts::courseTitle));
-    html.close();
-    if (!html) {
-        std::cerr << "tolvanex-report: the report " << output << " cannot be written\n";
+    if (report.filesRead() == 0) {
+        std::cerr << report.summary() << "tolvanex-report: nothing could be read; no report written\n";
         return kUsage;
     }
+    std::string pageError;
+    if (!pages.finish(pageError)) {
+        std::cerr << "tolvanex-report: " << pageError << "\n";
+        return kUsage;
+    }
+    if (const std::string error = replaceFolder(pagesFolder, outputFolder); !error.empty()) {
+        std::cerr << "tolvanex-report: " << error << "\n";
+        return kUsage;
+    }
+    pagesLeft.path.clear();
     if (csv) {
         csvFile.close();
         if (!csvFile) {
@@ -264,13 +367,9 @@ int run(const std::vector<std::string>& argv)
             return kUsage;
         }
     }
-    std::cout << report.summary() << "Report: " << output << "\n";
+    std::cout << report.summary() << "Report: " << utf8(outputFolder / kIndexPage) << "\n";
     if (csv)
         std::cout << "CSV: " << csvPath << "\n";
-    if (report.filesRead() == 0) {
-        std::cerr << "tolvanex-report: nothing could be read\n";
-        return kUsage;
-    }
     return report.findingCount() > 0 || report.filesSkipped() > 0 ? kFindings : kClean;
 }
 

@@ -3,9 +3,11 @@
 // libFuzzer target: the report reader on bytes nobody here wrote, then the report and the CSV made
 // of what it read. The first byte picks the file's name (master, send, notes or another).
 #include "core/report/ClassReport.h"
+#include "core/report/HtmlReport.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <sstream>
 #include <string_view>
 
@@ -25,9 +27,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CsvWriter csv(csvText);
     for (const FiledRecord& record : read.records)
         csv.write(read.name.namePart, std::string(name), record);
+    static const std::filesystem::path pages = [] {
+        auto folder = std::filesystem::temp_directory_path() / "tolvanex_fuzz_pages";
+        std::filesystem::create_directories(folder);
+        return folder;
+    }();
     ClassReport report(bank);
+    HtmlReport html(report, bank, pages, "fuzz");
+    report.setSink(&html);
     report.add(std::string(name), read);
-    std::ostringstream html;
-    report.writeHtml(html, "fuzz");
+    std::string error;
+    html.finish(error);
     return 0;
 }

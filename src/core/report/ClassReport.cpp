@@ -144,6 +144,8 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
 void ClassReport::count(Student& student, const FiledRecord& record)
 {
     ++m_records;
+    if (m_sink)
+        m_sink->counted(static_cast<std::size_t>(&student - m_students.data()), record);
     Day& day = student.days[isoDate(record.date)];
     ++day.records;
     if (record.kind == RecordKind::Note) {

@@ -3,10 +3,9 @@
 #pragma once
 
 // What a class's files say, summed up as they are read: per block of the course, per student,
-// and the findings per file; written as one HTML page, and every record as CSV rows on the way.
+// and the findings per file; every record as CSV rows on the way. The pages are HtmlReport's.
 
 #include "core/report/FileReader.h"
-#include "core/report/HtmlReport.h"
 
 #include <array>
 #include <cstddef>
@@ -35,6 +34,14 @@ private:
     std::ostream& m_out;
 };
 
+// Told of each record as it is counted (each once), with the student's place among the report's
+// students; a student's records come one after another.
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    virtual void counted(std::size_t student, const FiledRecord& record) = 0;
+};
+
 class ClassReport {
 public:
     explicit ClassReport(const BankIndex& bank);
@@ -42,7 +49,7 @@ public:
     // Adds a file that was read (or skipped). Files of one student are to come one after another
     // (their records are counted once across the master, send and notes files).
     void add(const std::string& path, const ReadFile& file);
-    void writeHtml(std::ostream& out, const std::string& title) const;
+    void setSink(RecordSink* sink) { m_sink = sink; }
     // A few lines for the terminal.
     std::string summary() const;
 
@@ -66,7 +73,6 @@ public:
     };
     const BlockStats& stats(const BankBlock& block) const;
 
-private:
     struct Day {
         std::size_t records = 0;
         double confidenceSum = 0;
@@ -87,6 +93,12 @@ private:
         std::string path;
         std::vector<Finding> findings;
     };
+    const std::vector<Student>& students() const { return m_students; }
+    const std::vector<FileFindings>& findings() const { return m_findings; }
+    const std::vector<std::pair<std::string, std::string>>& skipped() const { return m_skipped; }
+    std::size_t unmatched() const { return m_unmatched; }
+
+private:
     void count(Student& student, const FiledRecord& record);
 
     const BankIndex& m_bank;
@@ -100,6 +112,7 @@ private:
     std::size_t m_filesRead = 0;
     std::size_t m_findingCount = 0;
     std::size_t m_records = 0;
+    RecordSink* m_sink = nullptr;
 };
 
 // "01-07-2026" as "2026-01-07"; empty when it is no date.
