@@ -3,6 +3,7 @@
 // tolvanex-report: reads the files a class sent (SEND, master and notes files, or folders holding
 // them) and writes one HTML report, and the records as CSV if asked.
 #include "core/report/ClassReport.h"
+#include "core/report/CsvWriter.h"
 #include "core/text/Texts.h"
 
 #include <algorithm>

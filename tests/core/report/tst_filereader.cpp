@@ -3,6 +3,7 @@
 // Reading back what the program files: every kind of record, written by the program's own writer
 // through the drill, read back exactly; damaged files and the findings they give.
 #include "core/report/ClassReport.h"
+#include "core/report/CsvWriter.h"
 #include "core/report/FileReader.h"
 #include "core/text/Texts.h"
 #include "support/Fakes.h"
