@@ -3,6 +3,7 @@
 // tolvanex-report: reads the files a class sent (SEND, master and notes files, or folders holding
 // them) and writes the report as a folder of linked pages, and the records as CSV if asked.
 #include "core/report/ClassReport.h"
+#include "core/report/CsvWriter.h"
 #include "core/report/HtmlReport.h"
 #include "core/text/Texts.h"
 

@@ -3,6 +3,7 @@
 // libFuzzer target: the report reader on bytes nobody here wrote, then the report and the CSV made
 // of what it read. The first byte picks the file's name (master, send, notes or another).
 #include "core/report/ClassReport.h"
+#include "core/report/CsvWriter.h"
 #include "core/report/HtmlReport.h"
 
 #include <cstddef>

@@ -21,19 +21,6 @@ namespace tolvanex::report {
 constexpr std::size_t kRatingBars = 5;
 std::size_t ratingBar(std::string_view reply);
 
-// The CSV of every record: UTF-8 with a byte order mark, fields quoted as RFC 4180 says, rows ended
-// by CR LF. Spreadsheets (Excel too) open it so without asking for an encoding, and a text with
-// commas, quotes or line breaks stays in one cell.
-class CsvWriter {
-public:
-    explicit CsvWriter(std::ostream& out);
-    void write(const std::string& student, const std::string& file, const FiledRecord& record);
-
-private:
-    void field(std::string_view text, bool last = false);
-    std::ostream& m_out;
-};
-
 // Told of each record as it is counted (each once), with the student's place among the report's
 // students; a student's records come one after another.
 class RecordSink {

@@ -3,7 +3,9 @@
 // Reading back what the program files: every kind of record, written by the program's own writer
 // through the drill, read back exactly; damaged files and the findings they give.
 #include "core/report/ClassReport.h"
+#include "core/report/CsvWriter.h"
 #include "core/report/FileReader.h"
+#include "core/report/HtmlReport.h"
 #include "core/text/Texts.h"
 #include "support/Fakes.h"
 #include "support/SmallBank.h"
@@ -214,6 +216,27 @@ std::string lastRecord(const std::string& file)
     return file.substr(at);
 }
 
+std::string everywhere(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string lfOnly(std::size_t lines)
+{
+    return "The line ends were changed: " + std::to_string(lines)
+        + " lines end in LF alone, not in CR LF as the program writes them (a mail program or an editor?); "
+          "read as if they ended in CR LF.";
+}
+
+std::string nuls(std::size_t count, std::size_t line)
+{
+    return "Line " + std::to_string(line) + " holds " + std::to_string(count)
+        + " NUL bytes (a power cut leaves such zeros where the file's last writes were): what they stand in "
+          "place of is lost; reading goes on after them.";
+}
+
 TEST(FileReader, DamagedFilesGiveTheirFindings)
 {
     struct Case {
@@ -258,6 +281,18 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
         { "send file of another day", "send_0108Student_One.txt", day().send,
             { { 7, "The heading block is dated 01-07-2026, but the file's name says it is the send file of 01-08." } },
             3 },
+        { "the same words again at another time", master, m + replaced(lastRecord(m), "14:06:00", "14:07:00"), {}, 4 },
+        { "line ends turned into LF", master, everywhere(m, "\r\n", "\n"), { { 0, lfOnly(38) } }, 3 },
+        { "half of the line ends turned into LF", master, everywhere(m.substr(0, 400), "\r\n", "\n") + m.substr(400),
+            { { 0, lfOnly(17) } }, 3 },
+        { "NUL bytes after the last record", master, m + std::string(600, '\0'), { { 39, nuls(600, 39) } }, 3 },
+        { "NUL bytes in the last record", master, m.substr(0, m.size() - 30) + std::string(600, '\0'),
+            { { 28, "The record is cut short by NUL bytes on line 38: its end is lost." }, { 38, nuls(600, 38) } }, 2 },
+        { "records after NUL bytes", master,
+            m.substr(0, m.size() - 30) + std::string(70, '\0') + replaced(lastRecord(m), "14:06:00", "14:07:00"),
+            { { 28, "The record is cut short by NUL bytes on line 38: its end is lost." }, { 38, nuls(70, 38) } }, 3 },
+        { "NUL bytes alone", master, std::string(4096, '\0'), {}, 0,
+            "the file holds nothing but NUL bytes (what a power cut can leave)" },
         { "empty", master, "", {}, 0, "the file is empty" },
         { "binary", master, std::string("\x89PNG\r\n\x1a\n\0\0", 10), {}, 0, "the file holds binary data, not text" },
         { "UTF-8 from elsewhere", master,

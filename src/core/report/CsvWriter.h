@@ -1,0 +1,26 @@
+// SPDX-FileCopyrightText: 2026 tolvanex developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/report/FileReader.h"
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace tolvanex::report {
+
+// The CSV of every record: UTF-8 with a byte order mark, fields quoted as RFC 4180 says, rows ended
+// by CR LF. Spreadsheets (Excel too) open it so without asking for an encoding, and a text with
+// commas, quotes or line breaks stays in one cell.
+class CsvWriter {
+public:
+    explicit CsvWriter(std::ostream& out);
+    void write(const std::string& student, const std::string& file, const FiledRecord& record);
+
+private:
+    void field(std::string_view text, bool last = false);
+    std::ostream& m_out;
+};
+
+} // namespace tolvanex::report
