@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <sstream>
+#include <unordered_set>
 
 namespace tolvanex::report {
 namespace {
@@ -23,6 +25,20 @@ std::string displayName(std::string namePart)
     std::replace(namePart.begin(), namePart.end(), '_', ' ');
     return namePart;
 }
+
+// A block's first line, cut at about 40 characters.
+std::string firstLine(std::string_view text)
+{
+    std::string line(text.substr(0, text.find_first_of("\r\n")));
+    if (line.size() > 40) {
+        const std::size_t blank = line.find(' ', 40);
+        if (blank != std::string::npos)
+            line = line.substr(0, blank) + " ...";
+    }
+    return line;
+}
+
+constexpr std::array<std::size_t, kRatingBars> kNoRatings {};
 
 constexpr const char* kBarLabels[kRatingBars] = { "0", "1", "2", "3", "other" };
 
@@ -147,6 +163,24 @@ const ClassReport::BlockStats& ClassReport::stats(const BankBlock& block) const
     return m_blocks.at(static_cast<std::size_t>(&block - m_bank.blocks().data()));
 }
 
+std::vector<ClassReport::QuestionRow> ClassReport::questionRows(std::string_view assignment) const
+{
+    const auto& blocks = m_bank.blocks();
+    std::vector<QuestionRow> rows;
+    for (const BankQuestion& question : m_bank.questions()) {
+        if (blocks[question.block].assignment != assignment)
+            continue;
+        rows.push_back({ question.label, &question, &m_blocks[question.block],
+            question.answer ? &m_blocks[*question.answer] : nullptr });
+        for (std::size_t text : question.texts) {
+            if (m_blocks[text].responses > 0)
+                rows.push_back({ question.label + ", text: " + firstLine(blocks[text].text), &question, nullptr,
+                    &m_blocks[text] });
+        }
+    }
+    return rows;
+}
+
 void ClassReport::add(const std::string& path, const ReadFile& file)
 {
     if (!file.skipped.empty()) {
@@ -168,11 +202,17 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
     Student& student = m_students.back();
     ++student.files;
     // A record is in the master file and again in a send file (a note in the notes file too): it
-    // counts as often as one file holds it. The time is left out: each copy reads the clock.
+    // counts as often as one file holds it at different times. Across files the time is left
+    // out (each copy reads the clock); within a file the same record at the same time is one
+    // filing written twice, counted once.
     std::unordered_map<std::size_t, std::size_t> here;
+    std::unordered_set<std::size_t> filed;
     for (const FiledRecord& record : file.records) {
-        const std::size_t hash = hashOf({ record.kind == RecordKind::Note ? "n" : "r", record.date,
-            record.block ? record.block->text : std::string_view(record.blockText), record.words, record.reply });
+        const std::string_view block = record.block ? record.block->text : std::string_view(record.blockText);
+        const char* kind = record.kind == RecordKind::Note ? "n" : "r";
+        if (!filed.insert(hashOf({ kind, record.date, record.time, block, record.words, record.reply })).second)
+            continue;
+        const std::size_t hash = hashOf({ kind, record.date, block, record.words, record.reply });
         std::size_t& times = here[hash];
         ++times;
         std::size_t& counted = m_counted[hash];
@@ -258,11 +298,10 @@ void ClassReport::writeHtml(std::ostream& out, const std::string& title) const
     out << "<nav><a href=\"#assignments\">Assignments</a> &middot; <a href=\"#students\">Students</a> &middot; "
         << "<a href=\"#findings\">Findings</a></nav>\n";
 
-    out << "<h2 id=\"assignments\">Assignments</h2>\n";
+    out << "<h2 id=\"assignments\">Assignments</h2>\n<p>Students are counted once per block; ratings count per "
+           "response (a student who responded to a block twice counts twice in its chart).</p>\n";
     const auto& blocks = m_bank.blocks();
     for (const auto& [number, header] : m_bank.assignments()) {
-        // Questions of the assignment, each with its question block and its answer block.
-        std::vector<std::size_t> questions;
         std::size_t responses = 0;
         bool notes = false;
         for (std::size_t i = 0; i < blocks.size(); ++i) {
@@ -270,32 +309,31 @@ void ClassReport::writeHtml(std::ostream& out, const std::string& title) const
                 continue;
             responses += m_blocks[i].responses;
             notes = notes || !m_blocks[i].notes.empty();
-            if (blocks[i].kind == BlockKind::Question)
-                questions.push_back(i);
         }
         if (responses == 0 && !notes)
             continue;
         out << "<section class=\"assignment\" id=\"a" << htmlEscape(number) << "\"><h3>" << htmlEscape(header)
             << "</h3>\n<table><tr><th>Question</th><th>Students responding to the question</th>"
             << "<th>Confidence</th><th>Students responding to the answer</th><th>Self-critique</th></tr>\n";
-        for (std::size_t q : questions) {
-            std::size_t answerStudents = 0;
-            std::array<std::size_t, kRatingBars> critique {};
-            std::array<std::size_t, kRatingBars> confidence {};
-            for (std::size_t i = 0; i < blocks.size(); ++i) {
-                if (blocks[i].assignment != number || blocks[i].questionId != blocks[q].questionId)
-                    continue;
-                if (blocks[i].kind == BlockKind::Answer)
-                    answerStudents = std::max(answerStudents, m_blocks[i].students);
-                for (std::size_t b = 0; b < kRatingBars; ++b) {
-                    critique[b] += m_blocks[i].selfCritique[b];
-                    confidence[b] += m_blocks[i].confidence[b];
-                }
+        // A row per question: its own block, and its answer block; a row more for each other block
+        // after it that was responded to. Every count is the block's own.
+        const auto cells = [&](const BlockStats* counted, const std::array<std::size_t, kRatingBars>& ratings,
+                               const std::string& what) {
+            if (!counted) {
+                out << "<td class=\"n\">-</td><td></td>";
+                return;
             }
-            out << "<tr><td>" << htmlEscape(blocks[q].questionId) << "</td><td class=\"n\">" << m_blocks[q].students
-                << "</td><td>" << barChart(confidence, "Confidence, question " + blocks[q].questionId)
-                << "</td><td class=\"n\">" << answerStudents << "</td><td>"
-                << barChart(critique, "Self-critique, question " + blocks[q].questionId) << "</td></tr>\n";
+            out << "<td class=\"n\">" << counted->students;
+            if (counted->responses != counted->students)
+                out << " (" << counted->responses << " responses)";
+            out << "</td><td>" << barChart(ratings, what) << "</td>";
+        };
+        for (const QuestionRow& row : questionRows(number)) {
+            out << "<tr><td>" << htmlEscape(row.label) << "</td>";
+            cells(row.asked, row.asked ? row.asked->confidence : kNoRatings, "Confidence, question " + row.label);
+            cells(row.answered, row.answered ? row.answered->selfCritique : kNoRatings,
+                "Self-critique, question " + row.label);
+            out << "</tr>\n";
         }
         out << "</table>\n";
         for (std::size_t i = 0; i < blocks.size(); ++i) {
@@ -304,8 +342,12 @@ void ClassReport::writeHtml(std::ostream& out, const std::string& title) const
             const char* kind = blocks[i].kind == BlockKind::Question ? "question"
                 : blocks[i].kind == BlockKind::Answer                ? "answer"
                                                                      : "text";
-            out << "<h4>Notes on the " << kind << " block of question "
-                << htmlEscape(blocks[i].questionId.empty() ? "(none)" : blocks[i].questionId) << "</h4><ul>\n";
+            std::string label = "(none)";
+            for (const BankQuestion& question : m_bank.questions()) {
+                if (question.block == blocks[i].question)
+                    label = question.label;
+            }
+            out << "<h4>Notes on the " << kind << " block of question " << htmlEscape(label) << "</h4><ul>\n";
             for (const auto& note : m_blocks[i].notes)
                 out << "<li><b>" << htmlEscape(note.student) << "</b>, " << htmlEscape(note.date)
                     << ": <span class=\"words\">" << htmlEscape(note.words) << "</span></li>\n";
@@ -323,16 +365,12 @@ void ClassReport::writeHtml(std::ostream& out, const std::string& title) const
         sorted.push_back(&s);
     std::sort(sorted.begin(), sorted.end(), [](const Student* a, const Student* b) { return a->name < b->name; });
     for (const Student* s : sorted) {
-        std::size_t questions = 0;
-        std::string last;
+        std::set<std::size_t> covered;
         for (std::size_t i = 0; i < blocks.size(); ++i) {
-            if (s->responded[i] && !blocks[i].questionId.empty()) {
-                const std::string id = blocks[i].assignment + "/" + blocks[i].questionId;
-                if (id != last)
-                    ++questions;
-                last = id;
-            }
+            if (s->responded[i] && blocks[i].question != kNoQuestion)
+                covered.insert(blocks[i].question);
         }
+        const std::size_t questions = covered.size();
         std::string assignments;
         for (const auto& [number, n] : s->assignments)
             assignments += (assignments.empty() ? "" : ", ") + number;
