@@ -3,7 +3,6 @@
 // Reading back what the program files: every kind of record, written by the program's own writer
 // through the drill, read back exactly; damaged files and the findings they give.
 #include "core/report/ClassReport.h"
-#include "core/report/CsvWriter.h"
 #include "core/report/FileReader.h"
 #include "core/text/Texts.h"
 #include "support/Fakes.h"
@@ -449,28 +448,6 @@ TEST(ClassReport, RatingsAndTextsAsTheReportShowsThem)
         htmlEscape("<b>Tom & 'Jerry'</b> \"x\"\r\n"), "&lt;b&gt;Tom &amp; &#39;Jerry&#39;&lt;/b&gt; &quot;x&quot;\n");
     EXPECT_EQ(isoDate("01-07-2026"), "2026-01-07");
     EXPECT_EQ(isoDate("1-7-2026"), "");
-}
-
-TEST(ClassReport, CsvQuotesOnlyWhatNeedsIt)
-{
-    std::ostringstream out;
-    CsvWriter csv(out);
-    FiledRecord record;
-    record.time = "14:05:09";
-    record.date = "01-07-2026";
-    record.reply = "2";
-    record.words = "v = 3 m/s, \"about\"\r\nthen \xCE\x94v";
-    csv.write("Ann Lee", "send_0107Ann_Lee.txt", record);
-    record.kind = RecordKind::Note;
-    record.block = index().find("It goes 12 m.", "005");
-    record.words = "-3 m/s, 4 m/s";
-    record.reply = "";
-    csv.write("Ann Lee", "notes_Ann_Lee.txt", record);
-    EXPECT_EQ(out.str(),
-        "\xEF\xBB\xBFstudent,file,date,time,assignment,question,block,record,rating,text\r\n"
-        "Ann Lee,send_0107Ann_Lee.txt,2026-01-07,14:05:09,,,none,response,2,\"v = 3 m/s, \"\"about\"\"\r\nthen "
-        "\xCE\x94v\"\r\n"
-        "Ann Lee,notes_Ann_Lee.txt,2026-01-07,14:05:09,005,003,answer,note,,\"-3 m/s, 4 m/s\"\r\n");
 }
 
 } // namespace
