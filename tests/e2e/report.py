@@ -173,7 +173,7 @@ def check_pages(folder, records):
             page = page or name
             if page not in pages or (anchor and anchor not in ids[page]):
                 raise Failure("%s links to %s, which is not there" % (name, target))
-    on_questions = [i for n, text in pages.items() if re.fullmatch(r"a\d+-(q\w+|intro)\.html", n)
+    on_questions = [i for n, text in pages.items() if re.fullmatch(r"a\d+-(q[\w-]+|intro)\.html", n)
                     for i in re.findall(r'<li id="(r\d+)"', text)]
     on_students = [row for n, text in pages.items() if re.fullmatch(r"s\d{4}\.html", n)
                    for row in re.findall(r"<tr><td>\d{4}-\d\d-\d\d</td><td>\d\d:\d\d:\d\d</td>", text)]

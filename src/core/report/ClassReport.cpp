@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <sstream>
+#include <unordered_set>
 
 namespace tolvanex::report {
 namespace {
@@ -22,6 +24,18 @@ std::string displayName(std::string namePart)
 {
     std::replace(namePart.begin(), namePart.end(), '_', ' ');
     return namePart;
+}
+
+// A block's first line, cut at about 40 characters.
+std::string firstLine(std::string_view text)
+{
+    std::string line(text.substr(0, text.find_first_of("\r\n")));
+    if (line.size() > 40) {
+        const std::size_t blank = line.find(' ', 40);
+        if (blank != std::string::npos)
+            line = line.substr(0, blank) + " ...";
+    }
+    return line;
 }
 
 } // namespace
@@ -52,6 +66,24 @@ const ClassReport::BlockStats& ClassReport::stats(const BankBlock& block) const
     return m_blocks.at(static_cast<std::size_t>(&block - m_bank.blocks().data()));
 }
 
+std::vector<ClassReport::QuestionRow> ClassReport::questionRows(std::string_view assignment) const
+{
+    const auto& blocks = m_bank.blocks();
+    std::vector<QuestionRow> rows;
+    for (const BankQuestion& question : m_bank.questions()) {
+        if (blocks[question.block].assignment != assignment)
+            continue;
+        rows.push_back({ question.label, &question, &m_blocks[question.block],
+            question.answer ? &m_blocks[*question.answer] : nullptr });
+        for (std::size_t text : question.texts) {
+            if (m_blocks[text].responses > 0)
+                rows.push_back({ question.label + ", text: " + firstLine(blocks[text].text), &question, nullptr,
+                    &m_blocks[text] });
+        }
+    }
+    return rows;
+}
+
 void ClassReport::add(const std::string& path, const ReadFile& file)
 {
     if (!file.skipped.empty()) {
@@ -73,11 +105,17 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
     Student& student = m_students.back();
     ++student.files;
     // A record is in the master file and again in a send file (a note in the notes file too): it
-    // counts as often as one file holds it. The time is left out: each copy reads the clock.
+    // counts as often as one file holds it at different times. Across files the time is left
+    // out (each copy reads the clock); within a file the same record at the same time is one
+    // filing written twice, counted once.
     std::unordered_map<std::size_t, std::size_t> here;
+    std::unordered_set<std::size_t> filed;
     for (const FiledRecord& record : file.records) {
-        const std::size_t hash = hashOf({ record.kind == RecordKind::Note ? "n" : "r", record.date,
-            record.block ? record.block->text : std::string_view(record.blockText), record.words, record.reply });
+        const std::string_view block = record.block ? record.block->text : std::string_view(record.blockText);
+        const char* kind = record.kind == RecordKind::Note ? "n" : "r";
+        if (!filed.insert(hashOf({ kind, record.date, record.time, block, record.words, record.reply })).second)
+            continue;
+        const std::size_t hash = hashOf({ kind, record.date, block, record.words, record.reply });
         std::size_t& times = here[hash];
         ++times;
         std::size_t& counted = m_counted[hash];

@@ -60,6 +60,17 @@ public:
     };
     const BlockStats& stats(const BankBlock& block) const;
 
+    // A row of an assignment's table: a question with its answer, or another block after the
+    // question that was responded to (a text block, rated as the answer is). Each count is its
+    // block's own, never merged with another block's of the same label.
+    struct QuestionRow {
+        std::string label; // "004", "004 (A car moving ...)", "004, text: Look at the graph."
+        const BankQuestion* question = nullptr;
+        const BlockStats* asked = nullptr; // the question block's counts; none on a text block's row
+        const BlockStats* answered = nullptr; // the answer or text block's counts; none when there is none
+    };
+    std::vector<QuestionRow> questionRows(std::string_view assignment) const;
+
     struct Day {
         std::size_t records = 0;
         double confidenceSum = 0;

@@ -21,7 +21,39 @@ const char* blockKindName(const FiledRecord& record)
     }
 }
 
+// Whether a spreadsheet could take the text for a formula: it begins with "=" (after blanks, tabs
+// or line breaks, which some programs skip), or with "+", "-" or "@" and holds what a function
+// call, a link to another program or a comparison needs. A response such as "-3 m/s" or "+2 N"
+// is none and stays as typed.
+bool formulaLike(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return false;
+    const char lead = text[first];
+    if (lead == '=')
+        return true;
+    return (lead == '+' || lead == '-' || lead == '@')
+        && text.find_first_of("(|!=\"", first + 1) != std::string_view::npos;
+}
+
 } // namespace
+
+std::string csvField(std::string_view text)
+{
+    // A text a spreadsheet could take for a formula is kept a text by an apostrophe before it,
+    // the sign spreadsheets give a typed text.
+    const std::string guarded = formulaLike(text) ? "'" + std::string(text) : std::string(text);
+    if (guarded.find_first_of(",\"\r\n") == std::string::npos)
+        return guarded;
+    std::string quoted = "\"";
+    for (char c : guarded) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
 
 CsvWriter::CsvWriter(std::ostream& out)
     : m_out(out)
@@ -34,18 +66,7 @@ CsvWriter::CsvWriter(std::ostream& out)
 
 void CsvWriter::field(std::string_view text, bool last)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        m_out << text;
-    } else {
-        m_out << '"';
-        for (char c : text) {
-            if (c == '"')
-                m_out << '"';
-            m_out << c;
-        }
-        m_out << '"';
-    }
-    m_out << (last ? "\r\n" : ",");
+    m_out << csvField(text) << (last ? "\r\n" : ",");
 }
 
 void CsvWriter::write(const std::string& student, const std::string& file, const FiledRecord& record)

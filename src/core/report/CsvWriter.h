@@ -10,7 +10,12 @@
 
 namespace tolvanex::report {
 
-// The CSV of every record: UTF-8 with a byte order mark, fields quoted as RFC 4180 says, rows ended
+// One field of a row: quoted as RFC 4180 says when it holds a comma, a quote or a line break; a
+// text a spreadsheet could take for a formula or a link ("=1+1", "@SUM(A1)", "-1+HYPERLINK(...)")
+// with an apostrophe before it, so that it opens as a text.
+std::string csvField(std::string_view text);
+
+// The CSV of every record: UTF-8 with a byte order mark, fields as csvField writes them, rows ended
 // by CR LF. Spreadsheets (Excel too) open it so without asking for an encoding, and a text with
 // commas, quotes or line breaks stays in one cell.
 class CsvWriter {

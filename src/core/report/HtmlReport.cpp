@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -29,12 +30,6 @@ const char* blockKind(const BankBlock& block)
     default:
         return "Text";
     }
-}
-
-// "question 003", or the text blocks before an assignment's first question.
-std::string questionName(std::string_view questionId)
-{
-    return questionId.empty() ? std::string("before the first question") : "question " + std::string(questionId);
 }
 
 // A file name's part for a label as the course writes it: letters and digits kept.
@@ -168,7 +163,8 @@ bool getSpooled(std::istream& in, Spooled& entry)
 
 // A question posed in a record, for the assignment's list.
 struct Asked {
-    std::string questionId;
+    std::size_t question = 0; // its block's question
+
     std::size_t student = 0;
     std::size_t id = 0;
     std::string when;
@@ -256,10 +252,10 @@ std::string assignmentPage(std::string_view assignment)
     return "a" + namePart(assignment) + ".html";
 }
 
-std::string questionPage(std::string_view assignment, std::string_view questionId)
+std::string questionPage(std::string_view assignment, std::string_view questionId, std::size_t repeat)
 {
     return "a" + namePart(assignment) + "-" + (questionId.empty() ? std::string("intro") : "q" + namePart(questionId))
-        + ".html";
+        + (repeat == 0 ? std::string() : "-" + std::to_string(repeat + 1)) + ".html";
 }
 
 std::string studentPage(std::size_t student)
@@ -280,6 +276,33 @@ HtmlReport::HtmlReport(const ClassReport& report, const BankIndex& bank, fs::pat
     , m_folder(std::move(folder))
     , m_title(std::move(title))
 {
+    // Each block's question page and the question's name; a label the assignment has twice
+    // gives the second question a page of its own.
+    const auto& blocks = m_bank.blocks();
+    std::vector<std::size_t> repeats(blocks.size(), 0);
+    std::map<std::pair<std::string, std::string>, std::size_t> seen;
+    for (const BankQuestion& question : m_bank.questions())
+        repeats[question.block] = seen[{ blocks[question.block].assignment, blocks[question.block].questionId }]++;
+    std::map<std::size_t, const BankQuestion*> byBlock;
+    for (const BankQuestion& question : m_bank.questions())
+        byBlock[question.block] = &question;
+    for (const BankBlock& block : blocks) {
+        if (block.question == kNoQuestion) {
+            m_pageOf.push_back(questionPage(block.assignment, ""));
+            m_questionOf.push_back("before the first question");
+        } else {
+            m_pageOf.push_back(
+                questionPage(block.assignment, blocks[block.question].questionId, repeats[block.question]));
+            const auto found = byBlock.find(block.question);
+            m_questionOf.push_back(
+                "question " + (found == byBlock.end() ? blocks[block.question].questionId : found->second->label));
+        }
+    }
+}
+
+std::size_t HtmlReport::indexOf(const BankBlock& block) const
+{
+    return static_cast<std::size_t>(&block - m_bank.blocks().data());
 }
 
 HtmlReport::~HtmlReport()
@@ -412,9 +435,8 @@ void HtmlReport::writeStudentPage(std::size_t index, const std::vector<Held>& he
         const FiledRecord& r = h->record;
         out << "<tr><td>" << htmlEscape(isoDate(r.date)) << "</td><td>" << htmlEscape(r.time) << "</td><td>";
         if (r.block)
-            out << link(questionPage(r.block->assignment, r.block->questionId) + "#r" + std::to_string(h->id),
-                r.block->assignment + ", " + questionName(r.block->questionId) + " (" + blockKind(*r.block)
-                    + " block)");
+            out << link(m_pageOf[indexOf(*r.block)] + "#r" + std::to_string(h->id),
+                r.block->assignment + ", " + m_questionOf[indexOf(*r.block)] + " (" + blockKind(*r.block) + " block)");
         else
             out << (r.blockText.empty() ? "before any block" : "a block not in the course");
         out << "</td><td>" << (r.kind == RecordKind::Note ? "note" : "response") << "</td><td>"
@@ -431,25 +453,31 @@ void HtmlReport::writeStudentPage(std::size_t index, const std::vector<Held>& he
 void HtmlReport::writeAssignment(const std::string& number, std::string_view header, Spool* spool)
 {
     const auto& blocks = m_bank.blocks();
-    // The assignment's questions in the course's order, each with its blocks.
-    std::vector<std::pair<std::string, std::vector<std::size_t>>> questions;
+    // The assignment's questions in the course's order, each with its blocks (the blocks before
+    // the first question under kNoQuestion).
+    std::vector<std::pair<std::size_t, std::vector<std::size_t>>> questions;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         if (blocks[i].assignment != number)
             continue;
         auto found = std::find_if(
-            questions.begin(), questions.end(), [&](const auto& q) { return q.first == blocks[i].questionId; });
+            questions.begin(), questions.end(), [&](const auto& q) { return q.first == blocks[i].question; });
         if (found == questions.end())
-            questions.push_back({ blocks[i].questionId, { i } });
+            questions.push_back({ blocks[i].question, { i } });
         else
             found->second.push_back(i);
     }
     const std::string trail = link(kIndexPage, "Class report");
     const std::string title = std::string(header);
+    const auto recordsOn = [&](const std::vector<std::size_t>& ids) {
+        std::size_t records = 0;
+        for (std::size_t b : ids)
+            records += m_report.stats(blocks[b]).responses + m_report.stats(blocks[b]).notes.size();
+        return records;
+    };
 
     // Every spooled record of the assignment by block, each block's in the order they were read.
     struct Place {
         std::uint32_t block;
-        std::uint32_t id;
         std::streamoff offset;
     };
     std::vector<Place> places;
@@ -461,7 +489,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
             const std::streamoff offset = spool->file.tellg();
             if (!getSpooled(spool->file, entry))
                 break;
-            places.push_back({ entry.block, entry.id, offset });
+            places.push_back({ entry.block, offset });
         }
         spool->file.clear();
         std::stable_sort(
@@ -469,17 +497,14 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
     }
 
     std::vector<Asked> asked;
-    for (const auto& [questionId, ids] : questions) {
-        std::size_t records = 0;
-        for (std::size_t b : ids)
-            records += m_report.stats(blocks[b]).responses + m_report.stats(blocks[b]).notes.size();
-        if (records == 0)
+    for (const auto& [question, ids] : questions) {
+        if (recordsOn(ids) == 0)
             continue;
-        const std::string name = questionPage(number, questionId);
+        const std::string& name = m_pageOf[ids.front()];
         std::ofstream out = open(name);
         if (!out)
             continue;
-        pageHead(out, "Assignment " + number + ", " + questionName(questionId),
+        pageHead(out, "Assignment " + number + ", " + m_questionOf[ids.front()],
             trail + " &rsaquo; " + link(assignmentPage(number), title));
         for (std::size_t b : ids) {
             const BankBlock& block = blocks[b];
@@ -511,7 +536,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                 out << "</li>\n";
                 std::vector<std::string> sentences = questionsIn(r.words);
                 if (!sentences.empty())
-                    asked.push_back({ questionId, entry.student, entry.id, when, std::move(sentences) });
+                    asked.push_back({ ids.front(), entry.student, entry.id, when, std::move(sentences) });
             }
             out << "</ol></section>\n";
         }
@@ -525,67 +550,73 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
     if (!out)
         return;
     pageHead(out, title, trail);
-    out << "<p>Ratings count per response: a student who responds to a block twice counts twice in its chart. "
-        << "Each chart's numbers follow it as text. "
+    out << "<p>Students are counted once per block; ratings count per response (a student who responded to a "
+           "block twice counts twice in its chart). Each chart's numbers follow it as text. "
         << link("#asked", std::to_string(asked.size()) + " questions posed to the instructor") << ".</p>\n";
     out << "<table><thead><tr><th scope=\"col\">Question</th><th scope=\"col\">Students responding to the question</th>"
         << "<th scope=\"col\">Confidence</th><th scope=\"col\">Students responding to the answer</th>"
         << "<th scope=\"col\">Self-critique</th></tr></thead><tbody>\n";
-    for (const auto& [questionId, ids] : questions) {
-        std::size_t questionStudents = 0;
-        std::size_t answerStudents = 0;
-        std::size_t records = 0;
-        std::array<std::size_t, kRatingBars> critique {};
-        std::array<std::size_t, kRatingBars> confidence {};
-        std::string opening;
-        for (std::size_t b : ids) {
-            const auto& stats = m_report.stats(blocks[b]);
-            records += stats.responses + stats.notes.size();
-            if (blocks[b].kind == BlockKind::Question) {
-                questionStudents = std::max(questionStudents, stats.students);
-                if (opening.empty())
-                    opening = firstWords(blocks[b].text, 100);
-            }
-            if (blocks[b].kind == BlockKind::Answer)
-                answerStudents = std::max(answerStudents, stats.students);
-            for (std::size_t i = 0; i < kRatingBars; ++i) {
-                critique[i] += stats.selfCritique[i];
-                confidence[i] += stats.confidence[i];
-            }
+    // A question's block and answer, or another block after it, with its students and ratings.
+    const auto cells = [&](const ClassReport::BlockStats* counted, bool confidence, const std::string& what) {
+        if (!counted) {
+            out << "<td class=\"n\">-</td><td></td>";
+            return;
         }
-        if (opening.empty())
-            opening = firstWords(blocks[ids.front()].text, 100);
-        const std::string label = questionId.empty() ? std::string("(before the first question)") : questionId;
-        out << "<tr><th scope=\"row\">"
-            << (records == 0 ? htmlEscape(label) : link(questionPage(number, questionId), label))
-            << "<br><span class=\"opening\">" << htmlEscape(opening) << "</span></th>";
-        if (records == 0) {
-            out << "<td colspan=\"4\">Nobody has reached this question.</td></tr>\n";
+        const auto& ratings = confidence ? counted->confidence : counted->selfCritique;
+        out << "<td class=\"n\">" << counted->students;
+        if (counted->responses != counted->students)
+            out << " (" << counted->responses << " responses)";
+        out << "</td><td>" << barChart(ratings, what) << "<p class=\"nums\">" << htmlEscape(ratingCountsText(ratings))
+            << "</p></td>";
+    };
+    const std::vector<ClassReport::QuestionRow> rows = m_report.questionRows(number);
+    for (const auto& [question, ids] : questions) {
+        const std::size_t records = recordsOn(ids);
+        if (question == kNoQuestion) {
+            if (records > 0)
+                out << "<tr><th scope=\"row\">" << link(m_pageOf[ids.front()], "Before the first question")
+                    << "</th><td colspan=\"4\">" << records << " responses and notes on the assignment's opening "
+                    << "lines.</td></tr>\n";
             continue;
         }
-        const std::string what = questionName(questionId);
-        out << "<td class=\"n\">" << questionStudents << "</td><td>" << barChart(confidence, "Confidence, " + what)
-            << "<p class=\"nums\">" << htmlEscape(ratingCountsText(confidence)) << "</p></td><td class=\"n\">"
-            << answerStudents << "</td><td>" << barChart(critique, "Self-critique, " + what) << "<p class=\"nums\">"
-            << htmlEscape(ratingCountsText(critique)) << "</p></td></tr>\n";
+        const std::string opening = firstWords(blocks[question].text, 100);
+        const std::string& label = m_questionOf[question];
+        if (records == 0) {
+            out << "<tr><th scope=\"row\">" << htmlEscape(label) << "<br><span class=\"opening\">"
+                << htmlEscape(opening) << "</span></th><td colspan=\"4\">Nobody has reached this question.</td></tr>\n";
+            continue;
+        }
+        for (const ClassReport::QuestionRow& row : rows) {
+            if (!row.question || row.question->block != question)
+                continue;
+            const bool own = row.asked != nullptr;
+            out << "<tr><th scope=\"row\">" << link(m_pageOf[question], own ? label : "question " + row.label);
+            if (own)
+                out << "<br><span class=\"opening\">" << htmlEscape(opening) << "</span>";
+            out << "</th>";
+            cells(row.asked, true, "Confidence, question " + row.label);
+            cells(row.answered, false, "Self-critique, question " + row.label);
+            out << "</tr>\n";
+        }
     }
     out << "</tbody></table>\n";
 
     out << "<h2 id=\"asked\">Questions posed to the instructor</h2>\n";
     if (asked.empty())
         out << "<p>No response or note on this assignment holds a question.</p>\n";
-    std::string current = "\x01";
-    for (const Asked& a : asked) {
-        if (a.questionId != current) {
-            if (current != "\x01")
+    std::size_t current = 0;
+    for (std::size_t i = 0; i < asked.size(); ++i) {
+        const Asked& a = asked[i];
+        const std::string& page = m_pageOf[a.question];
+        if (i == 0 || a.question != current) {
+            if (i > 0)
                 out << "</ul>\n";
-            current = a.questionId;
-            out << "<h3>"
-                << link(questionPage(number, a.questionId), "Assignment " + number + ", " + questionName(a.questionId))
+            current = a.question;
+            out << "<h3>" << link(page, "Assignment " + number + ", " + m_questionOf[a.question])
                 << "</h3>\n<ul class=\"asked\">\n";
         }
         out << "<li>" << link(studentPage(a.student), m_report.students().at(a.student).name) << ", "
-            << link(questionPage(number, a.questionId) + "#r" + std::to_string(a.id), a.when) << ":";
+            << link(page + "#r" + std::to_string(a.id), a.when) << ":";
         for (const std::string& sentence : a.sentences)
             out << " <q>" << htmlEscape(sentence) << "</q>";
         out << "</li>\n";
@@ -617,8 +648,8 @@ void HtmlReport::writeIndex()
         std::size_t responses = 0;
         std::size_t notes = 0;
         std::size_t students = 0;
-        std::vector<std::string> all;
-        std::vector<std::string> reached;
+        std::set<std::size_t> all;
+        std::set<std::size_t> reached;
         for (std::size_t i = 0; i < blocks.size(); ++i) {
             if (blocks[i].assignment != number)
                 continue;
@@ -626,13 +657,11 @@ void HtmlReport::writeIndex()
             responses += stats.responses;
             notes += stats.notes.size();
             students = std::max(students, stats.students);
-            if (blocks[i].questionId.empty())
+            if (blocks[i].question == kNoQuestion)
                 continue;
-            if (std::find(all.begin(), all.end(), blocks[i].questionId) == all.end())
-                all.push_back(blocks[i].questionId);
-            if (stats.responses + stats.notes.size() > 0
-                && std::find(reached.begin(), reached.end(), blocks[i].questionId) == reached.end())
-                reached.push_back(blocks[i].questionId);
+            all.insert(blocks[i].question);
+            if (stats.responses + stats.notes.size() > 0)
+                reached.insert(blocks[i].question);
         }
         if (responses + notes == 0) {
             out << "<tr><th scope=\"row\">" << htmlEscape(header)
@@ -664,16 +693,12 @@ void HtmlReport::writeIndex()
         [&](std::size_t a, std::size_t b) { return r.students()[a].name < r.students()[b].name; });
     for (std::size_t index : sorted) {
         const ClassReport::Student& s = r.students()[index];
-        std::size_t questions = 0;
-        std::string last;
+        std::set<std::size_t> covered;
         for (std::size_t i = 0; i < blocks.size(); ++i) {
-            if (s.responded[i] && !blocks[i].questionId.empty()) {
-                const std::string id = blocks[i].assignment + "/" + blocks[i].questionId;
-                if (id != last)
-                    ++questions;
-                last = id;
-            }
+            if (s.responded[i] && blocks[i].question != kNoQuestion)
+                covered.insert(blocks[i].question);
         }
+        const std::size_t questions = covered.size();
         std::string assignments;
         for (const auto& [number, n] : s.assignments)
             assignments += (assignments.empty() ? "" : ", ") + number;

@@ -32,7 +32,8 @@ std::string firstWords(std::string_view text, std::size_t most = 160);
 
 // The pages' names.
 std::string assignmentPage(std::string_view assignment);
-std::string questionPage(std::string_view assignment, std::string_view questionId);
+// The page of a question; repeat counts the assignment's earlier questions of the same label.
+std::string questionPage(std::string_view assignment, std::string_view questionId, std::size_t repeat = 0);
 std::string studentPage(std::size_t student);
 constexpr const char* kIndexPage = "index.html";
 // Every index page holds this line: a folder holding one is a report, and may be replaced.
@@ -65,11 +66,15 @@ private:
     std::ofstream open(const std::string& name);
     void close(std::ofstream& out, const std::string& name);
     void fail(const std::string& name, const std::string& reason);
+    std::size_t indexOf(const BankBlock& block) const;
 
     const ClassReport& m_report;
     const BankIndex& m_bank;
     std::filesystem::path m_folder;
     std::string m_title;
+    // Per block of the course: its question's page, and the question's name ("question 004").
+    std::vector<std::string> m_pageOf;
+    std::vector<std::string> m_questionOf;
     std::size_t m_nextId = 1;
     // The student whose records are held, and those records.
     std::size_t m_student = 0;

@@ -3,7 +3,6 @@
 // Reading back what the program files: every kind of record, written by the program's own writer
 // through the drill, read back exactly; damaged files and the findings they give.
 #include "core/report/ClassReport.h"
-#include "core/report/CsvWriter.h"
 #include "core/report/FileReader.h"
 #include "core/report/HtmlReport.h"
 #include "core/text/Texts.h"
@@ -12,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <sstream>
 
 namespace tolvanex::report {
@@ -343,6 +345,112 @@ TEST(ClassReport, ARecordInTheMasterAndASendFileCountsOnce)
     EXPECT_EQ(report.findingCount(), 0u);
 }
 
+// A course whose assignment has two questions with one label (a problem in two steps), the first
+// followed by its answer and a text block.
+const testing::SmallBank& twoStepsBank()
+{
+    static const testing::SmallBank lines(
+        { "007.  Two steps", "", "`q002.  First step: a ball is dropped from 5 m.", "", "`aIt falls for 1 s.",
+            "Look at the graph.", "", "`q002.  Second step: it is thrown up again.", "", "`aIt rises 5 m." });
+    return lines;
+}
+
+const BankIndex& twoSteps()
+{
+    static const BankIndex built(twoStepsBank());
+    return built;
+}
+
+// One student's master file over that course: each block responded to with its rating reply.
+std::string twoStepsFile(const std::vector<std::string>& replies)
+{
+    DrillHarness h { twoStepsBank() };
+    h.start("Ann Lee", "7");
+    for (const std::string& reply : replies) {
+        h.click(Button::NextQuestion);
+        h.boxes.answer = "words";
+        h.prompter.reply(reply);
+        h.click(Button::EnterResponse);
+    }
+    return fileBytes(h.master());
+}
+
+TEST(ClassReport, EachBlockCountedByItselfAndEachFilingOnce)
+{
+    using Bars = std::array<std::size_t, kRatingBars>;
+    struct Row {
+        std::string label;
+        std::size_t askedStudents;
+        Bars confidence;
+        std::size_t answeredStudents;
+        std::size_t answeredResponses;
+        Bars selfCritique;
+    };
+    struct Case {
+        std::string name;
+        std::vector<std::string> files; // master files of one student
+        std::size_t records;
+        std::vector<Row> rows;
+    };
+    const std::string once = twoStepsFile({ "2", "3", "1", "0", "3" });
+    const std::string twice = once + lastRecord(once);
+    const std::string again = once + replaced(lastRecord(once), "14:05:09", "14:07:00");
+    const std::string first = "002 (First step: a ball is dropped from 5 m.)";
+    const std::string second = "002 (Second step: it is thrown up again.)";
+    const std::vector<Case> cases = {
+        { "two questions with one label, and a text block rated", { once }, 5,
+            { { first, 1, { 0, 0, 1, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } },
+                { first + ", text: Look at the graph.", 0, {}, 1, 1, { 0, 1, 0, 0, 0 } },
+                { second, 1, { 1, 0, 0, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } } } },
+        { "a record filed twice at the same time", { twice }, 5,
+            { { first, 1, { 0, 0, 1, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } },
+                { first + ", text: Look at the graph.", 0, {}, 1, 1, { 0, 1, 0, 0, 0 } },
+                { second, 1, { 1, 0, 0, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } } } },
+        { "the same words again at another time, in two copies of the file", { again, again }, 6,
+            { { first, 1, { 0, 0, 1, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } },
+                { first + ", text: Look at the graph.", 0, {}, 1, 1, { 0, 1, 0, 0, 0 } },
+                { second, 1, { 1, 0, 0, 0, 0 }, 1, 2, { 0, 0, 0, 2, 0 } } } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClassReport report(twoSteps());
+        const std::filesystem::path folder
+            = std::filesystem::temp_directory_path() / ("tolvanex-rows-" + std::to_string(std::random_device()()));
+        std::filesystem::create_directories(folder);
+        HtmlReport pages(report, twoSteps(), folder, "Class");
+        report.setSink(&pages);
+        for (const std::string& bytes : c.files)
+            report.add("masterFile_Ann_Lee.txt", readFile("masterFile_Ann_Lee.txt", bytes, twoSteps()));
+        EXPECT_EQ(report.recordCount(), c.records);
+        const auto rows = report.questionRows("007");
+        ASSERT_EQ(rows.size(), c.rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const Row& want = c.rows[i];
+            EXPECT_EQ(rows[i].label, want.label);
+            EXPECT_EQ(rows[i].asked ? rows[i].asked->students : 0, want.askedStudents) << want.label;
+            EXPECT_EQ(rows[i].asked ? rows[i].asked->confidence : Bars {}, want.confidence) << want.label;
+            ASSERT_TRUE(rows[i].answered);
+            EXPECT_EQ(rows[i].answered->students, want.answeredStudents) << want.label;
+            EXPECT_EQ(rows[i].answered->responses, want.answeredResponses) << want.label;
+            EXPECT_EQ(rows[i].answered->selfCritique, want.selfCritique) << want.label;
+        }
+        // The assignment's page shows each row's own numbers.
+        std::string error;
+        ASSERT_TRUE(pages.finish(error)) << error;
+        std::ostringstream page;
+        page << std::ifstream(folder / assignmentPage("007")).rdbuf();
+        std::filesystem::remove_all(folder);
+        for (const Row& want : c.rows) {
+            std::string numbers;
+            for (std::size_t b = 0; b < kRatingBars; ++b)
+                numbers += std::string(b == 0 ? ":" : ",") + " " + (b == 4 ? "other" : std::to_string(b)) + ": "
+                    + std::to_string(want.selfCritique[b]);
+            EXPECT_NE(page.str().find(htmlEscape("Self-critique, question " + want.label + numbers)), std::string::npos)
+                << want.label;
+        }
+    }
+}
+
 TEST(ClassReport, RatingsAndTextsAsTheReportShowsThem)
 {
     for (const auto& [reply, bar] : std::vector<std::pair<std::string, std::size_t>> {
@@ -352,28 +460,6 @@ TEST(ClassReport, RatingsAndTextsAsTheReportShowsThem)
         htmlEscape("<b>Tom & 'Jerry'</b> \"x\"\r\n"), "&lt;b&gt;Tom &amp; &#39;Jerry&#39;&lt;/b&gt; &quot;x&quot;\n");
     EXPECT_EQ(isoDate("01-07-2026"), "2026-01-07");
     EXPECT_EQ(isoDate("1-7-2026"), "");
-}
-
-TEST(ClassReport, CsvQuotesOnlyWhatNeedsIt)
-{
-    std::ostringstream out;
-    CsvWriter csv(out);
-    FiledRecord record;
-    record.time = "14:05:09";
-    record.date = "01-07-2026";
-    record.reply = "2";
-    record.words = "v = 3 m/s, \"about\"\r\nthen \xCE\x94v";
-    csv.write("Ann Lee", "send_0107Ann_Lee.txt", record);
-    record.kind = RecordKind::Note;
-    record.block = index().find("It goes 12 m.", "005");
-    record.words = "-3 m/s, 4 m/s";
-    record.reply = "";
-    csv.write("Ann Lee", "notes_Ann_Lee.txt", record);
-    EXPECT_EQ(out.str(),
-        "\xEF\xBB\xBFstudent,file,date,time,assignment,question,block,record,rating,text\r\n"
-        "Ann Lee,send_0107Ann_Lee.txt,2026-01-07,14:05:09,,,none,response,2,\"v = 3 m/s, \"\"about\"\"\r\nthen "
-        "\xCE\x94v\"\r\n"
-        "Ann Lee,notes_Ann_Lee.txt,2026-01-07,14:05:09,005,003,answer,note,,\"-3 m/s, 4 m/s\"\r\n");
 }
 
 } // namespace

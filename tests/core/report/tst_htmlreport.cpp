@@ -22,9 +22,10 @@ namespace fs = std::filesystem;
 
 const BankIndex& index()
 {
-    static const testing::SmallBank lines({ "005.  Uniformly Accelerated Motion", "",
-        "`q003.  A cart starts from rest.\r\nHow far does it go?", "", "`aIt goes 12 m.", "", "`q004.  Nobody gets here.", "", "`aNor here.", "", "006.  Next", "",
-        "`q001.  Think about it", "", "`aAgain." });
+    static const testing::SmallBank lines(
+        { "005.  Uniformly Accelerated Motion", "", "`q003.  A cart starts from rest.\r\nHow far does it go?", "",
+            "`aIt goes 12 m.", "", "`q004.  Nobody gets here.", "", "`aNor here.", "", "006.  Next", "",
+            "`q001.  Think about it", "", "`aAgain." });
     static const BankIndex built(lines);
     return built;
 }
@@ -60,8 +61,8 @@ struct Scratch {
     fs::path path;
 };
 
-FiledRecord filed(RecordKind kind, const BankBlock* on, std::string date, std::string time, std::string words,
-    std::string reply = {})
+FiledRecord filed(
+    RecordKind kind, const BankBlock* on, std::string date, std::string time, std::string words, std::string reply = {})
 {
     FiledRecord record;
     record.kind = kind;
@@ -116,8 +117,8 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     // Nothing of 006, nobody having reached it; no spool left.
-    EXPECT_EQ(names,
-        (std::vector<std::string> { "a005-q003.html", "a005.html", "index.html", "s0001.html", "s0002.html" }));
+    EXPECT_EQ(
+        names, (std::vector<std::string> { "a005-q003.html", "a005.html", "index.html", "s0001.html", "s0002.html" }));
 
     const std::string onQuestion = scratch.read("a005-q003.html");
     // Each block with its first words; its records in the order read, each with who, when, rating.
@@ -149,7 +150,7 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
     // the response it is in.
     EXPECT_NE(inOrder(assignment,
                   { "0: 0, 1: 0, 2: 1, 3: 1, other: 0",
-                      "<tr><th scope=\"row\">004<br><span class=\"opening\">`q004.  Nobody gets here.</span></th>"
+                      "<tr><th scope=\"row\">question 004<br><span class=\"opening\">`q004.  Nobody gets here.</span></th>"
                       "<td colspan=\"4\">Nobody has reached this question.</td></tr>",
                       "<h2 id=\"asked\">",
                       "<a href=\"s0001.html\">Ann Lee</a>, <a href=\"a005-q003.html#r1\">2026-01-08 10:00:00</a>: "
@@ -165,8 +166,8 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
                       "<td class=\"n\">2</td><td class=\"n\">2</td><td class=\"n\">1</td>"
                       "<td class=\"n\"><a href=\"a005.html#asked\">1</a>",
                       "006.  Next</th><td colspan=\"5\">Nobody has sent work on this assignment.",
-                      "1 responses quote a block that is not in the course",
-                      "<a href=\"s0001.html\">Ann Lee</a>", "<a href=\"s0002.html\">Bo O&#39;Neil</a>" }),
+                      "1 responses quote a block that is not in the course", "<a href=\"s0001.html\">Ann Lee</a>",
+                      "<a href=\"s0002.html\">Bo O&#39;Neil</a>" }),
         std::string::npos)
         << home;
     for (const std::string& name : names)
@@ -216,9 +217,9 @@ TEST(HtmlReport, QuestionsFirstWordsNamesAndDates)
     EXPECT_EQ(studentPage(0), "s0001.html");
     EXPECT_EQ(studentPage(1233), "s1234.html");
 
-    for (const auto& [date, day] : std::vector<std::pair<std::string, long>> { { "1970-01-01", 0 },
-             { "2026-01-07", 20460 }, { "2024-03-01", 19783 }, { "2024-02-29", 19782 }, { "2026-13-01", 0 },
-             { "01-07-2026", 0 }, { "", 0 } })
+    for (const auto& [date, day] :
+        std::vector<std::pair<std::string, long>> { { "1970-01-01", 0 }, { "2026-01-07", 20460 },
+            { "2024-03-01", 19783 }, { "2024-02-29", 19782 }, { "2026-13-01", 0 }, { "01-07-2026", 0 }, { "", 0 } })
         EXPECT_EQ(dayNumber(date), day) << date;
     // Days apart stand apart on the axis: the middle of three days, two of them near, is placed
     // by its date, not half way.
