@@ -479,6 +479,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
     struct Place {
         std::uint32_t block;
         std::streamoff offset;
+        std::streamoff size;
     };
     std::vector<Place> places;
     Spooled entry;
@@ -489,12 +490,20 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
             const std::streamoff offset = spool->file.tellg();
             if (!getSpooled(spool->file, entry))
                 break;
-            places.push_back({ entry.block, offset });
+            places.push_back({ entry.block, offset, spool->file.tellg() - offset });
         }
         spool->file.clear();
         std::stable_sort(
             places.begin(), places.end(), [](const Place& a, const Place& b) { return a.block < b.block; });
     }
+
+    // Each record then read by itself, with one read and no buffer refilled around it.
+    std::ifstream reader;
+    reader.rdbuf()->pubsetbuf(nullptr, 0);
+    if (spool)
+        reader.open(spool->path, std::ios::binary);
+    std::string bytes;
+    std::istringstream parse;
 
     std::vector<Asked> asked;
     for (const auto& [question, ids] : questions) {
@@ -523,8 +532,12 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
             out << "<p>" << stats.responses << " responses from " << stats.students << " students, "
                 << stats.notes.size() << " notes.</p>\n<ol class=\"records\">\n";
             for (auto p = first; p != last; ++p) {
-                spool->file.seekg(p->offset);
-                getSpooled(spool->file, entry);
+                bytes.resize(static_cast<std::size_t>(p->size));
+                reader.seekg(p->offset);
+                reader.read(bytes.data(), p->size);
+                parse.str(bytes);
+                parse.clear();
+                getSpooled(parse, entry);
                 const FiledRecord& r = entry.record;
                 const std::string& student = m_report.students().at(entry.student).name;
                 const std::string when = isoDate(r.date) + " " + r.time;

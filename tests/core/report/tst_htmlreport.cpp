@@ -148,13 +148,14 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
     const std::string assignment = scratch.read("a005.html");
     // A question reached by nobody is one row; the question sentence alone is listed, linked to
     // the response it is in.
-    EXPECT_NE(inOrder(assignment,
-                  { "0: 0, 1: 0, 2: 1, 3: 1, other: 0",
-                      "<tr><th scope=\"row\">question 004<br><span class=\"opening\">`q004.  Nobody gets here.</span></th>"
-                      "<td colspan=\"4\">Nobody has reached this question.</td></tr>",
-                      "<h2 id=\"asked\">",
-                      "<a href=\"s0001.html\">Ann Lee</a>, <a href=\"a005-q003.html#r1\">2026-01-08 10:00:00</a>: "
-                      "<q>Why 12 m?</q></li>" }),
+    EXPECT_NE(
+        inOrder(assignment,
+            { "0: 0, 1: 0, 2: 1, 3: 1, other: 0",
+                "<tr><th scope=\"row\">question 004<br><span class=\"opening\">`q004.  Nobody gets here.</span></th>"
+                "<td colspan=\"4\">Nobody has reached this question.</td></tr>",
+                "<h2 id=\"asked\">",
+                "<a href=\"s0001.html\">Ann Lee</a>, <a href=\"a005-q003.html#r1\">2026-01-08 10:00:00</a>: "
+                "<q>Why 12 m?</q></li>" }),
         std::string::npos)
         << assignment;
     EXPECT_EQ(assignment.find("I used a = 2."), std::string::npos);
