@@ -17,8 +17,9 @@ windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine n
 # package (lintian), the AppStream metainfo (appstream; desktop-file-utils above checks the
 # desktop entry).
 distribution_test_packages=(reuse lintian appstream)
-# The report program's page opened in a real browser, headless (tools/test).
-report_test_packages=(chromium)
+# The report program's page opened in a real browser, headless, and its CSV in two spreadsheets
+# (tools/test).
+report_test_packages=(chromium gnumeric libreoffice-calc-nogui)
 
 install_missing() {
     local missing=()

@@ -126,6 +126,21 @@ def check_cli(report, folder, scratch):
     run([report, "-o", html, only], 2)
 
 
+def check_makeclass(makeclass, scratch):
+    """The class generator's own command line: --help prints its usage and writes nothing; an
+    unknown option is refused."""
+    here = os.path.join(scratch, "makeclass")
+    os.mkdir(here)
+    for args, status, stream in ((["--help"], 0, "stdout"), (["-h"], 0, "stdout"),
+                                 (["class", "--frobnicate", "1"], 2, "stderr"), ([], 2, "stderr")):
+        done = subprocess.run([makeclass] + args, cwd=here, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=60)
+        if done.returncode != status or "usage: makeclass" not in getattr(done, stream).decode():
+            raise Failure("makeclass %s: exit status %d\n%s" % (" ".join(args), done.returncode, done.stderr.decode()))
+        if os.listdir(here):
+            raise Failure("makeclass %s wrote %r" % (" ".join(args), os.listdir(here)))
+
+
 def check_browser(report, folder, scratch, output):
     chromium = shutil.which("chromium") or shutil.which("chromium-browser")
     if not chromium:
@@ -151,6 +166,74 @@ def check_browser(report, folder, scratch, output):
     return 0
 
 
+# Texts a spreadsheet takes for a formula or a link when written as typed, and texts that only
+# look so: each a response of a student named like a formula.
+FORMULAS = ['=HYPERLINK("http://x.example/","click")', "=1+1", "@SUM(1,2)", "+HYPERLINK(\"http://x.example/\")",
+            "-2+3+cmd|' /C calc'!A0"]
+AS_TYPED = ["-3 m/s", "+2 N", "-3 m/s, about"]
+
+
+def spreadsheet_cells(ods):
+    """The cells of the first sheet of an OpenDocument spreadsheet: (formula or None, text, links)."""
+    import zipfile
+    import xml.etree.ElementTree as ET
+    ns = {"table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0",
+          "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0"}
+    root = ET.fromstring(zipfile.ZipFile(ods).read("content.xml"))
+    cells = []
+    for cell in root.iter("{%s}table-cell" % ns["table"]):
+        text = "\n".join("".join(p.itertext()) for p in cell.findall("text:p", ns))
+        links = cell.findall(".//text:a", ns)
+        cells.append((cell.get("{%s}formula" % ns["table"]), text, len(links)))
+    return cells
+
+
+def check_spreadsheets(report, makeclass, scratch):
+    """The CSV opened in Gnumeric (ssconvert) and LibreOffice Calc (headless): no cell is a
+    formula or a link, and a response such as -3 m/s reads as typed."""
+    ssconvert, soffice = shutil.which("ssconvert"), shutil.which("soffice") or shutil.which("libreoffice")
+    if not ssconvert and not soffice:
+        print("report spreadsheets SKIPPED: neither ssconvert (gnumeric) nor soffice (libreoffice-calc-nogui)")
+        return 77
+    folder = os.path.join(scratch, "formulas")
+    args = [makeclass, folder, "--students", "1", "--days", "3", "--respond", "0.5", "--name", "=1+2"]
+    for text in FORMULAS + AS_TYPED:
+        args += ["--say", text]
+    run(args, 0)
+    table = os.path.join(scratch, "records.csv")
+    run([report, "-o", os.path.join(scratch, "report.html"), "--csv", table, folder], 0)
+    # Neither program writes into the real home folder.
+    env = dict(os.environ, HOME=os.path.join(scratch, "home"))
+    os.makedirs(env["HOME"], exist_ok=True)
+    opened = {}
+    if ssconvert:
+        ods = os.path.join(scratch, "gnumeric.ods")
+        subprocess.run([ssconvert, table, ods], env=env, check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120)
+        opened["Gnumeric"] = ods
+    if soffice:
+        out = os.path.join(scratch, "libreoffice")
+        # UTF-8 (76), comma separated, quoted with ", as the program writes it.
+        subprocess.run([soffice, "-env:UserInstallation=file://" + os.path.join(scratch, "lo-profile"),
+                        "--headless", "--infilter=CSV:44,34,76,1", "--convert-to", "ods", "--outdir", out, table],
+                       env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+        opened["LibreOffice"] = os.path.join(out, "records.ods")
+    for program, ods in opened.items():
+        cells = spreadsheet_cells(ods)
+        texts = [text for _, text, _ in cells]
+        for formula, text, links in cells:
+            if formula or links:
+                raise Failure("%s opened the cell %r as a formula or a link (%s)" % (program, text, formula))
+        for typed in AS_TYPED:
+            if typed not in texts:
+                raise Failure("%s does not show %r as typed" % (program, typed))
+        for typed in FORMULAS + ["=1+2"]:
+            if not any(text.endswith(typed) and len(text) <= len(typed) + 1 for text in texts):
+                raise Failure("%s lost the text %r" % (program, typed))
+    print("report spreadsheets: opened in %s" % ", ".join(opened))
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--report", required=True)
@@ -158,7 +241,7 @@ def main():
     parser.add_argument("--output", required=True)
     parser.add_argument("--wine", help="Wine's loader (wine64), to run tolvanex-report.exe")
     parser.add_argument("--wineprefix", help="with --wine: the Wine prefix")
-    parser.add_argument("check", choices=["cli", "browser"])
+    parser.add_argument("check", choices=["cli", "browser", "spreadsheets"])
     args = parser.parse_args()
     if args.wine:
         WINE["command"] = [args.wine]
@@ -171,8 +254,11 @@ def main():
         folder = os.path.join(scratch, "class \u03a9 \u0416")
         make_class(args.makeclass, folder)
         if args.check == "cli":
+            check_makeclass(args.makeclass, scratch)
             check_cli(args.report, folder, scratch)
             status = 0
+        elif args.check == "spreadsheets":
+            status = check_spreadsheets(args.report, args.makeclass, scratch)
         else:
             status = check_browser(args.report, folder, scratch, os.path.join(args.output, "report"))
     except Failure as failure:

@@ -13,8 +13,8 @@ namespace {
 
 const BankIndex& index()
 {
-    static const testing::SmallBank lines({ "005.  Uniformly Accelerated Motion", "", "`q003.  A cart starts.", "",
-        "`aIt goes 12 m." });
+    static const testing::SmallBank lines(
+        { "005.  Uniformly Accelerated Motion", "", "`q003.  A cart starts.", "", "`aIt goes 12 m." });
     static const BankIndex built(lines);
     return built;
 }
