@@ -98,8 +98,8 @@ def check_cli(report, folder, scratch):
     send = sorted(glob.glob(os.path.join(damaged, "send_*Student_002.txt")))[0]
     with open(send, "ab") as f:
         f.write(b"stray words\r\n")
-    open(os.path.join(damaged, "empty.txt"), "wb").close()
-    with open(os.path.join(damaged, "picture.png"), "wb") as f:
+    open(send[:-4] + " (2).txt", "wb").close()
+    with open(send[:-4] + " (3).txt", "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n\0\0\0")
     os.remove(html)
     out = run([report, "--output", html, damaged], 1)
@@ -119,11 +119,93 @@ def check_cli(report, folder, scratch):
     run([report], 2)
     run([report, "--frobnicate", folder], 2)
     run([report, "-o"], 2)
-    run([report, "-o", html, os.path.join(scratch, "no such folder")], 2)
+    check_outputs(report, folder, scratch)
+    check_class_folders(report, folder, scratch, counts(out))
+
+
+def counts(out):
+    """What the summary says: files read and skipped, students, records, findings."""
+    found = re.search(r"Files read: (\d+), skipped: (\d+)\nStudents: (\d+), records: (\d+) .*\nFindings: (\d+)", out)
+    if not found:
+        raise Failure("no summary:\n" + out)
+    return tuple(int(n) for n in found.groups())
+
+
+def check_outputs(report, folder, scratch):
+    """Nothing read leaves a report as it was; an output naming a file to read is refused; a
+    report is written whole beside the old one, then renamed over it."""
+    html = os.path.join(scratch, "kept.html")
+    table = os.path.join(scratch, "kept.csv")
+    for path in (html, table):
+        with open(path, "wb") as f:
+            f.write(b"the instructor's report of last week")
+    run([report, "-o", html, "--csv", table, os.path.join(scratch, "no such folder")], 2)
     only = os.path.join(scratch, "only")
     os.mkdir(only)
-    open(os.path.join(only, "empty.txt"), "wb").close()
-    run([report, "-o", html, only], 2)
+    open(os.path.join(only, "masterFile_Ann.txt"), "wb").close()
+    run([report, "-o", html, "--csv", table, only], 2)
+    for path in (html, table):
+        if open(path, "rb").read() != b"the instructor's report of last week":
+            raise Failure("nothing was read, and %s was written over" % path)
+
+    student = sorted(glob.glob(os.path.join(folder, "masterFile_*")))[0]
+    before = open(student, "rb").read()
+    for args in (["-o", student, folder], ["-o", html, "--csv", student, folder], ["-o", student, student],
+                 ["--csv", os.path.join(folder, ".", os.path.basename(student)), "-o", html, folder]):
+        run([report] + args, 2)
+        if open(student, "rb").read() != before:
+            raise Failure("%s was written over by %s" % (student, " ".join(args)))
+
+    inode = os.stat(html).st_ino
+    run([report, "-o", html, "--csv", table, folder], 0)
+    if os.stat(html).st_ino == inode or glob.glob(os.path.join(scratch, "*.new")):
+        raise Failure("the report was not written beside the old one and renamed over it")
+
+
+def check_class_folders(report, folder, scratch, whole):
+    """A class as an instructor's mail and folders hold it, each case against the class as
+    written: copies of a student's files, names in another case, files not ours by their name,
+    the same files reached twice. Counts of (files read, skipped, students, records, findings)."""
+    files, _, students, records, _ = whole
+    send = os.path.basename(sorted(glob.glob(os.path.join(folder, "send_*Student_002.txt")))[0])
+    master = "masterFile_Student_002.txt"
+
+    def linked(here):
+        """A link elsewhere to a file of the class (none under Wine)."""
+        if WINE["command"]:
+            return []
+        link = os.path.join(scratch, "elsewhere", master)
+        os.makedirs(os.path.dirname(link), exist_ok=True)
+        os.symlink(os.path.join(here, master), link)
+        return [link]
+
+    cases = [
+        ("a mail program's second copy", {send: send[:-4] + " (1).txt"}, None, (files + 1, 0, students, records, 0), 0),
+        ("Windows' copy, a name in other case", {master: "MASTERFILE_student_002 - Copy.TXT"}, None,
+         (files + 1, 0, students, records, 0), 0),
+        ("files not ours by their name", {send: "readme.txt", master: master + ".bak"}, None,
+         (files, 2, students, records, 0), 1),
+        ("the same folder twice", {}, lambda f: [f, f + "/./"], (files, 0, students, records, 0), 0),
+        ("a folder, a file in it and a link to that file", {},
+         lambda f: [f, os.path.join(f, master)] + linked(f),
+         (files, 0, students, records, 0), 0),
+    ]
+    for number, (name, copies, args, expected, status) in enumerate(cases):
+        here = os.path.join(scratch, "case%d" % number)
+        shutil.copytree(folder, here)
+        for source, copy in copies.items():
+            shutil.copyfile(os.path.join(folder, source), os.path.join(here, copy))
+        table = os.path.join(scratch, "case%d.csv" % number)
+        out = run([report, "-o", os.path.join(scratch, "case%d.html" % number), "--csv", table]
+                  + (args(here) if args else [here]), status)
+        if counts(out) != expected:
+            raise Failure("%s: %r, not %r\n%s" % (name, counts(out), expected, out))
+        # The CSV: every file read, once, and none of the files not read.
+        with open(table, newline="", encoding="utf-8-sig") as f:
+            rows = len(list(csv.reader(f))) - 1
+        read = glob.glob(os.path.join(folder, "*")) + [os.path.join(here, c) for c in copies.values() if status == 0]
+        if rows != sum(open(f, "rb").read().count(OPENING) // 2 for f in read):
+            raise Failure("%s: %d CSV rows, not each record of each file read once" % (name, rows))
 
 
 def check_makeclass(makeclass, scratch):

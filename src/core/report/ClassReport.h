@@ -25,8 +25,8 @@ class ClassReport {
 public:
     explicit ClassReport(const BankIndex& bank);
 
-    // Adds a file that was read (or skipped). Files of one student are to come one after another
-    // (their records are counted once across the master, send and notes files).
+    // Adds a file that was read (or skipped). Files of one student (one studentKey()) are to come
+    // one after another (their records are counted once across the master, send and notes files).
     void add(const std::string& path, const ReadFile& file);
     void writeHtml(std::ostream& out, const std::string& title) const;
     // A few lines for the terminal.
@@ -72,7 +72,8 @@ private:
         std::size_t critiqueCount = 0;
     };
     struct Student {
-        std::string name;
+        std::string name; // as the first of the student's files spells it
+        std::string key; // studentKey() of the name part
         std::vector<bool> responded; // per bank block
         std::map<std::string, std::size_t> assignments; // responses per assignment
         std::map<std::string, Day> days; // by YYYY-MM-DD
