@@ -18,8 +18,9 @@ windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine n
 # desktop entry).
 distribution_test_packages=(reuse lintian appstream)
 # The report program's pages opened in a real browser, headless, and checked there by axe-core
-# (tools/test; the test installs axe-core itself with npm, outside the checkout).
-report_test_packages=(chromium nodejs npm)
+# (the test installs axe-core itself with npm, outside the checkout), and its CSV in two
+# spreadsheets (tools/test).
+report_test_packages=(chromium nodejs npm gnumeric libreoffice-calc-nogui)
 
 install_missing() {
     local missing=()

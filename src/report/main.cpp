@@ -12,14 +12,18 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #define TOLVANEX_ISATTY(fd) _isatty(fd)
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #define TOLVANEX_ISATTY(fd) isatty(fd)
 #endif
@@ -56,7 +60,9 @@ struct Input {
     fs::path path;
     std::string shown; // as the report names it
     FileName name;
+    std::string student; // studentKey() of the name part
     std::uintmax_t size = 0;
+    bool given = false; // named on the command line, not found in a folder
 };
 
 std::string utf8(const fs::path& path)
@@ -70,6 +76,71 @@ int usageError(const std::string& message)
     std::cerr << "tolvanex-report: " << message << "\n\n" << kUsageText;
     return kUsage;
 }
+
+// Which file a path names, the same however the path reaches it ("class" and "./class/", a link,
+// another case of the letters on Windows); empty when there is no such file.
+std::string identity(const fs::path& path)
+{
+#ifdef _WIN32
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    BY_HANDLE_FILE_INFORMATION info {};
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!known)
+        return {};
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":"
+        + std::to_string(info.nFileIndexLow);
+#else
+    struct stat status { };
+    if (::stat(path.c_str(), &status) != 0)
+        return {};
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+#endif
+}
+
+// Writes a file whole or not at all: into a file beside it, renamed over it once written, so
+// that a report killed on the way leaves the old file as it was.
+class Beside {
+public:
+    explicit Beside(const std::string& path)
+        : m_path(fs::u8path(path))
+        , m_draft(fs::u8path(path + ".new"))
+    {
+        m_out.open(m_draft, std::ios::binary | std::ios::trunc);
+    }
+    ~Beside()
+    {
+        if (!m_done) {
+            m_out.close();
+            std::error_code ignored;
+            fs::remove(m_draft, ignored);
+        }
+    }
+    std::ofstream& out() { return m_out; }
+    bool opened() const { return m_out.is_open(); }
+    // Closes and renames; the system's reason when that fails.
+    std::string finish()
+    {
+        m_out.close();
+        if (!m_out)
+            return "it could not be written whole";
+        std::error_code error;
+        fs::rename(m_draft, m_path, error);
+        if (error)
+            return error.message();
+        m_done = true;
+        return {};
+    }
+
+private:
+    fs::path m_path;
+    fs::path m_draft;
+    std::ofstream m_out;
+    bool m_done = false;
+};
 
 bool readBytes(const fs::path& path, std::string& bytes)
 {
@@ -240,17 +311,40 @@ int run(const std::vector<std::string>& argv)
     if (const std::string refused = refusedOutput(outputFolder, paths); !refused.empty())
         return usageError(refused);
 
-    // The files: every regular file in the folders given, and the files given.
+    if (!csvPath.empty() && identity(fs::u8path(csvPath)) == identity(fs::u8path(output))
+        && !identity(fs::u8path(output)).empty())
+        return usageError("the report and the CSV are one file: " + output);
+    if (!csvPath.empty() && fs::u8path(csvPath).lexically_normal() == fs::u8path(output).lexically_normal())
+        return usageError("the report and the CSV are one file: " + output);
+
+    // The files: every regular file in the folders given, and the files given, each once however
+    // it is reached. The outputs are never read: a report written into the class's folder is
+    // left out, and an output that is a file to read is refused, so that no student's file is
+    // written over.
+    const std::string outputs[]
+        = { identity(fs::u8path(output)), csvPath.empty() ? std::string() : identity(fs::u8path(csvPath)) };
     std::vector<Input> inputs;
+    std::set<std::string> seen;
     std::vector<std::pair<std::string, std::string>> notRead;
+    std::string overwritten;
     for (const std::string& given : paths) {
         const fs::path path = fs::u8path(given);
         std::error_code error;
-        auto addFile = [&](const fs::path& file) {
+        auto addFile = [&](const fs::path& file, bool named) {
             Input input;
             input.path = file;
             input.shown = utf8(file);
             input.name = parseFileName(utf8(file.filename()));
+            input.student = studentKey(input.name.namePart);
+            input.given = named;
+            const std::string id = identity(file);
+            if (!id.empty() && (id == outputs[0] || id == outputs[1])) {
+                if (named || input.name.kind != FileKind::Other)
+                    overwritten = input.shown;
+                return;
+            }
+            if (!id.empty() && !seen.insert(id).second)
+                return;
             std::error_code sizeError;
             input.size = fs::file_size(file, sizeError);
             inputs.push_back(std::move(input));
@@ -263,31 +357,34 @@ int run(const std::vector<std::string>& argv)
                 // The program's own journal, draft and lock beside the files hold no records.
                 if (utf8(it->path().filename()).rfind(".tolvanex_", 0) == 0)
                     continue;
-                addFile(it->path());
+                addFile(it->path(), false);
             }
             if (error)
                 notRead.emplace_back(given, "the folder could not be read to the end: " + error.message());
         } else if (fs::is_regular_file(path, error)) {
-            addFile(path);
+            addFile(path, true);
         } else {
             notRead.emplace_back(given, "there is no such file or folder");
         }
     }
+    if (!overwritten.empty())
+        return usageError("the report or the CSV would be written over " + overwritten
+            + ", one of the files to read; nothing was written");
     std::sort(inputs.begin(), inputs.end(), [](const Input& a, const Input& b) {
-        if (a.name.namePart != b.name.namePart)
-            return a.name.namePart < b.name.namePart;
+        if (a.student != b.student)
+            return a.student < b.student;
         if (kindOrder(a.name.kind) != kindOrder(b.name.kind))
             return kindOrder(a.name.kind) < kindOrder(b.name.kind);
         return a.shown < b.shown;
     });
 
-    std::ofstream csvFile;
+    std::unique_ptr<Beside> csvFile;
     std::unique_ptr<CsvWriter> csv;
     if (!csvPath.empty()) {
-        csvFile.open(fs::u8path(csvPath), std::ios::binary | std::ios::trunc);
-        if (!csvFile)
+        csvFile = std::make_unique<Beside>(csvPath);
+        if (!csvFile->opened())
             return usageError("the CSV file " + csvPath + " cannot be written");
-        csv = std::make_unique<CsvWriter>(csvFile);
+        csv = std::make_unique<CsvWriter>(csvFile->out());
     }
 
     // The pages go into a new folder beside the report's, which replaces the report once they are
@@ -348,7 +445,10 @@ int run(const std::vector<std::string>& argv)
     }
 
     if (report.filesRead() == 0) {
-        std::cerr << report.summary() << "tolvanex-report: nothing could be read; no report written\n";
+        // Nothing to report: a report there already (last week's, say) stays as it was.
+        std::cout << report.summary();
+        std::cerr << "tolvanex-report: nothing could be read; " << output << (csv ? " and " + csvPath : "")
+                  << (csv ? " are" : " is") << " left as they were\n";
         return kUsage;
     }
     std::string pageError;
@@ -362,9 +462,8 @@ int run(const std::vector<std::string>& argv)
     }
     pagesLeft.path.clear();
     if (csv) {
-        csvFile.close();
-        if (!csvFile) {
-            std::cerr << "tolvanex-report: the CSV file " << csvPath << " cannot be written\n";
+        if (const std::string failed = csvFile->finish(); !failed.empty()) {
+            std::cerr << "tolvanex-report: the CSV file " << csvPath << " cannot be written: " << failed << "\n";
             return kUsage;
         }
     }

@@ -98,8 +98,8 @@ def check_cli(report, folder, scratch):
     send = sorted(glob.glob(os.path.join(damaged, "send_*Student_002.txt")))[0]
     with open(send, "ab") as f:
         f.write(b"stray words\r\n")
-    open(os.path.join(damaged, "empty.txt"), "wb").close()
-    with open(os.path.join(damaged, "picture.png"), "wb") as f:
+    open(send[:-4] + " (2).txt", "wb").close()
+    with open(send[:-4] + " (3).txt", "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n\0\0\0")
     out = run([report, "--output", html, damaged], 1)
     if "Findings: 1 in 1 file(s)" not in out or "skipped: 2" not in out:
@@ -137,6 +137,8 @@ def check_cli(report, folder, scratch):
     if page_bytes(html) != before or leftovers(scratch):
         raise Failure("a refused run changed the earlier report or left %r" % leftovers(scratch))
 
+    check_outputs(report, folder, scratch)
+    check_class_folders(report, folder, scratch, counts(out))
 
 def page_bytes(folder):
     """Every file of a folder and its bytes."""
@@ -206,6 +208,109 @@ def one_of_each(folder):
     names = sorted(os.listdir(folder))
     kinds = [r"index\.html", r"a\d+\.html", r"a\d+-q\w+\.html", r"s\d{4}\.html"]
     return [next(n for n in names if re.fullmatch(k, n)) for k in kinds]
+
+
+def counts(out):
+    """What the summary says: files read and skipped, students, records, findings."""
+    found = re.search(r"Files read: (\d+), skipped: (\d+)\nStudents: (\d+), records: (\d+) .*\nFindings: (\d+)", out)
+    if not found:
+        raise Failure("no summary:\n" + out)
+    return tuple(int(n) for n in found.groups())
+
+
+def check_outputs(report, folder, scratch):
+    """Nothing read leaves a report as it was; an output naming a file to read is refused; a
+    report is written whole beside the old one, then renamed over it."""
+    html = os.path.join(scratch, "kept")
+    table = os.path.join(scratch, "kept.csv")
+    os.mkdir(html)
+    last_week = b'<meta name="generator" content="tolvanex-report">the report of last week'
+    with open(os.path.join(html, "index.html"), "wb") as f:
+        f.write(last_week)
+    with open(table, "wb") as f:
+        f.write(last_week)
+    run([report, "-o", html, "--csv", table, os.path.join(scratch, "no such folder")], 2)
+    only = os.path.join(scratch, "only empty")
+    os.mkdir(only)
+    open(os.path.join(only, "masterFile_Ann.txt"), "wb").close()
+    run([report, "-o", html, "--csv", table, only], 2)
+    for path in (os.path.join(html, "index.html"), table):
+        if open(path, "rb").read() != last_week:
+            raise Failure("nothing was read, and %s was written over" % path)
+
+    student = sorted(glob.glob(os.path.join(folder, "masterFile_*")))[0]
+    before = open(student, "rb").read()
+    for args in (["-o", student, folder], ["-o", html, "--csv", student, folder], ["-o", student, student],
+                 ["--csv", os.path.join(folder, ".", os.path.basename(student)), "-o", html, folder]):
+        run([report] + args, 2)
+        if open(student, "rb").read() != before:
+            raise Failure("%s was written over by %s" % (student, " ".join(args)))
+
+    inode = os.stat(html).st_ino
+    run([report, "-o", html, "--csv", table, folder], 0)
+    if os.stat(html).st_ino == inode or glob.glob(os.path.join(scratch, "*.new")):
+        raise Failure("the report was not written beside the old one and renamed over it")
+
+
+def check_class_folders(report, folder, scratch, whole):
+    """A class as an instructor's mail and folders hold it, each case against the class as
+    written: copies of a student's files, names in another case, files not ours by their name,
+    the same files reached twice. Counts of (files read, skipped, students, records, findings)."""
+    files, _, students, records, _ = whole
+    send = os.path.basename(sorted(glob.glob(os.path.join(folder, "send_*Student_002.txt")))[0])
+    master = "masterFile_Student_002.txt"
+
+    def linked(here):
+        """A link elsewhere to a file of the class (none under Wine)."""
+        if WINE["command"]:
+            return []
+        link = os.path.join(scratch, "elsewhere", master)
+        os.makedirs(os.path.dirname(link), exist_ok=True)
+        os.symlink(os.path.join(here, master), link)
+        return [link]
+
+    cases = [
+        ("a mail program's second copy", {send: send[:-4] + " (1).txt"}, None, (files + 1, 0, students, records, 0), 0),
+        ("Windows' copy, a name in other case", {master: "MASTERFILE_student_002 - Copy.TXT"}, None,
+         (files + 1, 0, students, records, 0), 0),
+        ("files not ours by their name", {send: "readme.txt", master: master + ".bak"}, None,
+         (files, 2, students, records, 0), 1),
+        ("the same folder twice", {}, lambda f: [f, f + "/./"], (files, 0, students, records, 0), 0),
+        ("a folder, a file in it and a link to that file", {},
+         lambda f: [f, os.path.join(f, master)] + linked(f),
+         (files, 0, students, records, 0), 0),
+    ]
+    for number, (name, copies, args, expected, status) in enumerate(cases):
+        here = os.path.join(scratch, "case%d" % number)
+        shutil.copytree(folder, here)
+        for source, copy in copies.items():
+            shutil.copyfile(os.path.join(folder, source), os.path.join(here, copy))
+        table = os.path.join(scratch, "case%d.csv" % number)
+        out = run([report, "-o", os.path.join(scratch, "case%d.html" % number), "--csv", table]
+                  + (args(here) if args else [here]), status)
+        if counts(out) != expected:
+            raise Failure("%s: %r, not %r\n%s" % (name, counts(out), expected, out))
+        # The CSV: every file read, once, and none of the files not read.
+        with open(table, newline="", encoding="utf-8-sig") as f:
+            rows = len(list(csv.reader(f))) - 1
+        read = glob.glob(os.path.join(folder, "*")) + [os.path.join(here, c) for c in copies.values() if status == 0]
+        if rows != sum(open(f, "rb").read().count(OPENING) // 2 for f in read):
+            raise Failure("%s: %d CSV rows, not each record of each file read once" % (name, rows))
+
+
+def check_makeclass(makeclass, scratch):
+    """The class generator's own command line: --help prints its usage and writes nothing; an
+    unknown option is refused."""
+    here = os.path.join(scratch, "makeclass")
+    os.mkdir(here)
+    for args, status, stream in ((["--help"], 0, "stdout"), (["-h"], 0, "stdout"),
+                                 (["class", "--frobnicate", "1"], 2, "stderr"), ([], 2, "stderr")):
+        done = subprocess.run([makeclass] + args, cwd=here, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=60)
+        if done.returncode != status or "usage: makeclass" not in getattr(done, stream).decode():
+            raise Failure("makeclass %s: exit status %d\n%s" % (" ".join(args), done.returncode, done.stderr.decode()))
+        if os.listdir(here):
+            raise Failure("makeclass %s wrote %r" % (" ".join(args), os.listdir(here)))
 
 
 def check_browser(report, folder, scratch, output):
@@ -295,6 +400,74 @@ def check_axe(report, folder, scratch, axe_folder):
     return 0
 
 
+# Texts a spreadsheet takes for a formula or a link when written as typed, and texts that only
+# look so: each a response of a student named like a formula.
+FORMULAS = ['=HYPERLINK("http://x.example/","click")', "=1+1", "@SUM(1,2)", "+HYPERLINK(\"http://x.example/\")",
+            "-2+3+cmd|' /C calc'!A0"]
+AS_TYPED = ["-3 m/s", "+2 N", "-3 m/s, about"]
+
+
+def spreadsheet_cells(ods):
+    """The cells of the first sheet of an OpenDocument spreadsheet: (formula or None, text, links)."""
+    import zipfile
+    import xml.etree.ElementTree as ET
+    ns = {"table": "urn:oasis:names:tc:opendocument:xmlns:table:1.0",
+          "text": "urn:oasis:names:tc:opendocument:xmlns:text:1.0"}
+    root = ET.fromstring(zipfile.ZipFile(ods).read("content.xml"))
+    cells = []
+    for cell in root.iter("{%s}table-cell" % ns["table"]):
+        text = "\n".join("".join(p.itertext()) for p in cell.findall("text:p", ns))
+        links = cell.findall(".//text:a", ns)
+        cells.append((cell.get("{%s}formula" % ns["table"]), text, len(links)))
+    return cells
+
+
+def check_spreadsheets(report, makeclass, scratch):
+    """The CSV opened in Gnumeric (ssconvert) and LibreOffice Calc (headless): no cell is a
+    formula or a link, and a response such as -3 m/s reads as typed."""
+    ssconvert, soffice = shutil.which("ssconvert"), shutil.which("soffice") or shutil.which("libreoffice")
+    if not ssconvert and not soffice:
+        print("report spreadsheets SKIPPED: neither ssconvert (gnumeric) nor soffice (libreoffice-calc-nogui)")
+        return 77
+    folder = os.path.join(scratch, "formulas")
+    args = [makeclass, folder, "--students", "1", "--days", "3", "--respond", "0.5", "--name", "=1+2"]
+    for text in FORMULAS + AS_TYPED:
+        args += ["--say", text]
+    run(args, 0)
+    table = os.path.join(scratch, "records.csv")
+    run([report, "-o", os.path.join(scratch, "report.html"), "--csv", table, folder], 0)
+    # Neither program writes into the real home folder.
+    env = dict(os.environ, HOME=os.path.join(scratch, "home"))
+    os.makedirs(env["HOME"], exist_ok=True)
+    opened = {}
+    if ssconvert:
+        ods = os.path.join(scratch, "gnumeric.ods")
+        subprocess.run([ssconvert, table, ods], env=env, check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120)
+        opened["Gnumeric"] = ods
+    if soffice:
+        out = os.path.join(scratch, "libreoffice")
+        # UTF-8 (76), comma separated, quoted with ", as the program writes it.
+        subprocess.run([soffice, "-env:UserInstallation=file://" + os.path.join(scratch, "lo-profile"),
+                        "--headless", "--infilter=CSV:44,34,76,1", "--convert-to", "ods", "--outdir", out, table],
+                       env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+        opened["LibreOffice"] = os.path.join(out, "records.ods")
+    for program, ods in opened.items():
+        cells = spreadsheet_cells(ods)
+        texts = [text for _, text, _ in cells]
+        for formula, text, links in cells:
+            if formula or links:
+                raise Failure("%s opened the cell %r as a formula or a link (%s)" % (program, text, formula))
+        for typed in AS_TYPED:
+            if typed not in texts:
+                raise Failure("%s does not show %r as typed" % (program, typed))
+        for typed in FORMULAS + ["=1+2"]:
+            if not any(text.endswith(typed) and len(text) <= len(typed) + 1 for text in texts):
+                raise Failure("%s lost the text %r" % (program, typed))
+    print("report spreadsheets: opened in %s" % ", ".join(opened))
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--report", required=True)
@@ -304,7 +477,7 @@ def main():
     parser.add_argument("--wineprefix", help="with --wine: the Wine prefix")
     parser.add_argument("--axe-folder", default="/var/tmp/tolvanex-axe-core",
                         help="where axe-core is installed with npm (outside the checkout and the build)")
-    parser.add_argument("check", choices=["cli", "browser", "axe"])
+    parser.add_argument("check", choices=["cli", "browser", "axe", "spreadsheets"])
     args = parser.parse_args()
     if args.wine:
         WINE["command"] = [args.wine]
@@ -317,8 +490,11 @@ def main():
         folder = os.path.join(scratch, "class \u03a9 \u0416")
         make_class(args.makeclass, folder)
         if args.check == "cli":
+            check_makeclass(args.makeclass, scratch)
             check_cli(args.report, folder, scratch)
             status = 0
+        elif args.check == "spreadsheets":
+            status = check_spreadsheets(args.report, args.makeclass, scratch)
         elif args.check == "browser":
             status = check_browser(args.report, folder, scratch, os.path.join(args.output, "report"))
         else:

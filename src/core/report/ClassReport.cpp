@@ -95,10 +95,11 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
         m_findings.push_back({ path, file.findings });
         m_findingCount += file.findings.size();
     }
-    const std::string name = displayName(file.name.namePart);
-    if (m_students.empty() || m_students.back().name != name) {
+    std::string key = studentKey(file.name.namePart);
+    if (m_students.empty() || m_students.back().key != key) {
         m_students.push_back({});
-        m_students.back().name = name;
+        m_students.back().name = displayName(file.name.namePart);
+        m_students.back().key = std::move(key);
         m_students.back().responded.assign(m_blocks.size(), false);
         m_counted.clear();
     }

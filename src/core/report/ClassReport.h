@@ -33,8 +33,8 @@ class ClassReport {
 public:
     explicit ClassReport(const BankIndex& bank);
 
-    // Adds a file that was read (or skipped). Files of one student are to come one after another
-    // (their records are counted once across the master, send and notes files).
+    // Adds a file that was read (or skipped). Files of one student (one studentKey()) are to come
+    // one after another (their records are counted once across the master, send and notes files).
     void add(const std::string& path, const ReadFile& file);
     void setSink(RecordSink* sink) { m_sink = sink; }
     // A few lines for the terminal.
@@ -79,7 +79,8 @@ public:
         std::size_t critiqueCount = 0;
     };
     struct Student {
-        std::string name;
+        std::string name; // as the first of the student's files spells it
+        std::string key; // studentKey() of the name part
         std::vector<bool> responded; // per bank block
         std::map<std::string, std::size_t> assignments; // responses per assignment
         std::map<std::string, Day> days; // by YYYY-MM-DD

@@ -638,26 +638,76 @@ bool looksBinary(std::string_view bytes)
 FileName parseFileName(std::string_view fileName)
 {
     FileName name;
-    auto stem = [&](std::string_view prefix, std::string_view rest) {
-        return startsWith(rest, prefix) && rest.size() > prefix.size() + 4
-            && lowerAscii(rest.substr(rest.size() - 4)) == ".txt";
-    };
-    const bool txt = fileName.size() > 4 && lowerAscii(fileName.substr(fileName.size() - 4)) == ".txt";
-    const std::string_view suffixless = txt ? fileName.substr(0, fileName.size() - 4) : fileName;
-    if (stem("masterFile_", fileName)) {
+    name.namePart = std::string(fileName);
+    if (fileName.size() <= 4 || lowerAscii(fileName.substr(fileName.size() - 4)) != ".txt")
+        return name;
+    std::string_view stem = fileName.substr(0, fileName.size() - 4);
+    // Windows keeps names that differ only in case as one file: the program's prefixes and ".txt"
+    // are read in any case. A copy's marks are no part of the name: Windows' "Copy of " before it,
+    // and anything from a blank on (" (1)", " - Copy"), as the program writes no blank in a name.
+    std::string lower = lowerAscii(stem);
+    for (std::string_view copyOf : { "copy of ", "copy (" }) {
+        const std::size_t of = lower.find(" of ");
+        if (startsWith(lower, copyOf) && of != std::string::npos && of + 4 < lower.size()) {
+            stem = stem.substr(of + 4);
+            lower = lower.substr(of + 4);
+            break;
+        }
+    }
+    if (const std::size_t blank = stem.find(' '); blank != std::string_view::npos) {
+        stem = stem.substr(0, blank);
+        lower.resize(blank);
+    }
+    if (startsWith(lower, "masterfile_")) {
         name.kind = FileKind::Master;
-        name.namePart = std::string(suffixless.substr(11));
-    } else if (stem("notes_", fileName)) {
+        name.namePart = std::string(stem.substr(11));
+    } else if (startsWith(lower, "notes_")) {
         name.kind = FileKind::Notes;
-        name.namePart = std::string(suffixless.substr(6));
-    } else if (stem("send_", fileName) && digits(fileName, 5, 4) && fileName.size() > 13) {
+        name.namePart = std::string(stem.substr(6));
+    } else if (startsWith(lower, "send_") && digits(stem, 5, 4)) {
         name.kind = FileKind::Send;
-        name.mmdd = std::string(fileName.substr(5, 4));
-        name.namePart = std::string(suffixless.substr(9));
+        name.mmdd = std::string(stem.substr(5, 4));
+        name.namePart = std::string(stem.substr(9));
     } else {
-        name.namePart = std::string(suffixless);
+        name.namePart = std::string(fileName.substr(0, fileName.size() - 4));
     }
     return name;
+}
+
+std::string studentKey(std::string_view namePart)
+{
+    // Upper case to lower case in the scripts Windows-1252 and its neighbours write names in:
+    // Latin, Greek, Cyrillic. Other characters stay as they are.
+    std::string key;
+    key.reserve(namePart.size());
+    for (std::size_t at = 0; at < namePart.size();) {
+        const auto lead = static_cast<unsigned char>(namePart[at]);
+        if (lead < 0x80) {
+            key += static_cast<char>(lead >= 'A' && lead <= 'Z' ? lead + 32 : lead);
+            ++at;
+            continue;
+        }
+        const std::size_t length = (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+        if (length != 2 || at + 1 >= namePart.size()) {
+            key += namePart.substr(at, length);
+            at += length;
+            continue;
+        }
+        char32_t cp
+            = static_cast<char32_t>(((lead & 0x1F) << 6) | (static_cast<unsigned char>(namePart[at + 1]) & 0x3F));
+        if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) || (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2)
+            || (cp >= 0x410 && cp <= 0x42F))
+            cp += 0x20;
+        else if (cp >= 0x400 && cp <= 0x40F)
+            cp += 0x50;
+        else if (cp == 0x178)
+            cp = 0xFF;
+        else if (cp == 0x152 || cp == 0x160 || cp == 0x17D)
+            cp += 1;
+        appendUtf8(key, cp);
+        at += 2;
+    }
+    return key;
 }
 
 std::string decodeFiled(std::string_view bytes)
@@ -687,6 +737,11 @@ ReadFile readAsItIs(std::string_view fileName, std::string_view bytes, const Ban
 {
     ReadFile out;
     out.name = parseFileName(fileName);
+    if (out.name.kind == FileKind::Other) {
+        out.skipped = "the file's name is not one the program gives its files (masterFile_NAME.txt, "
+                      "send_MMDDNAME.txt, notes_NAME.txt)";
+        return out;
+    }
     if (bytes.empty()) {
         out.skipped = "the file is empty";
         return out;

@@ -157,12 +157,26 @@ TEST(FileReader, FileNamesSayKindStudentAndDay)
     for (const Case& c : std::vector<Case> { { "masterFile_Ann_Lee.txt", FileKind::Master, "Ann_Lee", "" },
              { "send_0107Ann_Lee.txt", FileKind::Send, "Ann_Lee", "0107" },
              { "notes_Ann.txt", FileKind::Notes, "Ann", "" }, { "send_01xAnn.txt", FileKind::Other, "send_01xAnn", "" },
-             { "readme", FileKind::Other, "readme", "" } }) {
+             { "readme", FileKind::Other, "readme", "" }, { "readme.txt", FileKind::Other, "readme", "" },
+             { "masterFile_.txt", FileKind::Master, "", "" },
+             // Copies, and names in another case, as mail programs and Windows make them.
+             { "send_1209Ann_Lee (1).txt", FileKind::Send, "Ann_Lee", "1209" },
+             { "masterFile_Ann_Lee - Copy (2).txt", FileKind::Master, "Ann_Lee", "" },
+             { "Copy of notes_Ann_Lee.txt", FileKind::Notes, "Ann_Lee", "" },
+             { "Copy (3) of send_1209Ann_Lee.txt", FileKind::Send, "Ann_Lee", "1209" },
+             { "Send_1209Ann_Lee.TXT", FileKind::Send, "Ann_Lee", "1209" },
+             { "MASTERFILE_ANN_LEE.TXT", FileKind::Master, "ANN_LEE", "" },
+             { "send_1209Ann_Lee.txt.bak", FileKind::Other, "send_1209Ann_Lee.txt.bak", "" },
+             { "Copy of readme.txt", FileKind::Other, "Copy of readme", "" } }) {
         const FileName name = parseFileName(c.name);
         EXPECT_EQ(name.kind, c.kind) << c.name;
         EXPECT_EQ(name.namePart, c.namePart) << c.name;
         EXPECT_EQ(name.mmdd, c.mmdd) << c.name;
     }
+    // One student however the name part's case goes, as one file on Windows.
+    EXPECT_EQ(studentKey("ANN_LEE"), studentKey("Ann_Lee"));
+    EXPECT_EQ(studentKey("Zo\xC3\x8B_\xC5\xA0ipka_\xCE\x94\xD0\x96"), "zo\xC3\xAB_\xC5\xA1ipka_\xCE\xB4\xD0\xB6");
+    EXPECT_NE(studentKey("Ann_Lee"), studentKey("Ann_Lea"));
 }
 
 TEST(FileReader, EscapesComeBackOnlyAsTheWriterWritesThem)
@@ -301,8 +315,11 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
             "Gr\xC3\xBC\xC3\x9F"
             "e\r\n",
             {}, 0, "the file is UTF-8 text from elsewhere, not a file the program wrote" },
-        { "other text", "notes.txt", "shopping list\r\n", {}, 0,
+        { "other text", "notes_Ann.txt", "shopping list\r\n", {}, 0,
             "the file does not begin with a heading block or a record: it is not one the program wrote" },
+        { "a name not ours", "notes.txt", m, {}, 0,
+            "the file's name is not one the program gives its files (masterFile_NAME.txt, send_MMDDNAME.txt, "
+            "notes_NAME.txt)" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
