@@ -5,6 +5,7 @@
 #include "core/report/ClassReport.h"
 #include "core/report/CsvWriter.h"
 #include "core/report/HtmlReport.h"
+#include "core/report/Roster.h"
 #include "core/text/Texts.h"
 
 #include <algorithm>
@@ -49,6 +50,11 @@ const char* const kUsageText
       "  -o, --output FOLDER  the report's folder (default: tolvanex-report in the current folder); a report\n"
       "                       there already is replaced whole, any other folder or file is refused\n"
       "      --csv FILE       every record as CSV as well (UTF-8, RFC 4180 quoting)\n"
+      "      --roster FILE    the class's names, one a line as typed at the name prompt: the report\n"
+      "                       lists who sent nothing, who sent nothing for an assignment, and the\n"
+      "                       names in the files that are not on the roster\n"
+      "      --summary-csv FILE  a row per student for a gradebook: per assignment the questions\n"
+      "                       responded to and the mean confidence\n"
       "  -h, --help           this help\n"
       "  -v, --version        the version\n"
       "\n"
@@ -273,8 +279,13 @@ int run(const std::vector<std::string>& argv)
     const int argc = static_cast<int>(argv.size());
     std::string output = "tolvanex-report";
     std::string csvPath;
+    std::string rosterPath;
+    std::string summaryPath;
     std::vector<std::string> paths;
     bool options = true;
+    // The options that name a file, each with its "--name=FILE" form.
+    const std::pair<const char*, std::string*> fileOptions[] = { { "--output", &output }, { "--csv", &csvPath },
+        { "--roster", &rosterPath }, { "--summary-csv", &summaryPath } };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[static_cast<std::size_t>(i)];
         if (options && (arg == "-h" || arg == "--help")) {
@@ -285,14 +296,22 @@ int run(const std::vector<std::string>& argv)
             std::cout << "tolvanex-report " << TOLVANEX_VERSION << "\n";
             return kClean;
         }
-        if (options && (arg == "-o" || arg == "--output" || arg == "--csv")) {
-            if (i + 1 >= argc)
-                return usageError(arg + " needs a file name");
-            (arg == "--csv" ? csvPath : output) = argv[static_cast<std::size_t>(++i)];
-        } else if (options && arg.rfind("--output=", 0) == 0) {
-            output = arg.substr(9);
-        } else if (options && arg.rfind("--csv=", 0) == 0) {
-            csvPath = arg.substr(6);
+        std::string* value = nullptr;
+        std::string given;
+        for (const auto& [name, target] : fileOptions) {
+            const std::string option = name;
+            if (options && (arg == option || (arg == "-o" && target == &output))) {
+                if (i + 1 >= argc)
+                    return usageError(arg + " needs a file name");
+                value = target;
+                given = argv[static_cast<std::size_t>(++i)];
+            } else if (options && arg.rfind(option + "=", 0) == 0) {
+                value = target;
+                given = arg.substr(option.size() + 1);
+            }
+        }
+        if (value) {
+            *value = given;
         } else if (options && arg == "--") {
             options = false;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
@@ -316,13 +335,18 @@ int run(const std::vector<std::string>& argv)
         return usageError("the report and the CSV are one file: " + output);
     if (!csvPath.empty() && fs::u8path(csvPath).lexically_normal() == fs::u8path(output).lexically_normal())
         return usageError("the report and the CSV are one file: " + output);
+    if (!summaryPath.empty()
+        && (fs::u8path(summaryPath).lexically_normal() == fs::u8path(csvPath).lexically_normal()
+            || fs::u8path(summaryPath).lexically_normal() == outputFolder.lexically_normal()))
+        return usageError("the summary CSV is the report or the CSV: " + summaryPath);
 
     // The files: every regular file in the folders given, and the files given, each once however
     // it is reached. The outputs are never read: a report written into the class's folder is
     // left out, and an output that is a file to read is refused, so that no student's file is
     // written over.
     const std::string outputs[]
-        = { identity(fs::u8path(output)), csvPath.empty() ? std::string() : identity(fs::u8path(csvPath)) };
+        = { identity(fs::u8path(output)), csvPath.empty() ? std::string() : identity(fs::u8path(csvPath)),
+              summaryPath.empty() ? std::string() : identity(fs::u8path(summaryPath)) };
     std::vector<Input> inputs;
     std::set<std::string> seen;
     std::vector<std::pair<std::string, std::string>> notRead;
@@ -338,7 +362,7 @@ int run(const std::vector<std::string>& argv)
             input.student = studentKey(input.name.namePart);
             input.given = named;
             const std::string id = identity(file);
-            if (!id.empty() && (id == outputs[0] || id == outputs[1])) {
+            if (!id.empty() && (id == outputs[0] || id == outputs[1] || id == outputs[2])) {
                 if (named || input.name.kind != FileKind::Other)
                     overwritten = input.shown;
                 return;
@@ -411,7 +435,15 @@ int run(const std::vector<std::string>& argv)
     const BankIndex bank;
     ClassReport report(bank);
     HtmlReport pages(report, bank, pagesFolder, "Class report: " + std::string(tolvanex::texts::courseTitle));
-    report.setSink(&pages);
+    StudentSummary summary;
+    RecordSinks sinks({ &pages, &summary });
+    report.setSink(&sinks);
+    if (!rosterPath.empty()) {
+        std::string rosterBytes;
+        if (!readBytes(fs::u8path(rosterPath), rosterBytes))
+            return usageError("the roster " + rosterPath + " cannot be read");
+        pages.setRoster(readRoster(rosterBytes));
+    }
     std::uintmax_t total = 0;
     for (const Input& input : inputs)
         total += input.size;
@@ -461,6 +493,15 @@ int run(const std::vector<std::string>& argv)
         return kUsage;
     }
     pagesLeft.path.clear();
+    if (!summaryPath.empty()) {
+        Beside table(summaryPath);
+        if (table.opened())
+            summary.write(table.out(), report);
+        if (const std::string failed = table.opened() ? table.finish() : "it cannot be opened"; !failed.empty()) {
+            std::cerr << "tolvanex-report: the summary CSV " << summaryPath << " cannot be written: " << failed << "\n";
+            return kUsage;
+        }
+    }
     if (csv) {
         if (const std::string failed = csvFile->finish(); !failed.empty()) {
             std::cerr << "tolvanex-report: the CSV file " << csvPath << " cannot be written: " << failed << "\n";
@@ -470,6 +511,8 @@ int run(const std::vector<std::string>& argv)
     std::cout << report.summary() << "Report: " << utf8(outputFolder / kIndexPage) << "\n";
     if (csv)
         std::cout << "CSV: " << csvPath << "\n";
+    if (!summaryPath.empty())
+        std::cout << "Summary CSV: " << summaryPath << "\n";
     return report.findingCount() > 0 || report.filesSkipped() > 0 ? kFindings : kClean;
 }
 

@@ -29,6 +29,23 @@ public:
     virtual void counted(std::size_t student, const FiledRecord& record) = 0;
 };
 
+// Several sinks, each told in turn.
+class RecordSinks : public RecordSink {
+public:
+    explicit RecordSinks(std::vector<RecordSink*> sinks)
+        : m_sinks(std::move(sinks))
+    {
+    }
+    void counted(std::size_t student, const FiledRecord& record) override
+    {
+        for (RecordSink* sink : m_sinks)
+            sink->counted(student, record);
+    }
+
+private:
+    std::vector<RecordSink*> m_sinks;
+};
+
 class ClassReport {
 public:
     explicit ClassReport(const BankIndex& bank);

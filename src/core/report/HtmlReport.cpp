@@ -5,6 +5,7 @@
 #include "core/report/Charts.h"
 #include "core/report/ClassReport.h"
 #include "core/report/PageStyle.h"
+#include "core/report/Roster.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -651,7 +652,8 @@ void HtmlReport::writeIndex()
         << r.filesSkipped() << " skipped, " << r.recordCount() << " records (each counted once), " << r.findingCount()
         << " findings.</p>\n";
     out << "<nav aria-label=\"Sections\"><ul class=\"inline\"><li><a href=\"#assignments\">Assignments</a></li>"
-        << "<li><a href=\"#students\">Students</a></li><li><a href=\"#findings\">Findings</a></li></ul></nav>\n";
+        << "<li><a href=\"#students\">Students</a></li><li><a href=\"#findings\">Findings</a></li>"
+        << (m_hasRoster ? "<li><a href=\"#roster\">Roster</a></li>" : "") << "</ul></nav>\n";
 
     out << "<h2 id=\"assignments\">Assignments</h2>\n<table><thead><tr><th scope=\"col\">Assignment</th>"
         << "<th scope=\"col\">Questions reached</th><th scope=\"col\">Students</th><th scope=\"col\">Responses</th>"
@@ -731,6 +733,43 @@ void HtmlReport::writeIndex()
             << mean(sum, count) << "</td></tr>\n";
     }
     out << "</tbody></table>\n";
+
+    if (m_hasRoster) {
+        const RosterCheck check = checkRoster(m_roster, r);
+        out << "<h2 id=\"roster\">Roster</h2>\n<p>" << m_roster.size() << " names on the roster.</p>\n";
+        out << "<h3>Sent nothing</h3>\n";
+        if (check.sentNothing.empty())
+            out << "<p>Everyone on the roster sent work.</p>\n";
+        else
+            out << "<ul>\n";
+        for (const std::string& name : check.sentNothing)
+            out << "<li>" << htmlEscape(name) << "</li>\n";
+        if (!check.sentNothing.empty())
+            out << "</ul>\n";
+        out << "<h3>Sent nothing for an assignment the class worked on</h3>\n";
+        if (check.missing.empty())
+            out << "<p>Everyone who sent work sent it for every assignment.</p>\n";
+        else
+            out << "<table><thead><tr><th scope=\"col\">Student</th><th scope=\"col\">Assignments with no "
+                   "response</th></tr></thead><tbody>\n";
+        for (const auto& [name, lacking] : check.missing) {
+            std::string list;
+            for (const std::string& number : lacking)
+                list += (list.empty() ? "" : ", ") + number;
+            out << "<tr><th scope=\"row\">" << htmlEscape(name) << "</th><td>" << htmlEscape(list) << "</td></tr>\n";
+        }
+        if (!check.missing.empty())
+            out << "</tbody></table>\n";
+        out << "<h3>In the files, not on the roster</h3>\n";
+        if (check.notOnRoster.empty())
+            out << "<p>Every name in the files is on the roster.</p>\n";
+        else
+            out << "<ul>\n";
+        for (std::size_t index : check.notOnRoster)
+            out << "<li>" << link(studentPage(index), r.students()[index].name) << "</li>\n";
+        if (!check.notOnRoster.empty())
+            out << "</ul>\n";
+    }
 
     out << "<h2 id=\"findings\">Findings</h2>\n";
     if (r.findings().empty() && r.skipped().empty())

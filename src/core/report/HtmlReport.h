@@ -48,6 +48,12 @@ public:
     HtmlReport& operator=(const HtmlReport&) = delete;
 
     void counted(std::size_t student, const FiledRecord& record) override;
+    // The roster's names, checked against the class on the index page.
+    void setRoster(std::vector<std::string> names)
+    {
+        m_roster = std::move(names);
+        m_hasRoster = true;
+    }
     // Writes the pages still to write and removes the spool files. False when a page could not be
     // written; error then names the file and the system's reason.
     bool finish(std::string& error);
@@ -83,6 +89,8 @@ private:
     std::map<std::string, std::unique_ptr<Spool>> m_spools; // by assignment
     std::map<std::string, std::size_t> m_asked; // questions posed per assignment
     std::string m_error;
+    std::vector<std::string> m_roster;
+    bool m_hasRoster = false;
 };
 
 } // namespace tolvanex::report
