@@ -91,6 +91,27 @@ def check_cli(report, folder, scratch):
     # Every record on its question's page and its student's page, words and names as text.
     counted = int(re.search(r"records: (\d+) \(each counted once\)", out).group(1))
     check_pages(html, counted)
+
+    # The roster and the gradebook's summary: a name nobody sent, one not on the roster.
+    roster = os.path.join(scratch, "roster.txt")
+    with open(roster, "w", encoding="utf-8") as f:
+        f.write("\ufeff%s\r\nstudent 002\r\nNobody Here\r\n" % NAME)
+    summary = os.path.join(scratch, "summary.csv")
+    run([report, "-o", html, "--roster", roster, "--summary-csv", summary, folder], 0)
+    index = open(os.path.join(html, "index.html"), encoding="utf-8").read()
+    sent_nothing = index[index.index("<h3>Sent nothing</h3>"):index.index("<h3>Sent nothing for")]
+    not_listed = index[index.index("<h3>In the files, not on the roster</h3>"):index.index('<h2 id="findings">')]
+    if "Nobody Here" not in sent_nothing or "Student 002" in sent_nothing or ">Student 003</a>" not in not_listed \
+            or "Student 002" in not_listed:
+        raise Failure("the roster's checks:\n" + index[index.index('<h2 id="roster">'):])
+    with open(summary, newline="", encoding="utf-8-sig") as f:
+        summary_rows = list(csv.reader(f))
+    if [r[0] for r in summary_rows] != ["student", "Student 002", "Student 003", NAME] or summary_rows[0][1:3] != [
+            summary_rows[0][1][:3] + " questions", summary_rows[0][1][:3] + " mean confidence"] \
+            or any(len(r) != len(summary_rows[0]) for r in summary_rows):
+        raise Failure("the summary CSV: %r" % summary_rows[:4])
+    student = sorted(glob.glob(os.path.join(folder, "masterFile_*")))[0]
+    run([report, "-o", html, "--summary-csv", student, folder], 2)
     before = page_bytes(html)
     # Damaged and foreign files: findings, the report still written.
     damaged = os.path.join(scratch, "damaged")

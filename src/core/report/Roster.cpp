@@ -108,8 +108,8 @@ void StudentSummary::write(std::ostream& out, const ClassReport& report) const
     const auto& students = report.students();
     std::vector<std::size_t> order(students.size());
     std::iota(order.begin(), order.end(), std::size_t { 0 });
-    std::stable_sort(order.begin(), order.end(),
-        [&](std::size_t a, std::size_t b) { return students[a].name < students[b].name; });
+    std::stable_sort(
+        order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return students[a].name < students[b].name; });
     for (std::size_t index : order) {
         std::vector<std::string> cells { students[index].name };
         for (const std::string& number : given) {
@@ -123,8 +123,8 @@ void StudentSummary::write(std::ostream& out, const ClassReport& report) const
             std::string mean;
             if (counts && counts->confidenceCount > 0) {
                 char text[32];
-                std::snprintf(text, sizeof text, "%.2f",
-                    counts->confidenceSum / static_cast<double>(counts->confidenceCount));
+                std::snprintf(
+                    text, sizeof text, "%.2f", counts->confidenceSum / static_cast<double>(counts->confidenceCount));
                 mean = text;
             }
             cells.push_back(mean);
