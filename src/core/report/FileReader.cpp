@@ -409,10 +409,13 @@ void Parser::run()
                 return Pos { at, 0 };
             const std::size_t padding = line(at).find(kPadded.substr(kClosing.size() - 1));
             const Pos after { at, padding + kPadding + 1 };
-            if (padding != std::string_view::npos && after.col > p.col && beginsAt(after))
+            // On the line reading stopped at, only further on.
+            const auto ahead = [&](Pos there) { return at > from || there.col > p.col; };
+            if (padding != std::string_view::npos && ahead(after) && beginsAt(after))
                 return after;
             const Pos blanks { at, line(at).find_first_not_of(' ') };
-            if (at > 0 && nulAt(at - 1) && blanks.col > 0 && blanks.col <= kPadding && beginsAt(blanks))
+            if (at > 0 && nulAt(at - 1) && blanks.col > 0 && blanks.col <= kPadding && ahead(blanks)
+                && beginsAt(blanks))
                 return blanks;
             return std::nullopt;
         };
