@@ -21,6 +21,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #define TOLVANEX_ISATTY(fd) _isatty(fd)
 #else
@@ -452,7 +453,7 @@ int run(const std::vector<std::string>& argv)
     std::string bytes;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const Input& input = inputs[i];
-        ReadFile read;
+        tolvanex::report::ReadFile read;
         if (!readBytes(input.path, bytes)) {
             read.name = input.name;
             read.skipped = "the file cannot be read";
@@ -471,7 +472,7 @@ int run(const std::vector<std::string>& argv)
         progress.step(done, i + 1, inputs.size());
     }
     for (const auto& [path, reason] : notRead) {
-        ReadFile missing;
+        tolvanex::report::ReadFile missing;
         missing.skipped = reason;
         report.add(path, missing);
     }

@@ -222,7 +222,20 @@ public:
     }
 
     // False when the file does not begin as one of ours.
-    bool begins() const { return headingAt({}) || headAt({}).has_value() || headCutShort({}); }
+    // False when the file does not begin as one of ours. With NUL bytes in it (a power cut may
+    // have zeroed its first writes), when it holds no heading block or record at all.
+    bool begins() const
+    {
+        if (headingAt({}) || headAt({}).has_value() || headCutShort({}))
+            return true;
+        if (nextNul(0) == count())
+            return false;
+        for (std::size_t at = 0; at < count(); ++at) {
+            if (headingAt({ at, 0 }) || headAt({ at, 0 }).has_value())
+                return true;
+        }
+        return false;
+    }
     // Nothing but NUL bytes.
     bool onlyNul() const { return count() == 1 && m_lines[0].nul; }
     void run();
@@ -335,7 +348,7 @@ std::optional<Head> Parser::headAt(Pos p) const
     } else {
         return std::nullopt;
     }
-    if (head.words.line >= count())
+    if (head.words.line >= count() || nulAt(head.words.line))
         return std::nullopt;
     return head;
 }
@@ -387,15 +400,39 @@ void Parser::run()
             continue;
         }
         // Lines that are no part of a record: up to where one begins again.
+        // A record or heading block begins at the start of a line, or after a note's padded
+        // closing line (or what a run of NUL bytes left of it: its last dots and blanks).
         const std::size_t from = p.line;
-        std::size_t at = from + 1;
-        while (at < count() && !nulAt(at) && !headingAt({ at, 0 }) && !headAt({ at, 0 }))
+        const auto beginsAt = [&](Pos at) { return headingAt(at) || headAt(at).has_value(); };
+        const auto again = [&](std::size_t at) -> std::optional<Pos> {
+            if (at > from && beginsAt({ at, 0 }))
+                return Pos { at, 0 };
+            const std::size_t padding = line(at).find(kPadded.substr(kClosing.size() - 1));
+            const Pos after { at, padding + kPadding + 1 };
+            // On the line reading stopped at, only further on.
+            const auto ahead = [&](Pos there) { return at > from || there.col > p.col; };
+            if (padding != std::string_view::npos && ahead(after) && beginsAt(after))
+                return after;
+            const Pos blanks { at, line(at).find_first_not_of(' ') };
+            if (at > 0 && nulAt(at - 1) && blanks.col > 0 && blanks.col <= kPadding && ahead(blanks)
+                && beginsAt(blanks))
+                return blanks;
+            return std::nullopt;
+        };
+        std::size_t at = from;
+        std::optional<Pos> next;
+        while (at < count() && !(at > from && nulAt(at)) && !(next = again(at)))
             ++at;
-        p = { at, 0 };
+        p = next ? *next : Pos { at, 0 };
         if (at >= count()) {
             note(from, "The file goes on after its last whole record with lines that are no part of a record.");
             return;
         }
+        // The part of a line a run of NUL bytes cut off is told of with the NUL bytes.
+        if (nulAt(at) && at == from + 1 && !terminated(from))
+            continue;
+        if (at == from)
+            continue;
         note(from,
             "Lines " + std::to_string(numberOf(from)) + " to " + std::to_string(numberOf(at - 1))
                 + " are no part of a record (edited by hand?); reading goes on at line " + std::to_string(numberOf(at))
@@ -510,7 +547,7 @@ bool Parser::record(Pos& p)
             if (after.col == here.size() && terminated(j))
                 after = { j + 1, 0 };
             else if (after.col == here.size())
-                after = { count(), 0 };
+                after = { nulAt(j + 1) ? j + 1 : count(), 0 };
         } else {
             continue;
         }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -330,6 +331,36 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
         for (const Finding& finding : read.findings)
             found.emplace_back(finding.line, finding.text);
         EXPECT_EQ(found, c.findings);
+    }
+}
+
+// A power cut at any byte of the day's files: the zeros it leaves in place of the last writes, then
+// what the program wrote after it. Every record that lies whole outside the zeros comes back as
+// filed, the one they cut is lost, and the zeros are a finding.
+TEST(FileReader, NulBytesAnywhereLoseOnlyTheRecordTheyCut)
+{
+    for (const auto& [file, bytes] :
+        { std::pair<std::string, std::string> { "masterFile_Student_One.txt", day().master },
+            { "send_0107Student_One.txt", day().send } }) {
+        const ReadFile whole = readFile(file, bytes, index());
+        ASSERT_EQ(whole.records.size(), 3u);
+        for (std::size_t at = 0; at < bytes.size(); ++at) {
+            SCOPED_TRACE(file + " at byte " + std::to_string(at));
+            const ReadFile read
+                = readFile(file, bytes.substr(0, at) + std::string(100, '\0') + bytes.substr(at), index());
+            ASSERT_EQ(read.skipped, "");
+            std::size_t found = 0;
+            for (const FiledRecord& record : read.records) {
+                found += std::count_if(whole.records.begin(), whole.records.end(), [&](const FiledRecord& filed) {
+                    return filed.words == record.words && filed.time == record.time && filed.block == record.block
+                        && filed.reply == record.reply && filed.kind == record.kind;
+                });
+            }
+            EXPECT_EQ(found, read.records.size());
+            EXPECT_GE(read.records.size(), 2u);
+            EXPECT_TRUE(std::any_of(read.findings.begin(), read.findings.end(),
+                [](const Finding& finding) { return finding.text.find("100 NUL bytes") != std::string::npos; }));
+        }
     }
 }
 

@@ -58,20 +58,18 @@ void addClass(ClassReport& report)
     FiledRecord note = response(block("005", BlockKind::Question), "");
     note.kind = RecordKind::Note;
     formula.records = { note };
-    for (const auto& [path, file] : { std::pair { "masterFile_Ann_Lee.txt", &ann }, { "masterFile_Bo.txt", &bo },
-             { "notes_=1+2.txt", &formula } })
+    for (const auto& [path, file] :
+        { std::pair { "masterFile_Ann_Lee.txt", &ann }, { "masterFile_Bo.txt", &bo }, { "notes_=1+2.txt", &formula } })
         report.add(path, *file);
 }
 
 TEST(Roster, NamesAsTypedAgainstTheFiles)
 {
-    for (const auto& [bytes, names] : std::vector<std::pair<std::string, std::vector<std::string>>> {
-             { "\xEF\xBB\xBF"
-               "Ann Lee\r\nBo\r\n",
-                 { "Ann Lee", "Bo" } },
-             { "  Ann Lee \t\n\n\r\nCy", { "Ann Lee", "Cy" } },
-             { "", {} },
-             { "\r\n \r\n", {} } })
+    for (const auto& [bytes, names] :
+        std::vector<std::pair<std::string, std::vector<std::string>>> { { "\xEF\xBB\xBF"
+                                                                          "Ann Lee\r\nBo\r\n",
+                                                                            { "Ann Lee", "Bo" } },
+            { "  Ann Lee \t\n\n\r\nCy", { "Ann Lee", "Cy" } }, { "", {} }, { "\r\n \r\n", {} } })
         EXPECT_EQ(readRoster(bytes), names) << bytes;
     EXPECT_EQ(rosterKey("Ann Lee"), studentKey("Ann_Lee"));
     EXPECT_EQ(rosterKey("ANN LEE"), rosterKey("ann lee"));
