@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The report page's style sheet.
+// The report pages' style sheet: the same on every page, inside it, so that a page opened or
+// printed alone looks as it does in the folder.
 
 namespace tolvanex::report {
 
@@ -16,9 +17,18 @@ td.n { text-align: right; }
 .chart text { font-size: 10px; fill: #111; }
 .bar { fill: #3a6ea5; } .frame { fill: none; stroke: #ccc; } .dot { fill: #a53a3a; }
 .line { fill: none; stroke: #a53a3a; stroke-width: 1; }
-.words { white-space: pre-wrap; }
+.words { white-space: pre-wrap; margin: 0.2em 0 0.8em 0; }
+.words.empty { font-style: italic; }
+.who { margin: 0; color: #333; }
+.nums { font-size: 0.85em; margin: 0; }
+.opening { font-weight: normal; }
+blockquote.block { margin: 0.5em 0 0.5em 1.5em; font-style: italic; }
+ul.inline { padding: 0; } ul.inline li { display: inline; margin-right: 1.2em; }
 .finding { color: #8a1c1c; }
-@media print { body { margin: 0; } h2 { break-after: avoid; } table, tr, svg { break-inside: avoid; } }
+@media print {
+  body { margin: 0; } header, nav { display: none; } a { color: inherit; text-decoration: none; }
+  h2, h3 { break-after: avoid; } tr, svg, li { break-inside: avoid; }
+}
 )";
 
 } // namespace tolvanex::report
