@@ -211,30 +211,34 @@ private:
     int m_shown = -1;
 };
 
+// A folder that holds a report: its index page carries the report's mark.
+bool isReport(const fs::path& folder)
+{
+    std::ifstream index(folder / kIndexPage, std::ios::binary);
+    std::string head(4096, '\0');
+    index.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(index.gcount()));
+    return head.find(kGeneratorMark) != std::string::npos;
+}
+
 // Why the report may not go into this folder; empty when it may. A report's folder is replaced
-// whole, so it must be missing, empty, or a report already; and hold none of the files read.
+// whole, so it must be missing, empty, or a report already; and hold none of the files read. It
+// may lie in a folder read: reports are left out there.
 std::string refusedOutput(const fs::path& folder, const std::vector<std::string>& inputs)
 {
     std::error_code error;
     const fs::file_status status = fs::status(folder, error);
     if (fs::exists(status) && !fs::is_directory(status))
         return utf8(folder) + " is a file, not a report's folder: the report is a folder of pages";
-    if (fs::is_directory(status)) {
-        const bool empty = fs::directory_iterator(folder, error) == fs::directory_iterator();
-        std::ifstream index(folder / kIndexPage, std::ios::binary);
-        std::string head(4096, '\0');
-        index.read(head.data(), static_cast<std::streamsize>(head.size()));
-        head.resize(static_cast<std::size_t>(index.gcount()));
-        if (!empty && head.find(kGeneratorMark) == std::string::npos)
-            return "the folder " + utf8(folder) + " holds other files than a report; name a new folder";
-    }
+    if (fs::is_directory(status) && fs::directory_iterator(folder, error) != fs::directory_iterator()
+        && !isReport(folder))
+        return "the folder " + utf8(folder) + " holds other files than a report; name a new folder";
     const fs::path out = fs::weakly_canonical(fs::absolute(folder, error), error);
     for (const std::string& given : inputs) {
         const fs::path in = fs::weakly_canonical(fs::absolute(fs::u8path(given), error), error);
-        const auto [outEnd, inEnd] = std::mismatch(out.begin(), out.end(), in.begin(), in.end());
-        if (outEnd == out.end() || inEnd == in.end())
-            return "the report's folder " + utf8(folder) + " and " + given
-                + " lie one inside the other: the report would replace what it reads";
+        if (std::mismatch(out.begin(), out.end(), in.begin(), in.end()).first == out.end())
+            return "the report's folder " + utf8(folder) + " holds " + given
+                + ", which is to be read: the report would replace it";
     }
     return {};
 }
@@ -377,6 +381,11 @@ int run(const std::vector<std::string>& argv)
         if (fs::is_directory(path, error)) {
             for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, error);
                  !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+                // A report in the folder read (the one being replaced among them) is no student's.
+                if (it->is_directory(error) && isReport(it->path())) {
+                    it.disable_recursion_pending();
+                    continue;
+                }
                 if (!it->is_regular_file(error))
                     continue;
                 // The program's own journal, draft and lock beside the files hold no records.
