@@ -69,7 +69,6 @@ struct Input {
     FileName name;
     std::string student; // studentKey() of the name part
     std::uintmax_t size = 0;
-    bool given = false; // named on the command line, not found in a folder
 };
 
 std::string utf8(const fs::path& path)
@@ -365,7 +364,6 @@ int run(const std::vector<std::string>& argv)
             input.shown = utf8(file);
             input.name = parseFileName(utf8(file.filename()));
             input.student = studentKey(input.name.namePart);
-            input.given = named;
             const std::string id = identity(file);
             if (!id.empty() && (id == outputs[0] || id == outputs[1] || id == outputs[2])) {
                 if (named || input.name.kind != FileKind::Other)
@@ -489,8 +487,8 @@ int run(const std::vector<std::string>& argv)
     if (report.filesRead() == 0) {
         // Nothing to report: a report there already (last week's, say) stays as it was.
         std::cout << report.summary();
-        std::cerr << "tolvanex-report: nothing could be read; " << output << (csv ? " and " + csvPath : "")
-                  << (csv ? " are" : " is") << " left as they were\n";
+        std::cerr << "tolvanex-report: nothing could be read, so nothing was written (" << output
+                  << (csv ? " and " + csvPath + ", if there, stay" : ", if there, stays") << " as before)\n";
         return kUsage;
     }
     std::string pageError;

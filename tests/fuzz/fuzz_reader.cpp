@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 tolvanex developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the report reader on bytes nobody here wrote, then the report and the CSV made
-// of what it read. The first byte picks the file's name (master, send, notes or another).
+// of what it read. The first byte picks the file's name (master, send, notes, or a copy of a send file).
 #include "core/report/ClassReport.h"
 #include "core/report/CsvWriter.h"
 #include "core/report/HtmlReport.h"
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     static constexpr std::string_view kNames[]
-        = { "masterFile_A_B.txt", "send_0107A_B.txt", "notes_A_B.txt", "class.txt" };
+        = { "masterFile_A_B.txt", "send_0107A_B.txt", "notes_A_B.txt", "SEND_0107a_b (1).TXT" };
     const std::string_view name = kNames[data[0] % 4];
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     const ReadFile read = readFile(name, bytes, bank);

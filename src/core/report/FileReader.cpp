@@ -380,7 +380,8 @@ void Parser::run()
             const Line& zeros = m_lines[p.line];
             note(p.line,
                 "Line " + std::to_string(zeros.number) + " holds " + std::to_string(zeros.end - zeros.begin)
-                    + " NUL bytes (a power cut leaves such zeros where the file's last writes were): what they "
+                    + (zeros.end - zeros.begin == 1 ? " NUL byte" : " NUL bytes")
+                    + " (a power cut leaves such zeros where the file's last writes were): what they "
                       "stand in place of is lost; reading goes on after them.");
             p = { p.line + 1, 0 };
             continue;
@@ -446,7 +447,7 @@ void Parser::heading(Pos& p)
         note(p.line, "The file ends in the middle of a heading block: it was cut short.");
         p = { nextNul(p.line), 0 };
     };
-    if (p.line + 2 >= count())
+    if (!headingAt(p) || p.line + 2 >= count())
         return cutShort();
     // The header is the bank's header line, which may run over several lines; a header that is
     // not the course's ends where the course title and a date follow.

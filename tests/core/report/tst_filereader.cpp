@@ -344,10 +344,13 @@ TEST(FileReader, NulBytesAnywhereLoseOnlyTheRecordTheyCut)
             { "send_0107Student_One.txt", day().send } }) {
         const ReadFile whole = readFile(file, bytes, index());
         ASSERT_EQ(whole.records.size(), 3u);
-        for (std::size_t at = 0; at < bytes.size(); ++at) {
-            SCOPED_TRACE(file + " at byte " + std::to_string(at));
+        for (std::size_t at = 0; at < bytes.size() * 2; ++at) {
+            // One NUL byte, then a hundred.
+            const std::size_t zeros = at < bytes.size() ? 1 : 100;
+            const std::size_t cut = at % bytes.size();
+            SCOPED_TRACE(file + " at byte " + std::to_string(cut) + ", " + std::to_string(zeros));
             const ReadFile read
-                = readFile(file, bytes.substr(0, at) + std::string(100, '\0') + bytes.substr(at), index());
+                = readFile(file, bytes.substr(0, cut) + std::string(zeros, '\0') + bytes.substr(cut), index());
             ASSERT_EQ(read.skipped, "");
             std::size_t found = 0;
             for (const FiledRecord& record : read.records) {
@@ -358,8 +361,9 @@ TEST(FileReader, NulBytesAnywhereLoseOnlyTheRecordTheyCut)
             }
             EXPECT_EQ(found, read.records.size());
             EXPECT_GE(read.records.size(), 2u);
-            EXPECT_TRUE(std::any_of(read.findings.begin(), read.findings.end(),
-                [](const Finding& finding) { return finding.text.find("100 NUL bytes") != std::string::npos; }));
+            EXPECT_TRUE(std::any_of(read.findings.begin(), read.findings.end(), [&](const Finding& finding) {
+                return finding.text.find(zeros == 1 ? " 1 NUL byte (" : " 100 NUL bytes (") != std::string::npos;
+            }));
         }
     }
 }
