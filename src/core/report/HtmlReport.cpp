@@ -164,7 +164,7 @@ bool getSpooled(std::istream& in, Spooled& entry)
 
 // A question posed in a record, for the assignment's list.
 struct Asked {
-    std::size_t question = 0; // its block's question
+    std::size_t question = 0; // the first block of its question, an index in blocks()
 
     std::size_t student = 0;
     std::size_t id = 0;
