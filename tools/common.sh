@@ -18,8 +18,10 @@ windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine n
 # package (lintian), the AppStream metainfo (appstream; desktop-file-utils above checks the
 # desktop entry).
 distribution_test_packages=(reuse lintian appstream)
-# The report program's page opened in a real browser, headless (tools/test).
-report_test_packages=(chromium)
+# The report program's pages opened in a real browser, headless, and checked there by axe-core
+# (the test installs axe-core itself with npm, outside the checkout), and its CSV in two
+# spreadsheets (tools/test).
+report_test_packages=(chromium nodejs npm gnumeric libreoffice-calc-nogui)
 # The fuzzer (tools/test --all): clang and its runtime libraries, libFuzzer's among them.
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 

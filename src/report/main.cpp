@@ -1,8 +1,11 @@
 // SPDX-FileCopyrightText: 2026 tolvanex developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tolvanex-report: reads the files a class sent (SEND, master and notes files, or folders holding
-// them) and writes one HTML report, and the records as CSV if asked.
+// them) and writes the report as a folder of linked pages, and the records as CSV if asked.
 #include "core/report/ClassReport.h"
+#include "core/report/CsvWriter.h"
+#include "core/report/HtmlReport.h"
+#include "core/report/Roster.h"
 #include "core/text/Texts.h"
 
 #include <algorithm>
@@ -10,13 +13,19 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
 #include <io.h>
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #define TOLVANEX_ISATTY(fd) _isatty(fd)
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #define TOLVANEX_ISATTY(fd) isatty(fd)
 #endif
@@ -34,21 +43,31 @@ const char* const kUsageText
     = "Usage: tolvanex-report [options] PATH...\n"
       "Reads the files students of the course Physics I sent (send_MMDD<name>.txt, masterFile_<name>.txt,\n"
       "notes_<name>.txt), given as files or folders (searched with their subfolders), checks each whole and\n"
-      "writes one report: responses, ratings and notes per question, each student's work, and the findings.\n"
+      "writes the report as a folder of linked pages to open in a browser: FOLDER/index.html with the\n"
+      "summary, the assignments, the students and the findings; a page per assignment with its ratings and\n"
+      "the questions students posed; a page per question with every response and note; a page per student.\n"
       "\n"
       "Options:\n"
-      "  -o, --output FILE  the HTML report (default: tolvanex-report.html in the current folder)\n"
-      "      --csv FILE     every record as CSV as well (UTF-8, RFC 4180 quoting)\n"
-      "  -h, --help         this help\n"
-      "  -v, --version      the version\n"
+      "  -o, --output FOLDER  the report's folder (default: tolvanex-report in the current folder); a report\n"
+      "                       there already is replaced whole, any other folder or file is refused\n"
+      "      --csv FILE       every record as CSV as well (UTF-8, RFC 4180 quoting)\n"
+      "      --roster FILE    the class's names, one a line as typed at the name prompt: the report\n"
+      "                       lists who sent nothing, who sent nothing for an assignment, and the\n"
+      "                       names in the files that are not on the roster\n"
+      "      --summary-csv FILE  a row per student for a gradebook: per assignment the questions\n"
+      "                       responded to and the mean confidence\n"
+      "  -h, --help           this help\n"
+      "  -v, --version        the version\n"
       "\n"
       "Exit status: 0 every file was read whole with no finding; 1 findings were made (the report is\n"
-      "still written); 2 a usage error, or nothing could be read.\n";
+      "still written); 2 a usage error, the report could not be written, or nothing could be read (an\n"
+      "earlier report is then left as it was).\n";
 
 struct Input {
     fs::path path;
     std::string shown; // as the report names it
     FileName name;
+    std::string student; // studentKey() of the name part
     std::uintmax_t size = 0;
 };
 
@@ -63,6 +82,71 @@ int usageError(const std::string& message)
     std::cerr << "tolvanex-report: " << message << "\n\n" << kUsageText;
     return kUsage;
 }
+
+// Which file a path names, the same however the path reaches it ("class" and "./class/", a link,
+// another case of the letters on Windows); empty when there is no such file.
+std::string identity(const fs::path& path)
+{
+#ifdef _WIN32
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    BY_HANDLE_FILE_INFORMATION info {};
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!known)
+        return {};
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":"
+        + std::to_string(info.nFileIndexLow);
+#else
+    struct stat status { };
+    if (::stat(path.c_str(), &status) != 0)
+        return {};
+    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+#endif
+}
+
+// Writes a file whole or not at all: into a file beside it, renamed over it once written, so
+// that a report killed on the way leaves the old file as it was.
+class Beside {
+public:
+    explicit Beside(const std::string& path)
+        : m_path(fs::u8path(path))
+        , m_draft(fs::u8path(path + ".new"))
+    {
+        m_out.open(m_draft, std::ios::binary | std::ios::trunc);
+    }
+    ~Beside()
+    {
+        if (!m_done) {
+            m_out.close();
+            std::error_code ignored;
+            fs::remove(m_draft, ignored);
+        }
+    }
+    std::ofstream& out() { return m_out; }
+    bool opened() const { return m_out.is_open(); }
+    // Closes and renames; the system's reason when that fails.
+    std::string finish()
+    {
+        m_out.close();
+        if (!m_out)
+            return "it could not be written whole";
+        std::error_code error;
+        fs::rename(m_draft, m_path, error);
+        if (error)
+            return error.message();
+        m_done = true;
+        return {};
+    }
+
+private:
+    fs::path m_path;
+    fs::path m_draft;
+    std::ofstream m_out;
+    bool m_done = false;
+};
 
 bool readBytes(const fs::path& path, std::string& bytes)
 {
@@ -126,14 +210,86 @@ private:
     int m_shown = -1;
 };
 
+// A folder that holds a report: its index page carries the report's mark.
+bool isReport(const fs::path& folder)
+{
+    std::ifstream index(folder / kIndexPage, std::ios::binary);
+    std::string head(4096, '\0');
+    index.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(index.gcount()));
+    return head.find(kGeneratorMark) != std::string::npos;
+}
+
+// Why the report may not go into this folder; empty when it may. A report's folder is replaced
+// whole, so it must be missing, empty, or a report already; and hold none of the files read. It
+// may lie in a folder read: reports are left out there.
+std::string refusedOutput(const fs::path& folder, const std::vector<std::string>& inputs)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(folder, error);
+    if (fs::exists(status) && !fs::is_directory(status))
+        return utf8(folder) + " is a file, not a report's folder: the report is a folder of pages";
+    if (fs::is_directory(status) && fs::directory_iterator(folder, error) != fs::directory_iterator()
+        && !isReport(folder))
+        return "the folder " + utf8(folder) + " holds other files than a report; name a new folder";
+    const fs::path out = fs::weakly_canonical(fs::absolute(folder, error), error);
+    for (const std::string& given : inputs) {
+        const fs::path in = fs::weakly_canonical(fs::absolute(fs::u8path(given), error), error);
+        if (std::mismatch(out.begin(), out.end(), in.begin(), in.end()).first == out.end())
+            return "the report's folder " + utf8(folder) + " holds " + given
+                + ", which is to be read: the report would replace it";
+    }
+    return {};
+}
+
+// A new name beside a folder's ("tolvanex-report.new-4f2a9c").
+fs::path newSibling(const fs::path& folder, const char* what = ".new-")
+{
+    std::random_device device;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%06x", static_cast<unsigned>(device()) & 0xFFFFFFu);
+    fs::path name = folder;
+    if (!name.has_filename())
+        name = name.parent_path();
+    return name.parent_path() / fs::u8path(utf8(name.filename()) + what + suffix);
+}
+
+// The new pages in place of the report's folder; the earlier report, if any, removed once they are.
+std::string replaceFolder(const fs::path& pages, const fs::path& folder)
+{
+    std::error_code error;
+    fs::path earlier;
+    if (fs::exists(folder, error)) {
+        earlier = newSibling(folder, ".old-");
+        fs::rename(folder, earlier, error);
+        if (error)
+            return "the earlier report " + utf8(folder) + " cannot be moved aside: " + error.message();
+    }
+    fs::rename(pages, folder, error);
+    if (error) {
+        std::error_code ignored;
+        if (!earlier.empty())
+            fs::rename(earlier, folder, ignored);
+        return "the report cannot be put in place as " + utf8(folder) + ": " + error.message();
+    }
+    if (!earlier.empty())
+        fs::remove_all(earlier, error);
+    return {};
+}
+
 // The arguments as UTF-8, the program's name first.
 int run(const std::vector<std::string>& argv)
 {
     const int argc = static_cast<int>(argv.size());
-    std::string output = "tolvanex-report.html";
+    std::string output = "tolvanex-report";
     std::string csvPath;
+    std::string rosterPath;
+    std::string summaryPath;
     std::vector<std::string> paths;
     bool options = true;
+    // The options that name a file, each with its "--name=FILE" form.
+    const std::pair<const char*, std::string*> fileOptions[] = { { "--output", &output }, { "--csv", &csvPath },
+        { "--roster", &rosterPath }, { "--summary-csv", &summaryPath } };
     for (int i = 1; i < argc; ++i) {
         const std::string& arg = argv[static_cast<std::size_t>(i)];
         if (options && (arg == "-h" || arg == "--help")) {
@@ -144,14 +300,22 @@ int run(const std::vector<std::string>& argv)
             std::cout << "tolvanex-report " << TOLVANEX_VERSION << "\n";
             return kClean;
         }
-        if (options && (arg == "-o" || arg == "--output" || arg == "--csv")) {
-            if (i + 1 >= argc)
-                return usageError(arg + " needs a file name");
-            (arg == "--csv" ? csvPath : output) = argv[static_cast<std::size_t>(++i)];
-        } else if (options && arg.rfind("--output=", 0) == 0) {
-            output = arg.substr(9);
-        } else if (options && arg.rfind("--csv=", 0) == 0) {
-            csvPath = arg.substr(6);
+        std::string* value = nullptr;
+        std::string given;
+        for (const auto& [name, target] : fileOptions) {
+            const std::string option = name;
+            if (options && (arg == option || (arg == "-o" && target == &output))) {
+                if (i + 1 >= argc)
+                    return usageError(arg + " needs a file name");
+                value = target;
+                given = argv[static_cast<std::size_t>(++i)];
+            } else if (options && arg.rfind(option + "=", 0) == 0) {
+                value = target;
+                given = arg.substr(option.size() + 1);
+            }
+        }
+        if (value) {
+            *value = given;
         } else if (options && arg == "--") {
             options = false;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
@@ -163,19 +327,51 @@ int run(const std::vector<std::string>& argv)
     if (paths.empty())
         return usageError("no file or folder to read");
     if (output.empty())
-        return usageError("the report needs a file name");
+        return usageError("the report needs a folder name");
+    fs::path outputFolder = fs::u8path(output);
+    if (!outputFolder.has_filename()) // "report/"
+        outputFolder = outputFolder.parent_path();
+    if (const std::string refused = refusedOutput(outputFolder, paths); !refused.empty())
+        return usageError(refused);
 
-    // The files: every regular file in the folders given, and the files given.
+    if (!csvPath.empty() && identity(fs::u8path(csvPath)) == identity(fs::u8path(output))
+        && !identity(fs::u8path(output)).empty())
+        return usageError("the report and the CSV are one file: " + output);
+    if (!csvPath.empty() && fs::u8path(csvPath).lexically_normal() == fs::u8path(output).lexically_normal())
+        return usageError("the report and the CSV are one file: " + output);
+    if (!summaryPath.empty()
+        && (fs::u8path(summaryPath).lexically_normal() == fs::u8path(csvPath).lexically_normal()
+            || fs::u8path(summaryPath).lexically_normal() == outputFolder.lexically_normal()))
+        return usageError("the summary CSV is the report or the CSV: " + summaryPath);
+
+    // The files: every regular file in the folders given, and the files given, each once however
+    // it is reached. The outputs are never read: a report written into the class's folder is
+    // left out, and an output that is a file to read is refused, so that no student's file is
+    // written over.
+    const std::string outputs[]
+        = { identity(fs::u8path(output)), csvPath.empty() ? std::string() : identity(fs::u8path(csvPath)),
+              summaryPath.empty() ? std::string() : identity(fs::u8path(summaryPath)) };
     std::vector<Input> inputs;
+    std::set<std::string> seen;
     std::vector<std::pair<std::string, std::string>> notRead;
+    std::string overwritten;
     for (const std::string& given : paths) {
         const fs::path path = fs::u8path(given);
         std::error_code error;
-        auto addFile = [&](const fs::path& file) {
+        auto addFile = [&](const fs::path& file, bool named) {
             Input input;
             input.path = file;
             input.shown = utf8(file);
             input.name = parseFileName(utf8(file.filename()));
+            input.student = studentKey(input.name.namePart);
+            const std::string id = identity(file);
+            if (!id.empty() && (id == outputs[0] || id == outputs[1] || id == outputs[2])) {
+                if (named || input.name.kind != FileKind::Other)
+                    overwritten = input.shown;
+                return;
+            }
+            if (!id.empty() && !seen.insert(id).second)
+                return;
             std::error_code sizeError;
             input.size = fs::file_size(file, sizeError);
             inputs.push_back(std::move(input));
@@ -183,40 +379,79 @@ int run(const std::vector<std::string>& argv)
         if (fs::is_directory(path, error)) {
             for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, error);
                  !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+                // A report in the folder read (the one being replaced among them) is no student's.
+                if (it->is_directory(error) && isReport(it->path())) {
+                    it.disable_recursion_pending();
+                    continue;
+                }
                 if (!it->is_regular_file(error))
                     continue;
                 // The program's own journal, draft and lock beside the files hold no records.
                 if (utf8(it->path().filename()).rfind(".tolvanex_", 0) == 0)
                     continue;
-                addFile(it->path());
+                addFile(it->path(), false);
             }
             if (error)
                 notRead.emplace_back(given, "the folder could not be read to the end: " + error.message());
         } else if (fs::is_regular_file(path, error)) {
-            addFile(path);
+            addFile(path, true);
         } else {
             notRead.emplace_back(given, "there is no such file or folder");
         }
     }
+    if (!overwritten.empty())
+        return usageError("the report or the CSV would be written over " + overwritten
+            + ", one of the files to read; nothing was written");
     std::sort(inputs.begin(), inputs.end(), [](const Input& a, const Input& b) {
-        if (a.name.namePart != b.name.namePart)
-            return a.name.namePart < b.name.namePart;
+        if (a.student != b.student)
+            return a.student < b.student;
         if (kindOrder(a.name.kind) != kindOrder(b.name.kind))
             return kindOrder(a.name.kind) < kindOrder(b.name.kind);
         return a.shown < b.shown;
     });
 
-    std::ofstream csvFile;
+    std::unique_ptr<Beside> csvFile;
     std::unique_ptr<CsvWriter> csv;
     if (!csvPath.empty()) {
-        csvFile.open(fs::u8path(csvPath), std::ios::binary | std::ios::trunc);
-        if (!csvFile)
+        csvFile = std::make_unique<Beside>(csvPath);
+        if (!csvFile->opened())
             return usageError("the CSV file " + csvPath + " cannot be written");
-        csv = std::make_unique<CsvWriter>(csvFile);
+        csv = std::make_unique<CsvWriter>(csvFile->out());
     }
+
+    // The pages go into a new folder beside the report's, which replaces the report once they are
+    // all written: a report stopped half way leaves the earlier one whole.
+    const fs::path pagesFolder = newSibling(outputFolder);
+    {
+        std::error_code error;
+        if (!fs::create_directory(pagesFolder, error)) {
+            std::cerr << "tolvanex-report: the folder " << utf8(pagesFolder) << " cannot be made: " << error.message()
+                      << "\n";
+            return kUsage;
+        }
+    }
+    struct RemoveOnExit {
+        fs::path path;
+        ~RemoveOnExit()
+        {
+            std::error_code ignored;
+            if (!path.empty())
+                fs::remove_all(path, ignored);
+        }
+    } pagesLeft { pagesFolder };
 
     const BankIndex bank;
     ClassReport report(bank);
+    HtmlReport pages(report, bank, pagesFolder, "Class report: " + std::string(tolvanex::texts::courseTitle));
+    StudentSummary summary;
+    RecordSinks sinks({ &pages, &summary });
+    report.setSink(&sinks);
+    if (!rosterPath.empty()) {
+        std::string rosterBytes;
+        if (!readBytes(fs::u8path(rosterPath), rosterBytes))
+            return usageError("the roster " + rosterPath + " cannot be read");
+        pages.setRoster(readRoster(rosterBytes));
+    }
     std::uintmax_t total = 0;
     for (const Input& input : inputs)
         total += input.size;
@@ -225,7 +460,7 @@ int run(const std::vector<std::string>& argv)
     std::string bytes;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const Input& input = inputs[i];
-        ReadFile read;
+        tolvanex::report::ReadFile read;
         if (!readBytes(input.path, bytes)) {
             read.name = input.name;
             read.skipped = "the file cannot be read";
@@ -244,33 +479,48 @@ int run(const std::vector<std::string>& argv)
         progress.step(done, i + 1, inputs.size());
     }
     for (const auto& [path, reason] : notRead) {
-        ReadFile missing;
+        tolvanex::report::ReadFile missing;
         missing.skipped = reason;
         report.add(path, missing);
     }
 
-    std::ofstream html(fs::u8path(output), std::ios::binary | std::ios::trunc);
-    if (html)
-        report.writeHtml(html, "Class report: " + std::string(tolvanex::texts::courseTitle));
-    html.close();
-    if (!html) {
-        std::cerr << "tolvanex-report: the report " << output << " cannot be written\n";
+    if (report.filesRead() == 0) {
+        // Nothing to report: a report there already (last week's, say) stays as it was.
+        std::cout << report.summary();
+        std::cerr << "tolvanex-report: nothing could be read, so nothing was written (" << output
+                  << (csv ? " and " + csvPath + ", if there, stay" : ", if there, stays") << " as before)\n";
         return kUsage;
     }
-    if (csv) {
-        csvFile.close();
-        if (!csvFile) {
-            std::cerr << "tolvanex-report: the CSV file " << csvPath << " cannot be written\n";
+    std::string pageError;
+    if (!pages.finish(pageError)) {
+        std::cerr << "tolvanex-report: " << pageError << "\n";
+        return kUsage;
+    }
+    if (const std::string error = replaceFolder(pagesFolder, outputFolder); !error.empty()) {
+        std::cerr << "tolvanex-report: " << error << "\n";
+        return kUsage;
+    }
+    pagesLeft.path.clear();
+    if (!summaryPath.empty()) {
+        Beside table(summaryPath);
+        if (table.opened())
+            summary.write(table.out(), report);
+        if (const std::string failed = table.opened() ? table.finish() : "it cannot be opened"; !failed.empty()) {
+            std::cerr << "tolvanex-report: the summary CSV " << summaryPath << " cannot be written: " << failed << "\n";
             return kUsage;
         }
     }
-    std::cout << report.summary() << "Report: " << output << "\n";
+    if (csv) {
+        if (const std::string failed = csvFile->finish(); !failed.empty()) {
+            std::cerr << "tolvanex-report: the CSV file " << csvPath << " cannot be written: " << failed << "\n";
+            return kUsage;
+        }
+    }
+    std::cout << report.summary() << "Report: " << utf8(outputFolder / kIndexPage) << "\n";
     if (csv)
         std::cout << "CSV: " << csvPath << "\n";
-    if (report.filesRead() == 0) {
-        std::cerr << "tolvanex-report: nothing could be read\n";
-        return kUsage;
-    }
+    if (!summaryPath.empty())
+        std::cout << "Summary CSV: " << summaryPath << "\n";
     return report.findingCount() > 0 || report.filesSkipped() > 0 ? kFindings : kClean;
 }
 

@@ -5,9 +5,8 @@
 // to some blocks with ratings and words (now and then on several lines, with characters the code
 // page lacks, or with lines that look like the record's own), and saves a note now and then.
 //
-//   makeclass FOLDER [--students N] [--days D] [--assignments A] [--respond P] [--seed S] [--name NAME]...
-//
-// Writes masterFile_<name>.txt, notes_<name>.txt and a send_<MMDD><name>.txt per day worked.
+// Writes masterFile_<name>.txt, notes_<name>.txt and a send_<MMDD><name>.txt per day worked; the
+// options are in kUsage below.
 #include "support/Fakes.h"
 #include "support/FaultyFileSystem.h"
 
@@ -15,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -50,43 +50,85 @@ std::string rating(std::mt19937& random)
     return replies[std::uniform_int_distribution<std::size_t>(0, std::size(replies) - 1)(random)];
 }
 
-int number(const char* text)
+const char* const kUsage
+    = "usage: makeclass FOLDER [options]\n"
+      "Writes a class's files into FOLDER (made when missing), as the program writes them.\n"
+      "  --students N     students (300)\n"
+      "  --days D         days of the term (90)\n"
+      "  --assignments A  the last assignment worked on (18)\n"
+      "  --respond P      the share of blocks responded to (0.15: about 100 MB for the default class)\n"
+      "  --seed S         the random seed (1)\n"
+      "  --name NAME      a student's name (again for more); the others are Student 001 and on\n"
+      "  --say TEXT       each student's first responses, in order (again for more)\n"
+      "  -h, --help       this help\n";
+
+int usageError(const std::string& message)
 {
-    return std::atoi(text);
+    std::fprintf(stderr, "makeclass: %s\n%s", message.c_str(), kUsage);
+    return 2;
+}
+
+// A whole number, or nothing.
+std::optional<long> number(const std::string& text)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 0)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr,
-            "usage: makeclass FOLDER [--students N] [--days D] [--assignments A] [--respond P] "
-            "[--seed S] [--name NAME]...\n");
-        return 2;
-    }
-    const std::filesystem::path out = argv[1];
+    std::filesystem::path out;
     int students = 300;
     int days = 90;
     int assignments = 18;
-    double respond = 0.25;
-    unsigned seed = 1;
+    double respond = 0.15;
+    int seed = 1;
     std::vector<std::string> names;
-    for (int i = 2; i + 1 < argc; i += 2) {
+    std::vector<std::string> sayings;
+    for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--students")
-            students = number(argv[i + 1]);
-        else if (option == "--days")
-            days = number(argv[i + 1]);
-        else if (option == "--assignments")
-            assignments = number(argv[i + 1]);
-        else if (option == "--respond")
-            respond = std::atof(argv[i + 1]);
-        else if (option == "--seed")
-            seed = static_cast<unsigned>(number(argv[i + 1]));
-        else if (option == "--name")
-            names.push_back(argv[i + 1]);
+        if (option == "-h" || option == "--help") {
+            std::printf("%s", kUsage);
+            return 0;
+        }
+        if (option.empty() || option[0] != '-') {
+            if (!out.empty())
+                return usageError("one folder only: " + option);
+            out = option;
+            continue;
+        }
+        if (i + 1 >= argc)
+            return usageError(option + " needs a value");
+        const std::string value = argv[++i];
+        const std::optional<long> whole = number(value);
+        if (option == "--name") {
+            names.push_back(value);
+        } else if (option == "--say") {
+            sayings.push_back(value);
+        } else if (option == "--respond") {
+            char* end = nullptr;
+            respond = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end != '\0' || respond < 0 || respond > 1)
+                return usageError("--respond needs a share from 0 to 1, not " + value);
+        } else if (option != "--students" && option != "--days" && option != "--assignments" && option != "--seed") {
+            return usageError("unknown option " + option);
+        } else if (!whole || *whole > 1000000) {
+            return usageError(option + " needs a whole number, not " + value);
+        } else {
+            (option == "--students"             ? students
+                    : option == "--days"        ? days
+                    : option == "--assignments" ? assignments
+                                                : seed)
+                = static_cast<int>(*whole);
+        }
     }
+    if (out.empty())
+        return usageError("no folder to write the class into");
     for (int s = static_cast<int>(names.size()); s < students; ++s) {
         char name[32];
         std::snprintf(name, sizeof name, "Student %03d", s + 1);
@@ -94,7 +136,7 @@ int main(int argc, char** argv)
     }
     names.resize(static_cast<std::size_t>(students));
     std::filesystem::create_directories(out);
-    std::mt19937 random(seed);
+    std::mt19937 random(static_cast<unsigned>(seed));
     std::uniform_real_distribution<double> chance(0.0, 1.0);
     constexpr int kMonthDays[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
     std::uintmax_t bytes = 0;
@@ -104,6 +146,7 @@ int main(int argc, char** argv)
         // Files in memory, nothing put on a disk until the end.
         FaultyFileSystem files;
         int notes = 0;
+        std::size_t said = 0;
         int month = 1;
         int dayOfMonth = 5;
         for (int d = 0; d < days; ++d) {
@@ -133,7 +176,7 @@ int main(int argc, char** argv)
                 }
                 const double roll = chance(random);
                 if (roll < respond) {
-                    boxes.answer = words(random);
+                    boxes.answer = said < sayings.size() ? sayings[said++] : words(random);
                     fake.prompter.replies.clear();
                     fake.prompter.reply(rating(random));
                     clickOn(drill, boxes, Button::EnterResponse);

@@ -5,6 +5,27 @@
 #include "core/text/Text.h"
 
 namespace tolvanex::report {
+namespace {
+
+// A question line's first words after its label ("`q004.  "), cut after about 40 characters at a
+// blank, with "..." when cut; on one line.
+std::string firstWords(std::string_view line)
+{
+    std::size_t at = line.find_first_of(" \r\n", 2);
+    at = at == std::string_view::npos ? line.size() : line.find_first_not_of(" \r\n", at);
+    std::string words;
+    for (std::size_t i = at == std::string_view::npos ? line.size() : at; i < line.size(); ++i) {
+        const char c = line[i] == '\r' || line[i] == '\n' ? ' ' : line[i];
+        if (c == ' ' && (words.empty() || words.back() == ' '))
+            continue;
+        if (c == ' ' && words.size() >= 40)
+            return words + " ...";
+        words += c;
+    }
+    return words;
+}
+
+} // namespace
 
 BankIndex::BankIndex(const BankContent& content)
 {
@@ -13,6 +34,7 @@ BankIndex::BankIndex(const BankContent& content)
     std::string assignment;
     std::string questionId;
     RatingKind rating = RatingKind::None;
+    std::size_t question = kNoQuestion;
     for (long index = 1; index <= QuestionBank::kLastIndex; ++index) {
         const std::string& line = m_bank.line(index);
         if (line.empty())
@@ -21,6 +43,7 @@ BankIndex::BankIndex(const BankContent& content)
             // The drill starts on the header and stops at the next one: it is never a block.
             assignment = line.substr(0, 3);
             questionId.clear();
+            question = kNoQuestion;
             rating = RatingKind::None;
             m_assignments.emplace_back(assignment, line);
             continue;
@@ -41,7 +64,29 @@ BankIndex::BankIndex(const BankContent& content)
         block.assignment = assignment;
         block.questionId = questionId;
         block.rating = rating;
+        if (block.kind == BlockKind::Question) {
+            question = m_blocks.size();
+            m_questions.push_back({ question, std::nullopt, {}, firstWords(line), {} });
+        } else if (question != kNoQuestion) {
+            BankQuestion& asked = m_questions.back();
+            if (block.kind == BlockKind::Answer && !asked.answer)
+                asked.answer = m_blocks.size();
+            else
+                asked.texts.push_back(m_blocks.size());
+        }
+        block.question = question;
         m_blocks.push_back(std::move(block));
+    }
+    for (BankQuestion& each : m_questions) {
+        const BankBlock& asked = m_blocks[each.block];
+        each.label = asked.questionId;
+        for (const BankQuestion& other : m_questions) {
+            const BankBlock& block = m_blocks[other.block];
+            if (&other != &each && block.assignment == asked.assignment && block.questionId == asked.questionId) {
+                each.label += " (" + each.firstWords + ")";
+                break;
+            }
+        }
     }
     for (std::size_t i = 0; i < m_blocks.size(); ++i)
         m_byText[m_blocks[i].text].push_back(i);

@@ -5,6 +5,7 @@
 #include "core/bank/BankContent.h"
 #include "core/bank/QuestionBank.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,24 @@ struct BankBlock {
     BlockKind kind = BlockKind::Text;
     // The rating a response to this block gets: the kind of the last question or answer line read.
     RatingKind rating = RatingKind::None;
+    // The question it belongs to: the index in blocks() of the last question block at or above
+    // it in its assignment (its own for a question block); kNoQuestion before the first.
+    std::size_t question = 0;
+};
+
+constexpr std::size_t kNoQuestion = static_cast<std::size_t>(-1);
+
+// A question of the course with the blocks that follow it up to the next question: what the
+// report counts per question. Two questions of an assignment may carry the same label (a
+// problem in two steps): each is a question of its own, told apart by its first words.
+struct BankQuestion {
+    std::size_t block = 0; // the question block, an index in blocks()
+    std::optional<std::size_t> answer; // its first answer block; none when the answer comes later
+    std::vector<std::size_t> texts; // the other blocks after it, in bank order
+    std::string firstWords; // the question's first words, after its label
+    // "004"; "004 (A car moving at 5.0 m/s ...)" when another question of the assignment has
+    // the same label.
+    std::string label;
 };
 
 // The built-in course, indexed by the block texts records quote.
@@ -47,12 +66,15 @@ public:
     std::optional<std::string_view> header(std::string_view assignment) const;
     // Blocks in bank order.
     const std::vector<BankBlock>& blocks() const { return m_blocks; }
+    // Questions in bank order.
+    const std::vector<BankQuestion>& questions() const { return m_questions; }
     // Assignments in bank order, with their header lines.
     const std::vector<std::pair<std::string, std::string_view>>& assignments() const { return m_assignments; }
 
 private:
     QuestionBank m_bank;
     std::vector<BankBlock> m_blocks;
+    std::vector<BankQuestion> m_questions;
     std::vector<std::pair<std::string, std::string_view>> m_assignments;
     std::unordered_map<std::string_view, std::vector<std::size_t>> m_byText;
 };

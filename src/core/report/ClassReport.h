@@ -3,7 +3,7 @@
 #pragma once
 
 // What a class's files say, summed up as they are read: per block of the course, per student,
-// and the findings per file; written as one HTML page, and every record as CSV rows on the way.
+// and the findings per file; every record as CSV rows on the way. The pages are HtmlReport's.
 
 #include "core/report/FileReader.h"
 
@@ -21,27 +21,39 @@ namespace tolvanex::report {
 constexpr std::size_t kRatingBars = 5;
 std::size_t ratingBar(std::string_view reply);
 
-// The CSV of every record: UTF-8 with a byte order mark, fields quoted as RFC 4180 says, rows ended
-// by CR LF. Spreadsheets (Excel too) open it so without asking for an encoding, and a text with
-// commas, quotes or line breaks stays in one cell.
-class CsvWriter {
+// Told of each record as it is counted (each once), with the student's place among the report's
+// students; a student's records come one after another.
+class RecordSink {
 public:
-    explicit CsvWriter(std::ostream& out);
-    void write(const std::string& student, const std::string& file, const FiledRecord& record);
+    virtual ~RecordSink() = default;
+    virtual void counted(std::size_t student, const FiledRecord& record) = 0;
+};
+
+// Several sinks, each told in turn.
+class RecordSinks : public RecordSink {
+public:
+    explicit RecordSinks(std::vector<RecordSink*> sinks)
+        : m_sinks(std::move(sinks))
+    {
+    }
+    void counted(std::size_t student, const FiledRecord& record) override
+    {
+        for (RecordSink* sink : m_sinks)
+            sink->counted(student, record);
+    }
 
 private:
-    void field(std::string_view text, bool last = false);
-    std::ostream& m_out;
+    std::vector<RecordSink*> m_sinks;
 };
 
 class ClassReport {
 public:
     explicit ClassReport(const BankIndex& bank);
 
-    // Adds a file that was read (or skipped). Files of one student are to come one after another
-    // (their records are counted once across the master, send and notes files).
+    // Adds a file that was read (or skipped). Files of one student (one studentKey()) are to come
+    // one after another (their records are counted once across the master, send and notes files).
     void add(const std::string& path, const ReadFile& file);
-    void writeHtml(std::ostream& out, const std::string& title) const;
+    void setSink(RecordSink* sink) { m_sink = sink; }
     // A few lines for the terminal.
     std::string summary() const;
 
@@ -65,7 +77,17 @@ public:
     };
     const BlockStats& stats(const BankBlock& block) const;
 
-private:
+    // A row of an assignment's table: a question with its answer, or another block after the
+    // question that was responded to (a text block, rated as the answer is). Each count is its
+    // block's own, never merged with another block's of the same label.
+    struct QuestionRow {
+        std::string label; // "004", "004 (A car moving ...)", "004, text: Look at the graph."
+        const BankQuestion* question = nullptr;
+        const BlockStats* asked = nullptr; // the question block's counts; none on a text block's row
+        const BlockStats* answered = nullptr; // the answer or text block's counts; none when there is none
+    };
+    std::vector<QuestionRow> questionRows(std::string_view assignment) const;
+
     struct Day {
         std::size_t records = 0;
         double confidenceSum = 0;
@@ -74,7 +96,8 @@ private:
         std::size_t critiqueCount = 0;
     };
     struct Student {
-        std::string name;
+        std::string name; // as the first of the student's files spells it
+        std::string key; // studentKey() of the name part
         std::vector<bool> responded; // per bank block
         std::map<std::string, std::size_t> assignments; // responses per assignment
         std::map<std::string, Day> days; // by YYYY-MM-DD
@@ -86,6 +109,12 @@ private:
         std::string path;
         std::vector<Finding> findings;
     };
+    const std::vector<Student>& students() const { return m_students; }
+    const std::vector<FileFindings>& findings() const { return m_findings; }
+    const std::vector<std::pair<std::string, std::string>>& skipped() const { return m_skipped; }
+    std::size_t unmatched() const { return m_unmatched; }
+
+private:
     void count(Student& student, const FiledRecord& record);
 
     const BankIndex& m_bank;
@@ -99,11 +128,10 @@ private:
     std::size_t m_filesRead = 0;
     std::size_t m_findingCount = 0;
     std::size_t m_records = 0;
+    RecordSink* m_sink = nullptr;
 };
 
 // "01-07-2026" as "2026-01-07"; empty when it is no date.
 std::string isoDate(std::string_view date);
-// A text made safe inside HTML.
-std::string htmlEscape(std::string_view text);
 
 } // namespace tolvanex::report

@@ -157,6 +157,10 @@ namespace {
 struct Line {
     std::size_t begin = 0;
     std::size_t end = 0; // before the CR LF
+    std::size_t number = 1; // the line of the file it is on, 1-based
+    bool terminated = false; // ended by CR LF
+    // A run of NUL bytes: no text, and nothing read runs across it.
+    bool nul = false;
 };
 
 struct Pos {
@@ -182,21 +186,52 @@ public:
         , m_bank(bank)
         , m_out(out)
     {
+        // Lines end at CR LF. A run of NUL bytes is a line of its own, wherever it starts: what a
+        // power cut leaves in place of the last writes, with text the program went on to write
+        // after it.
         std::size_t start = 0;
+        std::size_t number = 1;
+        std::size_t nul = bytes.find('\0');
         while (start < bytes.size()) {
             const std::size_t crlf = bytes.find("\r\n", start);
+            if (nul < crlf) {
+                if (nul > start)
+                    m_lines.push_back({ start, nul, number, false, false });
+                std::size_t after = bytes.find_first_not_of('\0', nul);
+                after = after == std::string_view::npos ? bytes.size() : after;
+                const bool ended = bytes.substr(after, 2) == "\r\n";
+                m_lines.push_back({ nul, after, number, ended, true });
+                start = ended ? after + 2 : after;
+                number += ended ? 1 : 0;
+                nul = bytes.find('\0', start);
+                continue;
+            }
             if (crlf == std::string_view::npos) {
-                m_lines.push_back({ start, bytes.size() });
-                m_lastTerminated = false;
+                m_lines.push_back({ start, bytes.size(), number, false, false });
                 break;
             }
-            m_lines.push_back({ start, crlf });
+            m_lines.push_back({ start, crlf, number++, true, false });
             start = crlf + 2;
         }
     }
 
     // False when the file does not begin as one of ours.
-    bool begins() const { return headingAt({}) || headAt({}).has_value() || headCutShort({}); }
+    // False when the file does not begin as one of ours. With NUL bytes in it (a power cut may
+    // have zeroed its first writes), when it holds no heading block or record at all.
+    bool begins() const
+    {
+        if (headingAt({}) || headAt({}).has_value() || headCutShort({}))
+            return true;
+        if (nextNul(0) == count())
+            return false;
+        for (std::size_t at = 0; at < count(); ++at) {
+            if (headingAt({ at, 0 }) || headAt({ at, 0 }).has_value())
+                return true;
+        }
+        return false;
+    }
+    // Nothing but NUL bytes.
+    bool onlyNul() const { return count() == 1 && m_lines[0].nul; }
     void run();
 
 private:
@@ -207,7 +242,22 @@ private:
         return m_bytes.substr(m_lines[i].begin, m_lines[i].end - m_lines[i].begin);
     }
     std::string_view text(Pos p) const { return line(p.line).substr(p.col); }
-    bool terminated(std::size_t i) const { return i + 1 < count() || m_lastTerminated; }
+    bool terminated(std::size_t i) const { return m_lines[i].terminated; }
+    bool nulAt(std::size_t i) const { return i < count() && m_lines[i].nul; }
+    // The first run of NUL bytes at or after line i; the end when there is none.
+    std::size_t nextNul(std::size_t i) const
+    {
+        while (i < count() && !m_lines[i].nul)
+            ++i;
+        return i;
+    }
+    // The file's line number of line i (the line after the last for the end).
+    std::size_t numberOf(std::size_t i) const
+    {
+        if (i < count())
+            return m_lines[i].number;
+        return count() == 0 ? 1 : m_lines.back().number + (m_lines.back().terminated ? 1 : 0);
+    }
     std::string_view span(std::size_t from, std::size_t to) const // lines [from, to)
     {
         if (from >= to)
@@ -237,19 +287,19 @@ private:
     bool headCutShort(Pos p) const;
     bool continues(Pos p) const
     {
-        return atEnd(p) || headingAt(p) || headAt(p).has_value() || headCutShort(p) || headingCutShort(p);
+        return atEnd(p) || nulAt(p.line) || headingAt(p) || headAt(p).has_value() || headCutShort(p)
+            || headingCutShort(p);
     }
 
     void heading(Pos& p);
     bool record(Pos& p);
-    void note(std::size_t at, std::string text) { m_out.findings.push_back({ at + 1, std::move(text) }); }
-    void checkOrder(const FiledRecord& record, std::size_t hash);
+    void note(std::size_t at, std::string text) { m_out.findings.push_back({ numberOf(at), std::move(text) }); }
+    void checkOrder(const FiledRecord& record, std::size_t at, std::size_t hash);
 
     std::string_view m_bytes;
     const BankIndex& m_bank;
     ReadFile& m_out;
     std::vector<Line> m_lines;
-    bool m_lastTerminated = true;
     std::string m_date;
     std::string m_assignment;
     std::string m_lastTime;
@@ -277,7 +327,7 @@ std::optional<Head> Parser::headAt(Pos p) const
         ++at;
     }
     head.blockBegin = at;
-    while (at < count() && at - head.blockBegin <= kMostBlockLines && line(at) != kOpening)
+    while (at < count() && at - head.blockBegin <= kMostBlockLines && line(at) != kOpening && !nulAt(at))
         ++at;
     if (at >= count() || at == head.blockBegin || line(at) != kOpening || at + 1 >= count())
         return std::nullopt;
@@ -292,7 +342,7 @@ std::optional<Head> Parser::headAt(Pos p) const
     } else {
         return std::nullopt;
     }
-    if (head.words.line >= count())
+    if (head.words.line >= count() || nulAt(head.words.line))
         return std::nullopt;
     return head;
 }
@@ -320,32 +370,67 @@ void Parser::run()
 {
     Pos p;
     while (!atEnd(p)) {
+        if (nulAt(p.line)) {
+            const Line& zeros = m_lines[p.line];
+            note(p.line,
+                "Line " + std::to_string(zeros.number) + " holds " + std::to_string(zeros.end - zeros.begin)
+                    + (zeros.end - zeros.begin == 1 ? " NUL byte" : " NUL bytes")
+                    + " (a power cut leaves such zeros where the file's last writes were): what they "
+                      "stand in place of is lost; reading goes on after them.");
+            p = { p.line + 1, 0 };
+            continue;
+        }
         if (headingAt(p) || headingCutShort(p)) {
             heading(p);
             continue;
         }
         if (headAt(p)) {
             if (!record(p))
-                return;
+                p = { nextNul(p.line), 0 };
             continue;
         }
         if (headCutShort(p)) {
             note(p.line, "The file ends in the middle of a record: it was cut short (a torn tail).");
-            return;
+            p = { nextNul(p.line), 0 };
+            continue;
         }
         // Lines that are no part of a record: up to where one begins again.
+        // A record or heading block begins at the start of a line, or after a note's padded
+        // closing line (or what a run of NUL bytes left of it: its last dots and blanks).
         const std::size_t from = p.line;
-        std::size_t at = from + 1;
-        while (at < count() && !headingAt({ at, 0 }) && !headAt({ at, 0 }))
+        const auto beginsAt = [&](Pos at) { return headingAt(at) || headAt(at).has_value(); };
+        const auto again = [&](std::size_t at) -> std::optional<Pos> {
+            if (at > from && beginsAt({ at, 0 }))
+                return Pos { at, 0 };
+            const std::size_t padding = line(at).find(kPadded.substr(kClosing.size() - 1));
+            const Pos after { at, padding + kPadding + 1 };
+            // On the line reading stopped at, only further on.
+            const auto ahead = [&](Pos there) { return at > from || there.col > p.col; };
+            if (padding != std::string_view::npos && ahead(after) && beginsAt(after))
+                return after;
+            const Pos blanks { at, line(at).find_first_not_of(' ') };
+            if (at > 0 && nulAt(at - 1) && blanks.col > 0 && blanks.col <= kPadding && ahead(blanks)
+                && beginsAt(blanks))
+                return blanks;
+            return std::nullopt;
+        };
+        std::size_t at = from;
+        std::optional<Pos> next;
+        while (at < count() && !(at > from && nulAt(at)) && !(next = again(at)))
             ++at;
-        p = { at, 0 };
+        p = next ? *next : Pos { at, 0 };
         if (at >= count()) {
             note(from, "The file goes on after its last whole record with lines that are no part of a record.");
             return;
         }
+        // The part of a line a run of NUL bytes cut off is told of with the NUL bytes.
+        if (nulAt(at) && at == from + 1 && !terminated(from))
+            continue;
+        if (at == from)
+            continue;
         note(from,
-            "Lines " + std::to_string(from + 1) + " to " + std::to_string(at)
-                + " are no part of a record (edited by hand?); reading goes on at line " + std::to_string(at + 1)
+            "Lines " + std::to_string(numberOf(from)) + " to " + std::to_string(numberOf(at - 1))
+                + " are no part of a record (edited by hand?); reading goes on at line " + std::to_string(numberOf(at))
                 + ".");
     }
 }
@@ -354,9 +439,9 @@ void Parser::heading(Pos& p)
 {
     const auto cutShort = [&] {
         note(p.line, "The file ends in the middle of a heading block: it was cut short.");
-        p = { count(), 0 };
+        p = { nextNul(p.line), 0 };
     };
-    if (p.line + 2 >= count())
+    if (!headingAt(p) || p.line + 2 >= count())
         return cutShort();
     // The header is the bank's header line, which may run over several lines; a header that is
     // not the course's ends where the course title and a date follow.
@@ -376,10 +461,10 @@ void Parser::heading(Pos& p)
             }
         }
     }
-    if (course + 1 >= count() || !terminated(course + 1))
+    if (course + 1 >= count() || !terminated(course + 1) || nextNul(p.line) <= course + 1)
         return cutShort();
     Heading h;
-    h.line = p.line + 1;
+    h.line = numberOf(p.line);
     h.filler = decodeFiled(text(p));
     h.assignment = assignment;
     h.header = decodeFiled(span(p.line + 2, course));
@@ -413,7 +498,7 @@ bool Parser::record(Pos& p)
     const Head head = *headAt(p);
     FiledRecord r;
     r.kind = head.kind;
-    r.line = p.line + 1;
+    r.line = numberOf(p.line);
     r.time = head.time;
     r.date = head.kind == RecordKind::Note ? std::string(head.date) : m_date;
     r.questionNumber = std::string(head.questionNumber);
@@ -442,7 +527,12 @@ bool Parser::record(Pos& p)
     RatingKind fallbackRating = RatingKind::None;
     bool found = false;
     const std::size_t leastWordLines = r.kind == RecordKind::Response ? 1 : 0;
+    std::size_t zeros = count();
     for (std::size_t j = head.words.line + 1; j < count() && !found; ++j) {
+        if (nulAt(j)) {
+            zeros = j;
+            break;
+        }
         Pos after;
         const std::string_view here = line(j);
         if (here == kClosing && terminated(j)) {
@@ -452,7 +542,7 @@ bool Parser::record(Pos& p)
             if (after.col == here.size() && terminated(j))
                 after = { j + 1, 0 };
             else if (after.col == here.size())
-                after = { count(), 0 };
+                after = { nulAt(j + 1) ? j + 1 : count(), 0 };
         } else {
             continue;
         }
@@ -499,7 +589,10 @@ bool Parser::record(Pos& p)
         found = true;
     }
     if (!found && firstEnd == 0) {
-        note(p.line, "The file ends in the middle of a record: it was cut short (a torn tail).");
+        note(p.line,
+            zeros < count() ? "The record is cut short by NUL bytes on line " + std::to_string(numberOf(zeros))
+                    + ": its end is lost."
+                            : std::string("The file ends in the middle of a record: it was cut short (a torn tail)."));
         return false;
     }
     if (!found)
@@ -511,26 +604,27 @@ bool Parser::record(Pos& p)
         const std::string& prefix = firstRating == RatingKind::Confidence ? confidencePrefix() : selfCritiquePrefix();
         r.reply = decodeFiled(line(firstEnd - 1).substr(prefix.size()));
     }
-    checkOrder(r,
-        hashOf({ r.kind == RecordKind::Note ? "n" : "r", r.date, block, spanFrom(head.words, firstEnd),
+    // Filed twice: the same record at the same time. The same words on the same block at another
+    // time are the student's to file again.
+    checkOrder(r, p.line,
+        hashOf({ r.kind == RecordKind::Note ? "n" : "r", r.date, r.time, block, spanFrom(head.words, firstEnd),
             r.questionNumber }));
     m_out.records.push_back(std::move(r));
     p = firstAfter;
     return true;
 }
 
-void Parser::checkOrder(const FiledRecord& r, std::size_t hash)
+void Parser::checkOrder(const FiledRecord& r, std::size_t at, std::size_t hash)
 {
     if (const auto [it, fresh] = m_seen.emplace(hash, r.line); !fresh)
-        note(r.line - 1,
-            "The same record as at line " + std::to_string(it->second) + " is filed again (a double filing).");
+        note(at, "The same record as at line " + std::to_string(it->second) + " is filed again (a double filing).");
     if (r.date != m_date && r.kind == RecordKind::Note) {
         // A note dated otherwise than the heading (the program was left open past midnight).
         m_date = r.date;
         m_lastTime.clear();
     }
     if (!m_lastTime.empty() && r.time < m_lastTime)
-        note(r.line - 1,
+        note(at,
             "This record's time, " + r.time + ", is earlier than that of the record at line "
                 + std::to_string(m_lastTimeLine) + ", " + m_lastTime + ", on the same day.");
     m_lastTime = r.time;
@@ -565,9 +659,7 @@ bool looksBinary(std::string_view bytes)
     const std::string_view start = bytes.substr(0, 4096);
     for (char c : start) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0)
-            return true;
-        if (byte < 0x20 && c != '\r' && c != '\n' && c != '\t' && c != '\f')
+        if (byte < 0x20 && byte != 0 && c != '\r' && c != '\n' && c != '\t' && c != '\f')
             ++controls;
     }
     return controls * 20 > start.size();
@@ -578,26 +670,76 @@ bool looksBinary(std::string_view bytes)
 FileName parseFileName(std::string_view fileName)
 {
     FileName name;
-    auto stem = [&](std::string_view prefix, std::string_view rest) {
-        return startsWith(rest, prefix) && rest.size() > prefix.size() + 4
-            && lowerAscii(rest.substr(rest.size() - 4)) == ".txt";
-    };
-    const bool txt = fileName.size() > 4 && lowerAscii(fileName.substr(fileName.size() - 4)) == ".txt";
-    const std::string_view suffixless = txt ? fileName.substr(0, fileName.size() - 4) : fileName;
-    if (stem("masterFile_", fileName)) {
+    name.namePart = std::string(fileName);
+    if (fileName.size() <= 4 || lowerAscii(fileName.substr(fileName.size() - 4)) != ".txt")
+        return name;
+    std::string_view stem = fileName.substr(0, fileName.size() - 4);
+    // Windows keeps names that differ only in case as one file: the program's prefixes and ".txt"
+    // are read in any case. A copy's marks are no part of the name: Windows' "Copy of " before it,
+    // and anything from a blank on (" (1)", " - Copy"), as the program writes no blank in a name.
+    std::string lower = lowerAscii(stem);
+    for (std::string_view copyOf : { "copy of ", "copy (" }) {
+        const std::size_t of = lower.find(" of ");
+        if (startsWith(lower, copyOf) && of != std::string::npos && of + 4 < lower.size()) {
+            stem = stem.substr(of + 4);
+            lower = lower.substr(of + 4);
+            break;
+        }
+    }
+    if (const std::size_t blank = stem.find(' '); blank != std::string_view::npos) {
+        stem = stem.substr(0, blank);
+        lower.resize(blank);
+    }
+    if (startsWith(lower, "masterfile_")) {
         name.kind = FileKind::Master;
-        name.namePart = std::string(suffixless.substr(11));
-    } else if (stem("notes_", fileName)) {
+        name.namePart = std::string(stem.substr(11));
+    } else if (startsWith(lower, "notes_")) {
         name.kind = FileKind::Notes;
-        name.namePart = std::string(suffixless.substr(6));
-    } else if (stem("send_", fileName) && digits(fileName, 5, 4) && fileName.size() > 13) {
+        name.namePart = std::string(stem.substr(6));
+    } else if (startsWith(lower, "send_") && digits(stem, 5, 4)) {
         name.kind = FileKind::Send;
-        name.mmdd = std::string(fileName.substr(5, 4));
-        name.namePart = std::string(suffixless.substr(9));
+        name.mmdd = std::string(stem.substr(5, 4));
+        name.namePart = std::string(stem.substr(9));
     } else {
-        name.namePart = std::string(suffixless);
+        name.namePart = std::string(fileName.substr(0, fileName.size() - 4));
     }
     return name;
+}
+
+std::string studentKey(std::string_view namePart)
+{
+    // Upper case to lower case in the scripts Windows-1252 and its neighbours write names in:
+    // Latin, Greek, Cyrillic. Other characters stay as they are.
+    std::string key;
+    key.reserve(namePart.size());
+    for (std::size_t at = 0; at < namePart.size();) {
+        const auto lead = static_cast<unsigned char>(namePart[at]);
+        if (lead < 0x80) {
+            key += static_cast<char>(lead >= 'A' && lead <= 'Z' ? lead + 32 : lead);
+            ++at;
+            continue;
+        }
+        const std::size_t length = (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+        if (length != 2 || at + 1 >= namePart.size()) {
+            key += namePart.substr(at, length);
+            at += length;
+            continue;
+        }
+        char32_t cp
+            = static_cast<char32_t>(((lead & 0x1F) << 6) | (static_cast<unsigned char>(namePart[at + 1]) & 0x3F));
+        if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) || (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2)
+            || (cp >= 0x410 && cp <= 0x42F))
+            cp += 0x20;
+        else if (cp >= 0x400 && cp <= 0x40F)
+            cp += 0x50;
+        else if (cp == 0x178)
+            cp = 0xFF;
+        else if (cp == 0x152 || cp == 0x160 || cp == 0x17D)
+            cp += 1;
+        appendUtf8(key, cp);
+        at += 2;
+    }
+    return key;
 }
 
 std::string decodeFiled(std::string_view bytes)
@@ -621,10 +763,17 @@ std::string decodeFiled(std::string_view bytes)
     return out;
 }
 
-ReadFile readFile(std::string_view fileName, std::string_view bytes, const BankIndex& bank)
+namespace {
+
+ReadFile readAsItIs(std::string_view fileName, std::string_view bytes, const BankIndex& bank)
 {
     ReadFile out;
     out.name = parseFileName(fileName);
+    if (out.name.kind == FileKind::Other) {
+        out.skipped = "the file's name is not one the program gives its files (masterFile_NAME.txt, "
+                      "send_MMDDNAME.txt, notes_NAME.txt)";
+        return out;
+    }
     if (bytes.empty()) {
         out.skipped = "the file is empty";
         return out;
@@ -634,8 +783,14 @@ ReadFile readFile(std::string_view fileName, std::string_view bytes, const BankI
         return out;
     }
     Parser parser(bytes, bank, out);
+    if (parser.onlyNul()) {
+        out.skipped = "the file holds nothing but NUL bytes (what a power cut can leave)";
+        return out;
+    }
     if (!parser.begins()) {
-        if (startsWith(bytes, "\xEF\xBB\xBF") || validUtf8WithMultibyte(bytes))
+        if (bytes.find('\0') != std::string_view::npos)
+            out.skipped = "the file holds binary data, not text";
+        else if (startsWith(bytes, "\xEF\xBB\xBF") || validUtf8WithMultibyte(bytes))
             out.skipped = "the file is UTF-8 text from elsewhere, not a file the program wrote";
         else
             out.skipped = "the file does not begin with a heading block or a record: it is not one the program wrote";
@@ -643,6 +798,42 @@ ReadFile readFile(std::string_view fileName, std::string_view bytes, const BankI
     }
     parser.run();
     return out;
+}
+
+} // namespace
+
+ReadFile readFile(std::string_view fileName, std::string_view bytes, const BankIndex& bank)
+{
+    ReadFile read = readAsItIs(fileName, bytes, bank);
+    if (read.skipped.empty() && read.findings.empty())
+        return read;
+    // A mail program or an editor may have turned the line ends into LF alone, all or some. The
+    // program writes CR LF only, so such a file is read again with CR LF, and that reading is
+    // taken when it reads more. (A student's words may hold a lone LF of their own: a file that
+    // reads whole as it is keeps it.)
+    std::string mended;
+    std::size_t lone = 0;
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        if (bytes[at] == '\n' && (at == 0 || bytes[at - 1] != '\r')) {
+            mended += '\r';
+            ++lone;
+        }
+        mended += bytes[at];
+    }
+    if (lone == 0)
+        return read;
+    ReadFile again = readAsItIs(fileName, mended, bank);
+    const bool better = read.skipped.empty() ? again.records.size() > read.records.size()
+            || (again.records.size() == read.records.size() && again.findings.size() < read.findings.size())
+                                             : again.skipped.empty();
+    if (!better)
+        return read;
+    again.findings.insert(again.findings.begin(),
+        { 0,
+            "The line ends were changed: " + std::to_string(lone)
+                + " lines end in LF alone, not in CR LF as the program writes them (a mail program or an "
+                  "editor?); read as if they ended in CR LF." });
+    return again;
 }
 
 } // namespace tolvanex::report

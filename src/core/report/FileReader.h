@@ -24,7 +24,13 @@ struct FileName {
     std::string namePart;
     std::string mmdd;
 };
+// The kind and the student's name part in any case ("SEND_0107Ann_Lee.TXT"), and of a copy
+// ("send_0107Ann_Lee (1).txt", "masterFile_Ann_Lee - Copy.txt", "Copy of notes_Ann_Lee.txt");
+// FileKind::Other for any other name.
 FileName parseFileName(std::string_view fileName);
+// The name part as Windows compares file names, case aside: the files of "Ann_Lee" and "ann_lee"
+// are one student's, as they were one file on the student's disk.
+std::string studentKey(std::string_view namePart);
 
 struct Heading {
     std::size_t line = 0; // 1-based

@@ -4,12 +4,17 @@
 // through the drill, read back exactly; damaged files and the findings they give.
 #include "core/report/ClassReport.h"
 #include "core/report/FileReader.h"
+#include "core/report/HtmlReport.h"
 #include "core/text/Texts.h"
 #include "support/Fakes.h"
 #include "support/SmallBank.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <sstream>
 
 namespace tolvanex::report {
@@ -153,12 +158,26 @@ TEST(FileReader, FileNamesSayKindStudentAndDay)
     for (const Case& c : std::vector<Case> { { "masterFile_Ann_Lee.txt", FileKind::Master, "Ann_Lee", "" },
              { "send_0107Ann_Lee.txt", FileKind::Send, "Ann_Lee", "0107" },
              { "notes_Ann.txt", FileKind::Notes, "Ann", "" }, { "send_01xAnn.txt", FileKind::Other, "send_01xAnn", "" },
-             { "readme", FileKind::Other, "readme", "" } }) {
+             { "readme", FileKind::Other, "readme", "" }, { "readme.txt", FileKind::Other, "readme", "" },
+             { "masterFile_.txt", FileKind::Master, "", "" },
+             // Copies, and names in another case, as mail programs and Windows make them.
+             { "send_1209Ann_Lee (1).txt", FileKind::Send, "Ann_Lee", "1209" },
+             { "masterFile_Ann_Lee - Copy (2).txt", FileKind::Master, "Ann_Lee", "" },
+             { "Copy of notes_Ann_Lee.txt", FileKind::Notes, "Ann_Lee", "" },
+             { "Copy (3) of send_1209Ann_Lee.txt", FileKind::Send, "Ann_Lee", "1209" },
+             { "Send_1209Ann_Lee.TXT", FileKind::Send, "Ann_Lee", "1209" },
+             { "MASTERFILE_ANN_LEE.TXT", FileKind::Master, "ANN_LEE", "" },
+             { "send_1209Ann_Lee.txt.bak", FileKind::Other, "send_1209Ann_Lee.txt.bak", "" },
+             { "Copy of readme.txt", FileKind::Other, "Copy of readme", "" } }) {
         const FileName name = parseFileName(c.name);
         EXPECT_EQ(name.kind, c.kind) << c.name;
         EXPECT_EQ(name.namePart, c.namePart) << c.name;
         EXPECT_EQ(name.mmdd, c.mmdd) << c.name;
     }
+    // One student however the name part's case goes, as one file on Windows.
+    EXPECT_EQ(studentKey("ANN_LEE"), studentKey("Ann_Lee"));
+    EXPECT_EQ(studentKey("Zo\xC3\x8B_\xC5\xA0ipka_\xCE\x94\xD0\x96"), "zo\xC3\xAB_\xC5\xA1ipka_\xCE\xB4\xD0\xB6");
+    EXPECT_NE(studentKey("Ann_Lee"), studentKey("Ann_Lea"));
 }
 
 TEST(FileReader, EscapesComeBackOnlyAsTheWriterWritesThem)
@@ -214,6 +233,27 @@ std::string lastRecord(const std::string& file)
     return file.substr(at);
 }
 
+std::string everywhere(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string lfOnly(std::size_t lines)
+{
+    return "The line ends were changed: " + std::to_string(lines)
+        + " lines end in LF alone, not in CR LF as the program writes them (a mail program or an editor?); "
+          "read as if they ended in CR LF.";
+}
+
+std::string nuls(std::size_t count, std::size_t line)
+{
+    return "Line " + std::to_string(line) + " holds " + std::to_string(count)
+        + " NUL bytes (a power cut leaves such zeros where the file's last writes were): what they stand in "
+          "place of is lost; reading goes on after them.";
+}
+
 TEST(FileReader, DamagedFilesGiveTheirFindings)
 {
     struct Case {
@@ -258,14 +298,29 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
         { "send file of another day", "send_0108Student_One.txt", day().send,
             { { 7, "The heading block is dated 01-07-2026, but the file's name says it is the send file of 01-08." } },
             3 },
+        { "the same words again at another time", master, m + replaced(lastRecord(m), "14:06:00", "14:07:00"), {}, 4 },
+        { "line ends turned into LF", master, everywhere(m, "\r\n", "\n"), { { 0, lfOnly(38) } }, 3 },
+        { "half of the line ends turned into LF", master, everywhere(m.substr(0, 400), "\r\n", "\n") + m.substr(400),
+            { { 0, lfOnly(17) } }, 3 },
+        { "NUL bytes after the last record", master, m + std::string(600, '\0'), { { 39, nuls(600, 39) } }, 3 },
+        { "NUL bytes in the last record", master, m.substr(0, m.size() - 30) + std::string(600, '\0'),
+            { { 28, "The record is cut short by NUL bytes on line 38: its end is lost." }, { 38, nuls(600, 38) } }, 2 },
+        { "records after NUL bytes", master,
+            m.substr(0, m.size() - 30) + std::string(70, '\0') + replaced(lastRecord(m), "14:06:00", "14:07:00"),
+            { { 28, "The record is cut short by NUL bytes on line 38: its end is lost." }, { 38, nuls(70, 38) } }, 3 },
+        { "NUL bytes alone", master, std::string(4096, '\0'), {}, 0,
+            "the file holds nothing but NUL bytes (what a power cut can leave)" },
         { "empty", master, "", {}, 0, "the file is empty" },
         { "binary", master, std::string("\x89PNG\r\n\x1a\n\0\0", 10), {}, 0, "the file holds binary data, not text" },
         { "UTF-8 from elsewhere", master,
             "Gr\xC3\xBC\xC3\x9F"
             "e\r\n",
             {}, 0, "the file is UTF-8 text from elsewhere, not a file the program wrote" },
-        { "other text", "notes.txt", "shopping list\r\n", {}, 0,
+        { "other text", "notes_Ann.txt", "shopping list\r\n", {}, 0,
             "the file does not begin with a heading block or a record: it is not one the program wrote" },
+        { "a name not ours", "notes.txt", m, {}, 0,
+            "the file's name is not one the program gives its files (masterFile_NAME.txt, send_MMDDNAME.txt, "
+            "notes_NAME.txt)" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -276,6 +331,40 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
         for (const Finding& finding : read.findings)
             found.emplace_back(finding.line, finding.text);
         EXPECT_EQ(found, c.findings);
+    }
+}
+
+// A power cut at any byte of the day's files: the zeros it leaves in place of the last writes, then
+// what the program wrote after it. Every record that lies whole outside the zeros comes back as
+// filed, the one they cut is lost, and the zeros are a finding.
+TEST(FileReader, NulBytesAnywhereLoseOnlyTheRecordTheyCut)
+{
+    for (const auto& [file, bytes] :
+        { std::pair<std::string, std::string> { "masterFile_Student_One.txt", day().master },
+            { "send_0107Student_One.txt", day().send } }) {
+        const ReadFile whole = readFile(file, bytes, index());
+        ASSERT_EQ(whole.records.size(), 3u);
+        for (std::size_t at = 0; at < bytes.size() * 2; ++at) {
+            // One NUL byte, then a hundred.
+            const std::size_t zeros = at < bytes.size() ? 1 : 100;
+            const std::size_t cut = at % bytes.size();
+            SCOPED_TRACE(file + " at byte " + std::to_string(cut) + ", " + std::to_string(zeros));
+            const ReadFile read
+                = readFile(file, bytes.substr(0, cut) + std::string(zeros, '\0') + bytes.substr(cut), index());
+            ASSERT_EQ(read.skipped, "");
+            std::size_t found = 0;
+            for (const FiledRecord& record : read.records) {
+                found += std::count_if(whole.records.begin(), whole.records.end(), [&](const FiledRecord& filed) {
+                    return filed.words == record.words && filed.time == record.time && filed.block == record.block
+                        && filed.reply == record.reply && filed.kind == record.kind;
+                });
+            }
+            EXPECT_EQ(found, read.records.size());
+            EXPECT_GE(read.records.size(), 2u);
+            EXPECT_TRUE(std::any_of(read.findings.begin(), read.findings.end(), [&](const Finding& finding) {
+                return finding.text.find(zeros == 1 ? " 1 NUL byte (" : " 100 NUL bytes (") != std::string::npos;
+            }));
+        }
     }
 }
 
@@ -308,6 +397,112 @@ TEST(ClassReport, ARecordInTheMasterAndASendFileCountsOnce)
     EXPECT_EQ(report.findingCount(), 0u);
 }
 
+// A course whose assignment has two questions with one label (a problem in two steps), the first
+// followed by its answer and a text block.
+const testing::SmallBank& twoStepsBank()
+{
+    static const testing::SmallBank lines(
+        { "007.  Two steps", "", "`q002.  First step: a ball is dropped from 5 m.", "", "`aIt falls for 1 s.",
+            "Look at the graph.", "", "`q002.  Second step: it is thrown up again.", "", "`aIt rises 5 m." });
+    return lines;
+}
+
+const BankIndex& twoSteps()
+{
+    static const BankIndex built(twoStepsBank());
+    return built;
+}
+
+// One student's master file over that course: each block responded to with its rating reply.
+std::string twoStepsFile(const std::vector<std::string>& replies)
+{
+    DrillHarness h { twoStepsBank() };
+    h.start("Ann Lee", "7");
+    for (const std::string& reply : replies) {
+        h.click(Button::NextQuestion);
+        h.boxes.answer = "words";
+        h.prompter.reply(reply);
+        h.click(Button::EnterResponse);
+    }
+    return fileBytes(h.master());
+}
+
+TEST(ClassReport, EachBlockCountedByItselfAndEachFilingOnce)
+{
+    using Bars = std::array<std::size_t, kRatingBars>;
+    struct Row {
+        std::string label;
+        std::size_t askedStudents;
+        Bars confidence;
+        std::size_t answeredStudents;
+        std::size_t answeredResponses;
+        Bars selfCritique;
+    };
+    struct Case {
+        std::string name;
+        std::vector<std::string> files; // master files of one student
+        std::size_t records;
+        std::vector<Row> rows;
+    };
+    const std::string once = twoStepsFile({ "2", "3", "1", "0", "3" });
+    const std::string twice = once + lastRecord(once);
+    const std::string again = once + replaced(lastRecord(once), "14:05:09", "14:07:00");
+    const std::string first = "002 (First step: a ball is dropped from 5 m.)";
+    const std::string second = "002 (Second step: it is thrown up again.)";
+    const std::vector<Case> cases = {
+        { "two questions with one label, and a text block rated", { once }, 5,
+            { { first, 1, { 0, 0, 1, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } },
+                { first + ", text: Look at the graph.", 0, {}, 1, 1, { 0, 1, 0, 0, 0 } },
+                { second, 1, { 1, 0, 0, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } } } },
+        { "a record filed twice at the same time", { twice }, 5,
+            { { first, 1, { 0, 0, 1, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } },
+                { first + ", text: Look at the graph.", 0, {}, 1, 1, { 0, 1, 0, 0, 0 } },
+                { second, 1, { 1, 0, 0, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } } } },
+        { "the same words again at another time, in two copies of the file", { again, again }, 6,
+            { { first, 1, { 0, 0, 1, 0, 0 }, 1, 1, { 0, 0, 0, 1, 0 } },
+                { first + ", text: Look at the graph.", 0, {}, 1, 1, { 0, 1, 0, 0, 0 } },
+                { second, 1, { 1, 0, 0, 0, 0 }, 1, 2, { 0, 0, 0, 2, 0 } } } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClassReport report(twoSteps());
+        const std::filesystem::path folder
+            = std::filesystem::temp_directory_path() / ("tolvanex-rows-" + std::to_string(std::random_device()()));
+        std::filesystem::create_directories(folder);
+        HtmlReport pages(report, twoSteps(), folder, "Class");
+        report.setSink(&pages);
+        for (const std::string& bytes : c.files)
+            report.add("masterFile_Ann_Lee.txt", readFile("masterFile_Ann_Lee.txt", bytes, twoSteps()));
+        EXPECT_EQ(report.recordCount(), c.records);
+        const auto rows = report.questionRows("007");
+        ASSERT_EQ(rows.size(), c.rows.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const Row& want = c.rows[i];
+            EXPECT_EQ(rows[i].label, want.label);
+            EXPECT_EQ(rows[i].asked ? rows[i].asked->students : 0, want.askedStudents) << want.label;
+            EXPECT_EQ(rows[i].asked ? rows[i].asked->confidence : Bars {}, want.confidence) << want.label;
+            ASSERT_TRUE(rows[i].answered);
+            EXPECT_EQ(rows[i].answered->students, want.answeredStudents) << want.label;
+            EXPECT_EQ(rows[i].answered->responses, want.answeredResponses) << want.label;
+            EXPECT_EQ(rows[i].answered->selfCritique, want.selfCritique) << want.label;
+        }
+        // The assignment's page shows each row's own numbers.
+        std::string error;
+        ASSERT_TRUE(pages.finish(error)) << error;
+        std::ostringstream page;
+        page << std::ifstream(folder / assignmentPage("007")).rdbuf();
+        std::filesystem::remove_all(folder);
+        for (const Row& want : c.rows) {
+            std::string numbers;
+            for (std::size_t b = 0; b < kRatingBars; ++b)
+                numbers += std::string(b == 0 ? ":" : ",") + " " + (b == 4 ? "other" : std::to_string(b)) + ": "
+                    + std::to_string(want.selfCritique[b]);
+            EXPECT_NE(page.str().find(htmlEscape("Self-critique, question " + want.label + numbers)), std::string::npos)
+                << want.label;
+        }
+    }
+}
+
 TEST(ClassReport, RatingsAndTextsAsTheReportShowsThem)
 {
     for (const auto& [reply, bar] : std::vector<std::pair<std::string, std::size_t>> {
@@ -317,28 +512,6 @@ TEST(ClassReport, RatingsAndTextsAsTheReportShowsThem)
         htmlEscape("<b>Tom & 'Jerry'</b> \"x\"\r\n"), "&lt;b&gt;Tom &amp; &#39;Jerry&#39;&lt;/b&gt; &quot;x&quot;\n");
     EXPECT_EQ(isoDate("01-07-2026"), "2026-01-07");
     EXPECT_EQ(isoDate("1-7-2026"), "");
-}
-
-TEST(ClassReport, CsvQuotesOnlyWhatNeedsIt)
-{
-    std::ostringstream out;
-    CsvWriter csv(out);
-    FiledRecord record;
-    record.time = "14:05:09";
-    record.date = "01-07-2026";
-    record.reply = "2";
-    record.words = "v = 3 m/s, \"about\"\r\nthen \xCE\x94v";
-    csv.write("Ann Lee", "send_0107Ann_Lee.txt", record);
-    record.kind = RecordKind::Note;
-    record.block = index().find("It goes 12 m.", "005");
-    record.words = "-3 m/s, 4 m/s";
-    record.reply = "";
-    csv.write("Ann Lee", "notes_Ann_Lee.txt", record);
-    EXPECT_EQ(out.str(),
-        "\xEF\xBB\xBFstudent,file,date,time,assignment,question,block,record,rating,text\r\n"
-        "Ann Lee,send_0107Ann_Lee.txt,2026-01-07,14:05:09,,,none,response,2,\"v = 3 m/s, \"\"about\"\"\r\nthen "
-        "\xCE\x94v\"\r\n"
-        "Ann Lee,notes_Ann_Lee.txt,2026-01-07,14:05:09,005,003,answer,note,,\"-3 m/s, 4 m/s\"\r\n");
 }
 
 } // namespace
