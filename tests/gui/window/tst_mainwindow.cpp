@@ -354,9 +354,9 @@ TEST(MainWindow, QuitEndsTheProgramAndLaterClicksDoNothing)
 
 TEST(MainWindow, WordsNotFiledComeBackOnceTheWindowHasPaintedAndNothingTypedBeforeThatIsLost)
 {
-    // A window that is gone left words for assignment 002: the rest of the load event brings them
-    // back after the first paint, or first, when the student turns to the answer box or clicks
-    // before that. Until then the box takes nothing, and nothing is told.
+    // A window that is gone left words typed for assignment 002 before its first question: the rest
+    // of the load event brings them back after the first paint, or first, when the student turns to
+    // the answer box or clicks before that. Until then the box takes nothing, and nothing is told.
     const std::string words = "a = 2.0 m/s^2";
     const auto painted = [](Window& w) {
         w.window.show();
@@ -378,7 +378,7 @@ TEST(MainWindow, WordsNotFiledComeBackOnceTheWindowHasPaintedAndNothingTypedBefo
         Window w;
         std::filesystem::create_directories(w.h.folder());
         if (c.draft) {
-            const DraftPlace place { "002", "1", LineKind::Question, { 2026, 1, 7, 14, 5, 9, 0 } };
+            const DraftPlace place { "002", "", LineKind::None, { 2026, 1, 7, 14, 5, 9, 0 } };
             std::ofstream(w.folder(".tolvanex_Student_One.draft1"), std::ios::binary) << encodeDraft({ words, place });
         }
         ASSERT_TRUE(w.start("2"));
