@@ -43,7 +43,7 @@ std::string csvField(std::string_view text)
 {
     // A text a spreadsheet could take for a formula is kept a text by an apostrophe before it,
     // the sign spreadsheets give a typed text.
-    const std::string guarded = formulaLike(text) ? "'" + std::string(text) : std::string(text);
+    std::string guarded = formulaLike(text) ? "'" + std::string(text) : std::string(text);
     if (guarded.find_first_of(",\"\r\n") == std::string::npos)
         return guarded;
     std::string quoted = "\"";

@@ -290,7 +290,7 @@ HtmlReport::HtmlReport(const ClassReport& report, const BankIndex& bank, fs::pat
     for (const BankBlock& block : blocks) {
         if (block.question == kNoQuestion) {
             m_pageOf.push_back(questionPage(block.assignment, ""));
-            m_questionOf.push_back("before the first question");
+            m_questionOf.emplace_back("before the first question");
         } else {
             m_pageOf.push_back(
                 questionPage(block.assignment, blocks[block.question].questionId, repeats[block.question]));
@@ -386,6 +386,7 @@ void HtmlReport::writeStudentPage(std::size_t index, const std::vector<Held>& he
     if (!out)
         return;
     std::vector<const Held*> records;
+    records.reserve(held.size());
     for (const Held& h : held)
         records.push_back(&h);
     std::stable_sort(records.begin(), records.end(), [](const Held* a, const Held* b) {
@@ -665,18 +666,18 @@ void HtmlReport::writeIndex()
         std::size_t students = 0;
         std::set<std::size_t> all;
         std::set<std::size_t> reached;
-        for (std::size_t i = 0; i < blocks.size(); ++i) {
-            if (blocks[i].assignment != number)
+        for (const auto& block : blocks) {
+            if (block.assignment != number)
                 continue;
-            const auto& stats = r.stats(blocks[i]);
+            const auto& stats = r.stats(block);
             responses += stats.responses;
             notes += stats.notes.size();
             students = std::max(students, stats.students);
-            if (blocks[i].question == kNoQuestion)
+            if (block.question == kNoQuestion)
                 continue;
-            all.insert(blocks[i].question);
+            all.insert(block.question);
             if (stats.responses + stats.notes.size() > 0)
-                reached.insert(blocks[i].question);
+                reached.insert(block.question);
         }
         if (responses + notes == 0) {
             out << "<tr><th scope=\"row\">" << htmlEscape(header)

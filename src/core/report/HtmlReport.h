@@ -65,7 +65,7 @@ private:
     };
     struct Spool;
     void writeStudent();
-    void writeStudentPage(std::size_t student, const std::vector<Held>& records);
+    void writeStudentPage(std::size_t index, const std::vector<Held>& held);
     void writeAssignment(const std::string& number, std::string_view header, Spool* spool);
     void writeIndex();
     // A page's stream, opened for writing; checked when closed.

@@ -58,14 +58,14 @@ RosterCheck checkRoster(const std::vector<std::string>& roster, const ClassRepor
         }
         std::vector<std::string> lacking;
         for (const std::string& number : given) {
-            if (students[found->second].assignments.count(number) == 0)
+            if (!students[found->second].assignments.contains(number))
                 lacking.push_back(number);
         }
         if (!lacking.empty())
             check.missing.emplace_back(name, std::move(lacking));
     }
     for (std::size_t i = 0; i < students.size(); ++i) {
-        if (listed.count(rosterKey(students[i].name)) == 0)
+        if (!listed.contains(rosterKey(students[i].name)))
             check.notOnRoster.push_back(i);
     }
     return check;
