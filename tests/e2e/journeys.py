@@ -362,6 +362,9 @@ class Journey:
             if part not in text:
                 raise DriveError("the message does not mention %r: %r" % (part, text))
         self.x.key("Return")
+        # The window may be on the screen already (a message after its first paint): the box is
+        # waited for to close before the next step looks at what is open.
+        wait_until(lambda: window not in self.x.visible_windows("tolvanex"), STEP, "the message to close")
         return text
 
     def no_dialog_open(self):
