@@ -20,8 +20,10 @@ windows_test_packages=(g++-mingw-w64-x86-64-posix googletest wine64 fonts-wine n
 distribution_test_packages=(reuse lintian appstream)
 # The report program's pages opened in a real browser, headless, and checked there by axe-core
 # (the test installs axe-core itself with npm, outside the checkout), and its CSV in two
-# spreadsheets (tools/test).
-report_test_packages=(chromium nodejs npm gnumeric libreoffice-calc-nogui)
+# spreadsheets (tools/test). Debian's npm only where there is no npm yet: a Node.js from elsewhere
+# (NodeSource's, say) carries its own, and Debian's npm conflicts with it.
+report_test_packages=(chromium nodejs gnumeric libreoffice-calc-nogui)
+command -v npm >/dev/null || report_test_packages+=(npm)
 # The fuzzer (tools/test --all): clang and its runtime libraries, libFuzzer's among them.
 fuzz_packages=(clang-14 libclang-rt-14-dev)
 
