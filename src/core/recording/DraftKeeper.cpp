@@ -261,11 +261,32 @@ DraftKeeper::Hold DraftKeeper::hold()
     return Hold(std::unique_lock(m_shared->disk));
 }
 
+std::vector<DraftFile> DraftKeeper::takenAlong() const
+{
+    const std::lock_guard state(m_shared->state);
+    std::vector<DraftFile> taken;
+    for (const Shared::Held& h : m_shared->held) {
+        if (h.released && h.lock)
+            taken.push_back(h.file);
+    }
+    return taken;
+}
+
 void DraftKeeper::filed()
 {
     const std::lock_guard state(m_shared->state);
     m_shared->wanted.reset();
     m_shared->onDisk.reset();
+    for (Shared::Held& h : m_shared->held) {
+        if (!h.released || !h.lock)
+            continue;
+        try {
+            if (!m_shared->files.fileLength(h.file.path()))
+                h.lock.reset();
+        } catch (const FileError&) {
+            // The next save removes it.
+        }
+    }
 }
 
 } // namespace tolvanex
