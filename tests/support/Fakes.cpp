@@ -183,6 +183,21 @@ std::string TestFileSystem::readAll(const std::string& path)
     return HomeDriveFileSystem::readAll(path);
 }
 
+void TestFileSystem::removeFile(const std::string& path)
+{
+    HomeDriveFileSystem::removeFile(path);
+    if (meanwhile)
+        meanwhile("remove", path);
+}
+
+std::unique_ptr<FileLock> TestFileSystem::tryLock(const std::string& path)
+{
+    auto held = HomeDriveFileSystem::tryLock(path);
+    if (meanwhile)
+        meanwhile("lock", path);
+    return held;
+}
+
 std::filesystem::path utf8Path(const std::string& text)
 {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));

@@ -94,7 +94,12 @@ public:
     using HomeDriveFileSystem::HomeDriveFileSystem;
     std::unique_ptr<AppendFile> openForAppend(const std::string& path) override;
     std::string readAll(const std::string& path) override;
+    void removeFile(const std::string& path) override;
+    std::unique_ptr<FileLock> tryLock(const std::string& path) override;
 
+    // Called after a file is removed ("remove") or a lock taken without waiting ("lock"): what
+    // another copy of the program does at that moment.
+    std::function<void(const std::string& operation, const std::string& path)> meanwhile;
     // A path whose text contains this fails to open with the reason given.
     std::string failOpenContaining;
     std::string failReason = "Permission denied";

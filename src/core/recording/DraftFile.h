@@ -38,6 +38,7 @@ public:
     DraftFile(FileSystem& files, std::string path, std::string lockPath);
 
     const std::string& path() const { return m_path; }
+    const std::string& lockPath() const { return m_lockPath; }
     // The window's number was taken: its lock file or its draft is there.
     bool used();
     // The window's lock; nothing while a running window holds it.

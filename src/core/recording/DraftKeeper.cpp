@@ -26,6 +26,17 @@ bool onlyNulBytes(const std::string& words)
     return !words.empty() && words.find_first_not_of('\0') == std::string::npos;
 }
 
+// Tidying that may fail: what is left is found again by another start. False when it failed.
+template <typename Step> bool tidy(const Step& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 } // namespace
 
 // Shared with the saves on the background, which may outlive the keeper by a moment.
@@ -89,48 +100,99 @@ DraftKeeper::Claimed DraftKeeper::claim(
 {
     const std::lock_guard disk(m_shared->disk);
     FileSystem& files = m_shared->files;
+    const auto numbered = [&](int window) {
+        const WorkFiles work = workFiles(folder, namePart, window);
+        return DraftFile(files, work.draft, work.draftLock);
+    };
+    // Whether a number is in use now; one that cannot be told is taken as in use.
+    const auto usedNow = [&](int window) {
+        try {
+            return numbered(window).used();
+        } catch (const FileError&) {
+            return true;
+        }
+    };
     Claimed claimed;
     std::vector<Shared::Held> held;
     std::unique_ptr<FileLock> free;
     int freeWindow = 0;
     std::optional<Trouble> trouble;
     try {
-        // Windows take the lowest number that is free, so the numbers in use run from 1 up to
-        // the first that has neither a lock file nor a draft. A lock file that is not locked is
-        // free: a window that is gone. A new number is taken only when none of those is free, so
-        // that starting again and again leaves no more files than windows ran at once.
-        for (int window = 1; window <= kMostWindows; ++window) {
-            const WorkFiles work = workFiles(folder, namePart, window);
-            DraftFile file(files, work.draft, work.draftLock);
-            const bool used = file.used();
-            if (!used && free)
-                break;
-            std::unique_ptr<FileLock> lock = file.tryLock();
-            if (lock) {
-                std::optional<Draft> draft = file.read();
-                if (draft && onlyNulBytes(draft->words)) {
-                    claimed.emptied.push_back(files.systemPath(file.path()));
-                    draft.reset();
-                    try {
-                        file.remove();
-                    } catch (const FileError&) {
-                        // Found again, and told again, next time.
+        for (int tries = 1;; ++tries) {
+            claimed.restored.clear();
+            claimed.keptForOthers.clear();
+            held.clear();
+            free.reset();
+            freeWindow = 0;
+            // This start made the free number's lock file: no window had it.
+            bool made = false;
+            // Numbers of windows that are gone that left a lock file and no words, held meanwhile.
+            std::vector<std::pair<int, std::unique_ptr<FileLock>>> unused;
+            // Windows take the lowest number that is free, so the numbers in use run from 1 up to
+            // the first that has neither a lock file nor a draft. A lock file that is not locked is
+            // free: a window that is gone. A new number is taken only when none of those is free, so
+            // that starting again and again leaves no more files than windows ran at once.
+            int end = kMostWindows + 1;
+            for (int window = 1; window <= kMostWindows; ++window) {
+                DraftFile file = numbered(window);
+                const bool used = file.used();
+                if (!used && free) {
+                    end = window;
+                    break;
+                }
+                std::unique_ptr<FileLock> lock = file.tryLock();
+                if (lock) {
+                    std::optional<Draft> draft = file.read();
+                    if (draft && onlyNulBytes(draft->words)) {
+                        claimed.emptied.push_back(files.systemPath(file.path()));
+                        draft.reset();
+                        try {
+                            file.remove();
+                        } catch (const FileError&) {
+                            // Found again, and told again, next time.
+                        }
+                    }
+                    if (!draft) {
+                        if (!free) {
+                            free = std::move(lock);
+                            freeWindow = window;
+                            made = !used;
+                        } else {
+                            unused.emplace_back(window, std::move(lock));
+                        }
+                    } else if (draft->place && draft->place->assignment != assignment) {
+                        claimed.keptForOthers.push_back(*draft->place);
+                    } else {
+                        held.push_back({ file, std::move(lock) });
+                        claimed.restored.push_back(std::move(*draft));
                     }
                 }
-                if (!draft) {
-                    if (!free) {
-                        free = std::move(lock);
-                        freeWindow = window;
-                    }
-                } else if (draft->place && draft->place->assignment != assignment) {
-                    claimed.keptForOthers.push_back(*draft->place);
-                } else {
-                    held.push_back({ file, std::move(lock) });
-                    claimed.restored.push_back(std::move(*draft));
+                // Another window starting at the same moment may have taken this new number first: the
+                // search goes on past it.
+            }
+            // The lock files of windows that are gone, at the top of the numbers in use, go (those
+            // below a number in use stay, or the search above would stop short of it). Each is
+            // removed while it is held, so that no window that runs loses its own.
+            for (int window = end - 1; !unused.empty() && unused.back().first == window; --window) {
+                DraftFile file = numbered(window);
+                if (!tidy([&] {
+                        file.remove();
+                        files.removeFile(file.lockPath());
+                    }))
+                    break;
+                unused.pop_back();
+                // A window starting at the same moment, finding this number held, took the one
+                // above: this number is made again, so that the numbers in use stay unbroken.
+                if (usedNow(window + 1)) {
+                    tidy([&] { file.tryLock(); });
+                    break;
                 }
             }
-            // Another window starting at the same moment may have taken this new number first: the
-            // search goes on past it.
+            // The same seen from that window: the number below the one it made went meanwhile. It
+            // lets its number go and searches again.
+            if (!made || freeWindow <= 1 || tries == 3 || usedNow(freeWindow - 1)
+                || !tidy([&] { files.removeFile(numbered(freeWindow).lockPath()); }))
+                break;
         }
     } catch (const FileError& error) {
         trouble = Trouble { error };
@@ -261,11 +323,32 @@ DraftKeeper::Hold DraftKeeper::hold()
     return Hold(std::unique_lock(m_shared->disk));
 }
 
+std::vector<DraftFile> DraftKeeper::takenAlong() const
+{
+    const std::lock_guard state(m_shared->state);
+    std::vector<DraftFile> taken;
+    for (const Shared::Held& h : m_shared->held) {
+        if (h.released && h.lock)
+            taken.push_back(h.file);
+    }
+    return taken;
+}
+
 void DraftKeeper::filed()
 {
     const std::lock_guard state(m_shared->state);
     m_shared->wanted.reset();
     m_shared->onDisk.reset();
+    for (Shared::Held& h : m_shared->held) {
+        if (!h.released || !h.lock)
+            continue;
+        try {
+            if (!m_shared->files.fileLength(h.file.path()))
+                h.lock.reset();
+        } catch (const FileError&) {
+            // The next save removes it.
+        }
+    }
 }
 
 } // namespace tolvanex

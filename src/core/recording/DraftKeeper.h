@@ -79,7 +79,12 @@ public:
         std::unique_lock<std::mutex> m_lock;
     };
     Hold hold();
-    // The words were filed and the filing removed the draft (call while holding).
+    // The drafts of windows that are gone whose words are in the window's answer box (released)
+    // and that are still on disk under their locks: a filing takes them with it (call while
+    // holding, so that no save removes them meanwhile).
+    std::vector<DraftFile> takenAlong() const;
+    // The words were filed and the filing removed the draft, and the drafts it took along (call
+    // while holding): those gone are let go.
     void filed();
 
     // The most windows of one name and folder that keep drafts.

@@ -4,6 +4,7 @@
 
 #include "core/text/Texts.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -181,10 +182,16 @@ Recovery Filer::recoverLocked()
         if (*held != Holds::Whole)
             recovery.completed.push_back(named);
     }
-    // The draft goes once the words are filed everywhere.
+    // The drafts go once the words are filed everywhere: the window's own, and those of windows
+    // that are gone whose words it filed (this window's while it holds their locks).
     if (recovery.leftAlone.empty()) {
         DraftFile(m_files, journal->draftFile, journal->draftLock)
             .removeFiled(journal->words, journal->draft, journal->draftFile == m_work.draft);
+        for (const JournalDraft& held : journal->heldDrafts) {
+            const bool own = std::any_of(
+                m_held.begin(), m_held.end(), [&held](const DraftFile& mine) { return mine.path() == held.file; });
+            DraftFile(m_files, held.file, held.lock).removeFiled(journal->words, held.bytes, own);
+        }
     }
     m_files.emptyFile(m_work.journal);
     return recovery;
@@ -225,6 +232,11 @@ Journal Filer::journalFor(const Record& record)
         journal.draftFile = m_work.draft;
         journal.draftLock = m_work.draftLock;
         journal.draft = DraftFile(m_files, m_work.draft, m_work.draftLock).bytes();
+    }
+    for (DraftFile& held : m_held) {
+        std::string bytes = held.bytes();
+        if (!bytes.empty())
+            journal.heldDrafts.push_back({ held.path(), held.lockPath(), std::move(bytes) });
     }
     return journal;
 }
@@ -380,11 +392,13 @@ Recovery Filer::fileLocked(const Record& record)
     }
     append(journal);
     // Filed. What is left is tidying: a draft or journal that stays is dealt with next time. The
-    // draft's removal is on stable storage before the journal goes: a draft that came back after
+    // drafts' removal is on stable storage before the journal goes: a draft that came back after
     // a power cut would bring filed words back. A journal that comes back finds its record whole.
     try {
         if (!m_work.draft.empty())
             DraftFile(m_files, m_work.draft, m_work.draftLock).remove();
+        for (const JournalDraft& held : journal.heldDrafts)
+            DraftFile(m_files, held.file, held.lock).remove();
         m_files.emptyFile(m_work.journal);
     } catch (const FileError&) {
     }

@@ -59,6 +59,10 @@ public:
     // The window's draft (work.draft, when there is one) goes once its words are filed.
     Filer(FileSystem& files, WorkFiles work, MessageService* waiting = nullptr);
 
+    // The drafts of windows that are gone whose words the window took into its answer box, held
+    // under their locks: a filing takes them with it, in its journal, as it takes the window's own.
+    void takeAlong(std::vector<DraftFile> held) { m_held = std::move(held); }
+
     // Finishes an unfinished filing, if there is one.
     Recovery recover(Finishing when);
     // Files the record: under the lock, first finishes an unfinished filing (what that did is
@@ -113,6 +117,7 @@ private:
     FileSystem& m_files;
     WorkFiles m_work;
     MessageService* m_waiting;
+    std::vector<DraftFile> m_held;
 };
 
 } // namespace tolvanex

@@ -13,9 +13,13 @@ namespace {
 //   "tolvanex journal 2" <entries> (<path> <length before or "new"> <bytes>)... <words> <draft>
 //   <draft file> <draft lock>
 // and last the FNV-1a check sum of all that, in hex. A journal of version 1, written before
-// windows had drafts of their own, has no draft file and lock.
+// windows had drafts of their own, has no draft file and lock. Version 3 adds, after the draft
+// lock, <held drafts> (<file> <lock> <bytes>)...; it is written only for a filing that takes
+// other windows' drafts with it, so that every other journal stays one that a program of version
+// 2 reads.
 constexpr std::string_view kMagic = "tolvanex journal 2";
 constexpr std::string_view kMagicOne = "tolvanex journal 1";
+constexpr std::string_view kMagicThree = "tolvanex journal 3";
 
 void field(std::string& out, std::string_view value)
 {
@@ -79,7 +83,7 @@ private:
 std::string encodeJournal(const Journal& journal)
 {
     std::string out;
-    field(out, kMagic);
+    field(out, journal.heldDrafts.empty() ? kMagic : kMagicThree);
     field(out, std::to_string(journal.entries.size()));
     for (const JournalEntry& entry : journal.entries) {
         field(out, entry.path);
@@ -90,6 +94,14 @@ std::string encodeJournal(const Journal& journal)
     field(out, journal.draft);
     field(out, journal.draftFile);
     field(out, journal.draftLock);
+    if (!journal.heldDrafts.empty()) {
+        field(out, std::to_string(journal.heldDrafts.size()));
+        for (const JournalDraft& held : journal.heldDrafts) {
+            field(out, held.file);
+            field(out, held.lock);
+            field(out, held.bytes);
+        }
+    }
     field(out, hex(checkSum(out)));
     return out;
 }
@@ -98,7 +110,7 @@ std::optional<Journal> decodeJournal(std::string_view bytes)
 {
     Reader reader(bytes);
     const auto magic = reader.field();
-    if (magic != kMagic && magic != kMagicOne)
+    if (magic != kMagic && magic != kMagicOne && magic != kMagicThree)
         return std::nullopt;
     const auto count = reader.number();
     if (!count)
@@ -126,13 +138,26 @@ std::optional<Journal> decodeJournal(std::string_view bytes)
         return std::nullopt;
     journal.words = *words;
     journal.draft = *draft;
-    if (magic == kMagic) {
+    if (magic != kMagicOne) {
         const auto draftFile = reader.field();
         const auto draftLock = reader.field();
         if (!draftFile || !draftLock)
             return std::nullopt;
         journal.draftFile = *draftFile;
         journal.draftLock = *draftLock;
+    }
+    if (magic == kMagicThree) {
+        const auto held = reader.number();
+        if (!held || *held == 0)
+            return std::nullopt;
+        for (std::uintmax_t i = 0; i < *held; ++i) {
+            const auto file = reader.field();
+            const auto lock = reader.field();
+            const auto draftBytes = reader.field();
+            if (!file || !lock || !draftBytes)
+                return std::nullopt;
+            journal.heldDrafts.push_back({ std::string(*file), std::string(*lock), std::string(*draftBytes) });
+        }
     }
     const auto sum = reader.field();
     if (!sum || !reader.atEnd())

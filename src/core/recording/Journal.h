@@ -22,6 +22,15 @@ struct JournalEntry {
     std::string bytes;
 };
 
+// A draft of a window that is gone whose words the filing's window took into its answer box: the
+// filing's words include them, so it goes with the filing. Its bytes as they stood when the filing
+// began tell it from words typed into it since.
+struct JournalDraft {
+    std::string file;
+    std::string lock;
+    std::string bytes;
+};
+
 struct Journal {
     std::vector<JournalEntry> entries;
     // The words filed, as typed (UTF-8); empty for the heading block.
@@ -32,6 +41,8 @@ struct Journal {
     // removes no draft (the heading block).
     std::string draftFile;
     std::string draftLock;
+    // The drafts of windows that are gone that go with the filing too.
+    std::vector<JournalDraft> heldDrafts;
 };
 
 std::string encodeJournal(const Journal& journal);

@@ -147,6 +147,7 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
             if (m_unfinished && m_unfinished->kind == kind && m_unfinished->words == answer) {
                 // These very words are in the files in part: finishing that filing files them.
                 const auto hold = m_drafts.hold();
+                filer.takeAlong(m_drafts.takenAlong());
                 finished = filer.recover(Finishing::OwnFiling);
                 // A journal that was never written whole filed nothing: the words are filed anew.
                 if (finished->unwritten)
@@ -169,6 +170,7 @@ Outcome Recorder::fileRecord(const std::string& answer, std::vector<std::string>
                 Record record(std::move(paths), answer);
                 std::string entry = build(record);
                 const auto hold = m_drafts.hold();
+                filer.takeAlong(m_drafts.takenAlong());
                 tell(filer.file(record));
                 m_drafts.filed();
                 m_entryText = std::move(entry);

@@ -30,6 +30,26 @@ const std::string kDraft = kWords.substr(0, 10);
 // Words another window, open on the same files, is typing meanwhile.
 const std::string kOther = "T = 2 s";
 
+// The background work, done at once, or held back until the test lets it run (a worker that has
+// not come to it yet).
+struct Background : tolvanex::Background {
+    void post(std::function<void()> task) override
+    {
+        if (holding)
+            waiting.push_back(std::move(task));
+        else
+            task();
+    }
+    void runWaiting()
+    {
+        holding = false;
+        for (auto& task : std::exchange(waiting, {}))
+            task();
+    }
+    bool holding = false;
+    std::vector<std::function<void()>> waiting;
+};
+
 // One start of the program over the simulated files: every prompt answered by its text.
 // The services are the tests' fakes, held here rather than in FakeServices, whose folder on disk
 // would cost more than the whole sweep.
@@ -68,7 +88,7 @@ struct Session {
     testing::CountingRandom random;
     testing::CountingBeeper beeper;
     testing::CountingExit exit;
-    testing::InlineBackground background;
+    Background background;
     Drill drill;
     testing::Boxes boxes;
 };
@@ -80,6 +100,10 @@ struct Kind {
     Button button;
     bool sendFails; // the send file's write fails, and the program is stopped while it undoes it
     bool otherWindow; // a second window, started after the first, types kOther and runs on
+    // The words were typed by a window killed before this one started, at the block filed: they
+    // come back when it is reached, and are filed before the background has kept them anew (and
+    // let their old draft go), which it does after the filing.
+    bool restored = false;
 };
 
 const Kind kKinds[] = {
@@ -91,6 +115,8 @@ const Kind kKinds[] = {
     { "note onto the notes file", true, 1, Button::SaveAsNotes, false, false },
     { "response whose undo is cut short", true, 1, Button::EnterResponse, true, false },
     { "response beside a second window", true, 1, Button::EnterResponse, false, true },
+    { "restored words filed before they were kept anew", true, 1, Button::EnterResponse, false, false, true },
+    { "words restored at start filed before they were kept anew", true, 0, Button::SaveAsNotes, false, false, true },
 };
 
 // How the program stops: it alone, or the computer's power too, on a file system that keeps
@@ -118,11 +144,22 @@ Prepared prepare(FaultyFileSystem& files, const Kind& kind)
     }
     files.settle();
     Prepared prepared { files.files(), std::make_unique<Session>(files), nullptr };
+    if (kind.restored) {
+        Session killed(files);
+        EXPECT_FALSE(killed.load());
+        for (int page = 0; page < kind.pages; ++page)
+            killed.click(Button::NextQuestion);
+        killed.drill.answerTyped(kDraft);
+    }
     if (kind.pages >= 0) {
         Session& s = *prepared.session;
+        s.background.holding = kind.restored;
         EXPECT_FALSE(s.load());
         for (int page = 0; page < kind.pages; ++page)
             s.click(Button::NextQuestion);
+        if (kind.restored) {
+            EXPECT_EQ(s.boxes.answer, kDraft);
+        }
         s.drill.answerTyped(kDraft);
         s.boxes.answer = kWords;
         if (kind.otherWindow) {
@@ -139,7 +176,9 @@ Prepared prepare(FaultyFileSystem& files, const Kind& kind)
 // The filing: true when the program was stopped in it.
 bool file(Session& s, const Kind& kind)
 {
-    return kind.pages < 0 ? s.load() : s.click(kind.button);
+    if (kind.pages < 0)
+        return s.load();
+    return s.click(kind.button) || s.stopped([&s] { s.background.runWaiting(); });
 }
 
 struct Sweep {
@@ -219,7 +258,9 @@ bool runCase(const Kind& kind, int failAt, int crashAt, Cut cut, int recoveryAt,
             EXPECT_EQ(files.files()[otherDraft], prepared.before.at(otherDraft))
                 << where << ": the second window's draft";
         }
-        EXPECT_EQ(last.boxes.answer, otherGone ? kOther : " ") << where << ": the box at start";
+        // Words typed before the first question and not filed come back at once.
+        const std::string atStart = kind.pages == 0 && !filed ? kDraft : " ";
+        EXPECT_EQ(last.boxes.answer, otherGone ? kOther : atStart) << where << ": the box at start";
         // Words not filed come back at the block they were typed at, and not before.
         for (int page = 0; page < kind.pages; ++page) {
             EXPECT_EQ(last.boxes.answer.find(kDraft), std::string::npos) << where << ": back before their block";

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -579,6 +580,76 @@ TEST(Drafts, StartingAgainAndAgainReusesTheNumberOfAWindowThatIsGone)
     EXPECT_EQ(windowLocks(h.folder()), (std::set<std::string> { lock(1), lock(2) }));
     ASSERT_FALSE(again.click(Button::NextQuestion));
     EXPECT_EQ(again.boxes.answer, "v = 6 m/s");
+}
+
+// Empty lock files of windows that are gone (older versions left one more at every start): a start
+// removes those at the top of the numbers in use, and never one that a window that runs holds
+// (another copy of the program, on a file system object of its own). Those below a number in use
+// stay, so that a start still finds every number in use above them.
+TEST(Drafts, LockFilesOfWindowsThatAreGoneGoAndThoseOfWindowsThatRunStay)
+{
+    const struct {
+        const char* name;
+        std::set<int> left; // empty lock files there before the start
+        std::set<int> running; // of these, those a window that runs holds
+        int draft; // a window that is gone left words for this assignment under this number (0: none)
+        // Another copy starting at the same moment: 1, it takes the number above the one this start
+        // removes; 2, it removes the one below the number this start makes (it held it meanwhile).
+        int racing;
+        int taken; // the number the start takes
+        std::set<int> after;
+    } cases[] = {
+        { "all gone", { 1, 2, 3 }, {}, 0, 0, 1, { 1 } },
+        { "the middle one runs", { 1, 2, 3 }, { 2 }, 0, 0, 1, { 1, 2 } },
+        { "the top one runs", { 1, 2, 3 }, { 3 }, 0, 0, 1, { 1, 2, 3 } },
+        { "the lowest runs", { 1, 2, 3, 4 }, { 1 }, 0, 0, 2, { 1, 2 } },
+        { "words left at the top", { 1, 2, 3 }, {}, 3, 0, 1, { 1, 2, 3 } },
+        { "the number above taken meanwhile", { 1, 2, 3 }, {}, 0, 1, 1, { 1, 2, 3, 4 } },
+        { "the number below removed meanwhile", { 1, 2 }, { 1, 2 }, 0, 2, 2, { 1, 2 } },
+    };
+    const auto lock = [](int window) { return ".tolvanex_Student_One.inuse" + std::to_string(window); };
+    const auto path = [&lock](int window) { return "c:\\tolvanex\\" + lock(window); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::FakeServices h;
+        std::filesystem::create_directories(h.folder());
+        testing::HomeDriveFileSystem other(h.home);
+        std::map<int, std::unique_ptr<FileLock>> held;
+        std::set<std::string> before;
+        for (const int window : c.left) {
+            std::ofstream(h.folder() / lock(window)).flush();
+            before.insert(lock(window));
+            if (c.running.contains(window))
+                held[window] = other.tryLock(path(window));
+        }
+        if (c.draft) {
+            std::ofstream(h.folder() / (".tolvanex_Student_One.draft" + std::to_string(c.draft)), std::ios::binary)
+                << encodeDraft({ "v = 6 m/s", DraftPlace { "005", "3", LineKind::Question, {} } });
+        }
+        int raced = 0;
+        h.files.meanwhile = [&](const std::string& operation, const std::string& file) {
+            if (c.racing == 1 && operation == "remove" && file == path(3) && !raced++)
+                held[4] = other.tryLock(path(4));
+            if (c.racing == 2 && operation == "lock" && file == path(3) && !raced++) {
+                other.removeFile(path(2));
+                held.erase(2);
+            }
+        };
+        Window window(h);
+        ASSERT_TRUE(window.start(h, "5"));
+        h.files.meanwhile = nullptr;
+        EXPECT_EQ(raced, c.racing ? 1 : 0);
+        std::set<std::string> after;
+        for (const int number : c.after)
+            after.insert(lock(number));
+        EXPECT_EQ(windowLocks(h.folder()), after);
+        for (const int number : c.after) {
+            // Held by the window that started (its own, and the one whose words it keeps), by
+            // another that runs, or free.
+            const bool heldNow = !other.tryLock(path(number));
+            EXPECT_EQ(heldNow, number == c.taken || number == c.draft || held.contains(number)) << number;
+        }
+    }
 }
 
 TEST_F(Recording, ADraftThatCannotBeSavedIsShownWithoutAMessageBoxUntilASaveWorksAgain)
