@@ -7,11 +7,13 @@
 #include "support/SmallBank.h"
 #include "support/WindowFakes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -99,13 +101,41 @@ TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
     std::string paragraph;
     while (paragraph.size() < 300000)
         paragraph += "notes run together without a break ";
-    questionText.setText("Q1. ");
-    questionText.append(paragraph);
-    EXPECT_EQ(questionText.text(), "Q1. " + paragraph);
-    EXPECT_EQ(question->document()->blockCount(), 1);
-    const QTextLayout* layout = question->document()->firstBlock().layout();
-    QApplication::processEvents();
-    EXPECT_GT(layout->lineCount(), 1000) << "the paragraph is wrapped to the box";
+    // Put in whole, or appended to a short paragraph after a short one, as "display notes" does.
+    const struct {
+        const char* way;
+        std::string before;
+        bool append;
+    } ways[] = { { "set", "", false }, { "appended", "Q1.\r\nseen ", true } };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        const std::string whole = w.before + paragraph;
+        if (w.append) {
+            questionText.setText(w.before);
+            questionText.append(paragraph);
+        } else {
+            questionText.setText(whole);
+        }
+        const int lastBlock = w.append ? 1 : 0;
+        EXPECT_EQ(questionText.text(), whole);
+        EXPECT_EQ(question->document()->blockCount(), lastBlock + 1);
+        // What the box holds, and what a screen reader reads of it: the text, with no break added.
+        const QString shown = QString::fromStdString(whole).replace("\r\n", "\n");
+        EXPECT_EQ(question->toPlainText(), shown);
+        QAccessibleTextInterface* reader = QAccessible::queryAccessibleInterface(question)->textInterface();
+        ASSERT_NE(reader, nullptr);
+        EXPECT_EQ(reader->characterCount(), shown.size());
+        EXPECT_EQ(reader->text(0, reader->characterCount()), shown);
+        const QTextLayout* layout = question->document()->findBlockByNumber(lastBlock).layout();
+        QApplication::processEvents();
+        EXPECT_GT(layout->lineCount(), 1000) << "the paragraph is wrapped to the box";
+        // The long paragraph keeps its layout's analysis, so that painting a part of it does not
+        // work out the whole again; a short one keeps nothing.
+        EXPECT_TRUE(layout->cacheEnabled());
+        if (w.append) {
+            EXPECT_FALSE(question->document()->firstBlock().layout()->cacheEnabled());
+        }
+    }
     // The box's own text is plain: no OpenType shaping for it, which is what makes it fast.
     EXPECT_TRUE(question->font().styleStrategy() & QFont::PreferNoShaping);
     EXPECT_TRUE(question->font().bold());
@@ -113,7 +143,7 @@ TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
     question->setFocus();
     question->moveCursor(QTextCursor::End);
     QTest::keyClicks(question, "!");
-    EXPECT_EQ(questionText.text(), "Q1. " + paragraph + "!");
+    EXPECT_EQ(questionText.text(), "Q1.\r\nseen " + paragraph + "!");
 }
 
 } // namespace
