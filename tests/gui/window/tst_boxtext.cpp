@@ -101,22 +101,14 @@ TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
     std::string paragraph;
     while (paragraph.size() < 300000)
         paragraph += "notes run together without a break ";
-    // Put in whole, or appended to a short paragraph after a short one, as "display notes" does.
-    const struct {
-        const char* way;
-        std::string before;
-        bool append;
-    } ways[] = { { "set", "", false }, { "appended", "Q1.\r\nseen ", true } };
-    for (const auto& w : ways) {
-        SCOPED_TRACE(w.way);
-        const std::string whole = w.before + paragraph;
-        if (w.append) {
-            questionText.setText(w.before);
+    // Put in whole, and appended to a paragraph after a short one, as "display notes" does.
+    for (const std::string before : { "", "Q1.\r\nseen " }) {
+        SCOPED_TRACE(before);
+        const std::string whole = before + paragraph;
+        questionText.setText(before.empty() ? whole : before);
+        if (!before.empty())
             questionText.append(paragraph);
-        } else {
-            questionText.setText(whole);
-        }
-        const int lastBlock = w.append ? 1 : 0;
+        const int lastBlock = before.empty() ? 0 : 1;
         EXPECT_EQ(questionText.text(), whole);
         EXPECT_EQ(question->document()->blockCount(), lastBlock + 1);
         // What the box holds, and what a screen reader reads of it: the text, with no break added.
@@ -132,7 +124,7 @@ TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
         // The long paragraph keeps its layout's analysis, so that painting a part of it does not
         // work out the whole again; a short one keeps nothing.
         EXPECT_TRUE(layout->cacheEnabled());
-        if (w.append) {
+        if (lastBlock > 0) {
             EXPECT_FALSE(question->document()->firstBlock().layout()->cacheEnabled());
         }
     }
