@@ -4,7 +4,9 @@
 """B1 and B2 for the Windows program, under Wine: start-up to the first paint and its peak memory,
 for the program's window (bench_startup_program.exe: prompts answered by script, bank loaded,
 heading block written in c:\\tolvanex, window shown and painted once) against a minimal window
-cross-built the same way (bench_startup_minimal.exe), alternating, in one Wine prefix whose server
+cross-built the same way (bench_startup_minimal.exe), and against that window after the two
+appends and syncs the heading block needs at the least (bench_startup_minimal.exe heading),
+alternating, in one Wine prefix whose server
 is kept running so that both pay the same for Wine, both drawn on Windows' own platform in an X
 server of their own (Xvfb), with Wine's Tahoma in the prefix as the journeys have it. Peak memory
 is the Wine process's own (the Windows program runs in it). Both programs are stripped first, as the
@@ -24,9 +26,9 @@ import tempfile
 import time
 
 
-def run(wine, program, env):
+def run(wine, program, env, *arguments):
     start = time.monotonic()
-    proc = subprocess.Popen([wine, program], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    proc = subprocess.Popen([wine, program, *arguments], env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     _, status, usage = os.wait4(proc.pid, 0)
     proc.returncode = os.waitstatus_to_exitcode(status)
@@ -64,9 +66,10 @@ def main():
                            check=True)
         run(args.wine, minimal, env)  # untimed: the caches hold the files afterwards
         run(args.wine, program, env)
-        ours, base = [], []
+        ours, base, headed = [], [], []
         for _ in range(args.runs):
             base.append(run(args.wine, minimal, env))
+            headed.append(run(args.wine, minimal, env, "heading"))
             ours.append(run(args.wine, program, env))
     finally:
         subprocess.run([server, "-k"], env=env)
@@ -76,12 +79,16 @@ def main():
         os.close(read)
         shutil.rmtree(stripped, ignore_errors=True)
     ms_ours, ms_base = statistics.median(t for t, _ in ours), statistics.median(t for t, _ in base)
+    ms_headed = statistics.median(t for t, _ in headed)
     mb_ours, mb_base = statistics.median(m for _, m in ours), statistics.median(m for _, m in base)
-    ratio = ms_ours / ms_base
-    met_time, met_memory = ratio <= 1.15, mb_ours <= mb_base + 8
-    print("%-4s %-44s %6.2f x   (ours %9.3f ms, baseline %9.3f ms, median of %d)   goal <= 1.15 x   %s"
-          % ("B1w", "start-up to the first paint, Windows (Wine)", ratio, ms_ours, ms_base, args.runs,
-             "met" if met_time else "MISSED"))
+    met_time = True
+    for name, what, baseline, goal in (("B1w", "start-up to the first paint, Windows (Wine)", ms_base, 1.15),
+                                       ("B1hw", "  against the window after the heading's syncs", ms_headed, 1.10)):
+        ratio = ms_ours / baseline
+        met_time = met_time and ratio <= goal
+        print("%-4s %-44s %6.2f x   (ours %9.3f ms, baseline %9.3f ms, median of %d)   goal <= %.2f x   %s"
+              % (name, what, ratio, ms_ours, baseline, args.runs, goal, "met" if ratio <= goal else "MISSED"))
+    met_memory = mb_ours <= mb_base + 8
     print("%-4s %-44s %+6.2f MB (ours %9.3f MB, baseline %9.3f MB, median of %d)   goal <= +8 MB   %s"
           % ("B2w", "peak memory of the start-up, Windows (Wine)", mb_ours - mb_base, mb_ours, mb_base, args.runs,
              "met" if met_memory else "MISSED"))

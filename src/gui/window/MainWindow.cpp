@@ -19,8 +19,10 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <map>
@@ -85,12 +87,32 @@ BoxText::BoxText(QPlainTextEdit* edit)
     : m_edit(edit)
 {
     m_typed = QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [this] { m_edited = true; });
+    QTextDocument* document = edit->document();
+    m_changed = QObject::connect(document, &QTextDocument::contentsChange, edit,
+        [document](int from, int, int added) { keepLongLayouts(document, from, added); });
 }
 
 BoxText::~BoxText()
 {
     // The box outlives this (the window deletes its controls last), and may still signal.
     QObject::disconnect(m_typed);
+    QObject::disconnect(m_changed);
+}
+
+void BoxText::keepLongLayouts(QTextDocument* document, int from, int added)
+{
+    // A paragraph's layout forgets its script runs, character properties and glyphs once its lines
+    // are found, and works them out again, for the whole paragraph, each time a part of it is
+    // drawn or the caret is placed in it: for the notes of a year, run together into one paragraph,
+    // that is a page scroll costing as much as showing them. A long paragraph keeps them (about 25
+    // bytes a character); a short one finds them again in no time, and keeps nothing.
+    const QTextBlock last = document->findBlock(from + added);
+    for (QTextBlock block = document->findBlock(from); block.isValid(); block = block.next()) {
+        if (block.length() > kLongParagraph)
+            block.layout()->setCacheEnabled(true);
+        if (block == last)
+            break;
+    }
 }
 
 void BoxText::takeTypedText()

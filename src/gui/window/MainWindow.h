@@ -13,6 +13,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QTextDocument;
 
 namespace tolvanex {
 
@@ -34,11 +35,15 @@ public:
 private:
     // After the student has typed, the kept text is taken from the widget again.
     void takeTypedText();
+    // Paragraphs longer than this keep their layout's analysis between paints.
+    static constexpr int kLongParagraph = 4096;
+    static void keepLongLayouts(QTextDocument* document, int from, int added);
 
     QPlainTextEdit* m_edit;
     std::string m_text;
     bool m_edited = false;
     QMetaObject::Connection m_typed;
+    QMetaObject::Connection m_changed;
 };
 
 struct WindowServices {

@@ -7,11 +7,13 @@
 #include "support/SmallBank.h"
 #include "support/WindowFakes.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -99,13 +101,33 @@ TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
     std::string paragraph;
     while (paragraph.size() < 300000)
         paragraph += "notes run together without a break ";
-    questionText.setText("Q1. ");
-    questionText.append(paragraph);
-    EXPECT_EQ(questionText.text(), "Q1. " + paragraph);
-    EXPECT_EQ(question->document()->blockCount(), 1);
-    const QTextLayout* layout = question->document()->firstBlock().layout();
-    QApplication::processEvents();
-    EXPECT_GT(layout->lineCount(), 1000) << "the paragraph is wrapped to the box";
+    // Put in whole, and appended to a paragraph after a short one, as "display notes" does.
+    for (const std::string before : { "", "Q1.\r\nseen " }) {
+        SCOPED_TRACE(before);
+        const std::string whole = before + paragraph;
+        questionText.setText(before.empty() ? whole : before);
+        if (!before.empty())
+            questionText.append(paragraph);
+        const int lastBlock = before.empty() ? 0 : 1;
+        EXPECT_EQ(questionText.text(), whole);
+        EXPECT_EQ(question->document()->blockCount(), lastBlock + 1);
+        // What the box holds, and what a screen reader reads of it: the text, with no break added.
+        const QString shown = QString::fromStdString(whole).replace("\r\n", "\n");
+        EXPECT_EQ(question->toPlainText(), shown);
+        QAccessibleTextInterface* reader = QAccessible::queryAccessibleInterface(question)->textInterface();
+        ASSERT_NE(reader, nullptr);
+        EXPECT_EQ(reader->characterCount(), shown.size());
+        EXPECT_EQ(reader->text(0, reader->characterCount()), shown);
+        const QTextLayout* layout = question->document()->findBlockByNumber(lastBlock).layout();
+        QApplication::processEvents();
+        EXPECT_GT(layout->lineCount(), 1000) << "the paragraph is wrapped to the box";
+        // The long paragraph keeps its layout's analysis, so that painting a part of it does not
+        // work out the whole again; a short one keeps nothing.
+        EXPECT_TRUE(layout->cacheEnabled());
+        if (lastBlock > 0) {
+            EXPECT_FALSE(question->document()->firstBlock().layout()->cacheEnabled());
+        }
+    }
     // The box's own text is plain: no OpenType shaping for it, which is what makes it fast.
     EXPECT_TRUE(question->font().styleStrategy() & QFont::PreferNoShaping);
     EXPECT_TRUE(question->font().bold());
@@ -113,7 +135,7 @@ TEST_F(Boxes, AVeryLongParagraphIsShownWithoutAddedBreaksAndCanBeTypedInto)
     question->setFocus();
     question->moveCursor(QTextCursor::End);
     QTest::keyClicks(question, "!");
-    EXPECT_EQ(questionText.text(), "Q1. " + paragraph + "!");
+    EXPECT_EQ(questionText.text(), "Q1.\r\nseen " + paragraph + "!");
 }
 
 } // namespace
