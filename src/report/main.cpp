@@ -9,7 +9,9 @@
 #include "core/text/Texts.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -63,14 +65,6 @@ const char* const kUsageText
       "still written); 2 a usage error, the report could not be written, or nothing could be read (an\n"
       "earlier report is then left as it was).\n";
 
-struct Input {
-    fs::path path;
-    std::string shown; // as the report names it
-    FileName name;
-    std::string student; // studentKey() of the name part
-    std::uintmax_t size = 0;
-};
-
 std::string utf8(const fs::path& path)
 {
     const std::u8string text = path.u8string();
@@ -84,28 +78,135 @@ int usageError(const std::string& message)
 }
 
 // Which file a path names, the same however the path reaches it ("class" and "./class/", a link,
-// another case of the letters on Windows); empty when there is no such file.
-std::string identity(const fs::path& path)
+// another case of the letters on Windows), and its size, from one look at the file.
+struct FileId {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    std::uintmax_t size = 0;
+    bool known = false; // false when there is no such file
+
+    bool same(const FileId& other) const
+    {
+        return known && other.known && volume == other.volume && index == other.index;
+    }
+    bool operator<(const FileId& other) const
+    {
+        return volume != other.volume ? volume < other.volume : index < other.index;
+    }
+};
+
+FileId identity(const fs::path& path)
 {
+    FileId id;
 #ifdef _WIN32
     const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return {};
+        return id;
     BY_HANDLE_FILE_INFORMATION info {};
-    const bool known = GetFileInformationByHandle(file, &info);
+    id.known = GetFileInformationByHandle(file, &info);
     CloseHandle(file);
-    if (!known)
-        return {};
-    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":"
-        + std::to_string(info.nFileIndexLow);
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.size = (static_cast<std::uintmax_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 #else
     struct stat status { };
     if (::stat(path.c_str(), &status) != 0)
-        return {};
-    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+        return id;
+    id.known = true;
+    id.volume = static_cast<std::uint64_t>(status.st_dev);
+    id.index = static_cast<std::uint64_t>(status.st_ino);
+    id.size = static_cast<std::uintmax_t>(status.st_size);
 #endif
+    return id;
 }
+
+// Files of one student one after another, master first, send files by day, notes last.
+int kindOrder(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Master:
+        return 0;
+    case FileKind::Send:
+        return 1;
+    case FileKind::Notes:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+// The files to read, held compactly (a term's class sends some 150,000): a file is its folder's
+// number and its name, the names one after another in one text, each after its student's key.
+class Inputs {
+public:
+    // A file reached in a folder (UTF-8). False when it is a file reached before.
+    void add(const std::string& folder, std::string_view name, const FileId& id)
+    {
+        if (m_folders.empty() || m_folders.back() != folder)
+            m_folders.push_back(folder);
+        const FileName parsed = parseFileName(name);
+        const std::string key = studentKey(parsed.namePart);
+        Entry entry;
+        entry.id = id;
+        entry.folder = static_cast<std::uint32_t>(m_folders.size() - 1);
+        entry.at = m_text.size();
+        entry.keyLength = static_cast<std::uint32_t>(key.size());
+        entry.nameLength = static_cast<std::uint32_t>(name.size());
+        entry.kind = parsed.kind;
+        m_text += key;
+        m_text += name;
+        m_entries.push_back(entry);
+    }
+    // Each file once however it was reached (the first way kept); then a student's files one after
+    // another, master first, send files by day, notes last.
+    void order()
+    {
+        std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
+            return a.id.known != b.id.known ? a.id.known : a.id.known && a.id < b.id;
+        });
+        m_entries.erase(std::unique(m_entries.begin(), m_entries.end(),
+                            [](const Entry& a, const Entry& b) { return a.id.same(b.id); }),
+            m_entries.end());
+        m_entries.shrink_to_fit();
+        std::sort(m_entries.begin(), m_entries.end(), [this](const Entry& a, const Entry& b) {
+            if (key(a) != key(b))
+                return key(a) < key(b);
+            if (kindOrder(a.kind) != kindOrder(b.kind))
+                return kindOrder(a.kind) < kindOrder(b.kind);
+            if (a.folder != b.folder)
+                return m_folders[a.folder] < m_folders[b.folder];
+            return name(a) < name(b);
+        });
+    }
+    std::size_t size() const { return m_entries.size(); }
+    std::uintmax_t bytes(std::size_t i) const { return m_entries[i].id.size; }
+    std::string_view name(std::size_t i) const { return name(m_entries[i]); }
+    // The path as the report names it.
+    std::string path(std::size_t i) const
+    {
+        return utf8(fs::u8path(m_folders[m_entries[i].folder]) / fs::u8path(name(m_entries[i])));
+    }
+
+private:
+    struct Entry {
+        FileId id;
+        std::size_t at = 0; // the key's place in m_text, the name after it
+        std::uint32_t folder = 0;
+        std::uint32_t keyLength = 0;
+        std::uint32_t nameLength = 0;
+        FileKind kind = FileKind::Other;
+    };
+    std::string_view key(const Entry& e) const { return std::string_view(m_text).substr(e.at, e.keyLength); }
+    std::string_view name(const Entry& e) const
+    {
+        return std::string_view(m_text).substr(e.at + e.keyLength, e.nameLength);
+    }
+
+    std::vector<std::string> m_folders;
+    std::string m_text;
+    std::vector<Entry> m_entries;
+};
 
 // Writes a file whole or not at all: into a file beside it, renamed over it once written, so
 // that a report killed on the way leaves the old file as it was.
@@ -148,37 +249,57 @@ private:
     bool m_done = false;
 };
 
-bool readBytes(const fs::path& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    bytes.resize(error ? 0 : static_cast<std::size_t>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    // A file that grew since: the rest too.
-    char more[65536];
-    while (in.read(more, sizeof more) || in.gcount() > 0)
-        bytes.append(more, static_cast<std::size_t>(in.gcount()));
-    return !in.bad();
-}
-
-// Files of one student one after another, master first, send files by day, notes last.
-int kindOrder(FileKind kind)
-{
-    switch (kind) {
-    case FileKind::Master:
-        return 0;
-    case FileKind::Send:
-        return 1;
-    case FileKind::Notes:
-        return 2;
-    default:
-        return 3;
+// A file's bytes, read whole into a buffer kept from file to file (none of it cleared or copied
+// on the way: a class is read at the speed of the disk). Empty when it cannot be read.
+class FileBytes {
+public:
+    bool read(const fs::path& path, std::uintmax_t expected)
+    {
+        m_size = 0;
+#ifdef _WIN32
+        std::FILE* file = _wfopen(path.c_str(), L"rb");
+#else
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+        if (!file)
+            return false;
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        // One more byte than expected, so that the end is seen; a file that grew since is read on.
+        reserve(static_cast<std::size_t>(expected) + 1);
+        for (;;) {
+            if (m_size == m_capacity)
+                reserve(m_capacity * 2);
+            const std::size_t got = std::fread(m_data.get() + m_size, 1, m_capacity - m_size, file);
+            m_size += got;
+            if (got == 0)
+                break;
+        }
+        const bool failed = std::ferror(file) != 0;
+        std::fclose(file);
+        return !failed;
     }
-}
+    std::string_view view() const
+    {
+        return { m_data.get(), m_size };
+    }
+
+private:
+    void reserve(std::size_t capacity)
+    {
+        if (capacity <= m_capacity)
+            return;
+        capacity = std::max(capacity, m_capacity + m_capacity / 2);
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_size > 0)
+            std::memcpy(grown.get(), m_data.get(), m_size);
+        m_data = std::move(grown);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
+};
 
 class Progress {
 public:
@@ -334,8 +455,7 @@ int run(const std::vector<std::string>& argv)
     if (const std::string refused = refusedOutput(outputFolder, paths); !refused.empty())
         return usageError(refused);
 
-    if (!csvPath.empty() && identity(fs::u8path(csvPath)) == identity(fs::u8path(output))
-        && !identity(fs::u8path(output)).empty())
+    if (!csvPath.empty() && identity(fs::u8path(csvPath)).same(identity(fs::u8path(output))))
         return usageError("the report and the CSV are one file: " + output);
     if (!csvPath.empty() && fs::u8path(csvPath).lexically_normal() == fs::u8path(output).lexically_normal())
         return usageError("the report and the CSV are one file: " + output);
@@ -348,33 +468,23 @@ int run(const std::vector<std::string>& argv)
     // it is reached. The outputs are never read: a report written into the class's folder is
     // left out, and an output that is a file to read is refused, so that no student's file is
     // written over.
-    const std::string outputs[]
-        = { identity(fs::u8path(output)), csvPath.empty() ? std::string() : identity(fs::u8path(csvPath)),
-              summaryPath.empty() ? std::string() : identity(fs::u8path(summaryPath)) };
-    std::vector<Input> inputs;
-    std::set<std::string> seen;
+    const FileId outputs[] = { identity(fs::u8path(output)), csvPath.empty() ? FileId() : identity(fs::u8path(csvPath)),
+        summaryPath.empty() ? FileId() : identity(fs::u8path(summaryPath)) };
+    Inputs inputs;
     std::vector<std::pair<std::string, std::string>> notRead;
     std::string overwritten;
     for (const std::string& given : paths) {
         const fs::path path = fs::u8path(given);
         std::error_code error;
         auto addFile = [&](const fs::path& file, bool named) {
-            Input input;
-            input.path = file;
-            input.shown = utf8(file);
-            input.name = parseFileName(utf8(file.filename()));
-            input.student = studentKey(input.name.namePart);
-            const std::string id = identity(file);
-            if (!id.empty() && (id == outputs[0] || id == outputs[1] || id == outputs[2])) {
-                if (named || input.name.kind != FileKind::Other)
-                    overwritten = input.shown;
+            const std::string name = utf8(file.filename());
+            const FileId id = identity(file);
+            if (id.same(outputs[0]) || id.same(outputs[1]) || id.same(outputs[2])) {
+                if (named || parseFileName(name).kind != FileKind::Other)
+                    overwritten = utf8(file);
                 return;
             }
-            if (!id.empty() && !seen.insert(id).second)
-                return;
-            std::error_code sizeError;
-            input.size = fs::file_size(file, sizeError);
-            inputs.push_back(std::move(input));
+            inputs.add(utf8(file.parent_path()), name, id);
         };
         if (fs::is_directory(path, error)) {
             for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, error);
@@ -402,13 +512,7 @@ int run(const std::vector<std::string>& argv)
     if (!overwritten.empty())
         return usageError("the report or the CSV would be written over " + overwritten
             + ", one of the files to read; nothing was written");
-    std::sort(inputs.begin(), inputs.end(), [](const Input& a, const Input& b) {
-        if (a.student != b.student)
-            return a.student < b.student;
-        if (kindOrder(a.name.kind) != kindOrder(b.name.kind))
-            return kindOrder(a.name.kind) < kindOrder(b.name.kind);
-        return a.shown < b.shown;
-    });
+    inputs.order();
 
     std::unique_ptr<Beside> csvFile;
     std::unique_ptr<CsvWriter> csv;
@@ -447,35 +551,35 @@ int run(const std::vector<std::string>& argv)
     RecordSinks sinks({ &pages, &summary });
     report.setSink(&sinks);
     if (!rosterPath.empty()) {
-        std::string rosterBytes;
-        if (!readBytes(fs::u8path(rosterPath), rosterBytes))
+        FileBytes rosterBytes;
+        if (!rosterBytes.read(fs::u8path(rosterPath), 0))
             return usageError("the roster " + rosterPath + " cannot be read");
-        pages.setRoster(readRoster(rosterBytes));
+        pages.setRoster(readRoster(rosterBytes.view()));
     }
     std::uintmax_t total = 0;
-    for (const Input& input : inputs)
-        total += input.size;
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        total += inputs.bytes(i);
     Progress progress(total, inputs.size());
     std::uintmax_t done = 0;
-    std::string bytes;
+    FileBytes bytes;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const Input& input = inputs[i];
+        const std::string path = inputs.path(i);
         tolvanex::report::ReadFile read;
-        if (!readBytes(input.path, bytes)) {
-            read.name = input.name;
+        if (!bytes.read(fs::u8path(path), inputs.bytes(i))) {
+            read.name = parseFileName(inputs.name(i));
             read.skipped = "the file cannot be read";
         } else {
-            read = readFile(utf8(input.path.filename()), bytes, bank);
+            read = readFile(inputs.name(i), bytes.view(), bank);
         }
         if (csv) {
             // The student's name as typed: the file name has "_" for each blank.
             std::string student = read.name.namePart;
             std::replace(student.begin(), student.end(), '_', ' ');
             for (const FiledRecord& record : read.records)
-                csv->write(student, input.shown, record);
+                csv->write(student, path, record);
         }
-        report.add(input.shown, read);
-        done += input.size;
+        report.add(path, read);
+        done += inputs.bytes(i);
         progress.step(done, i + 1, inputs.size());
     }
     for (const auto& [path, reason] : notRead) {

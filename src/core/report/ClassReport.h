@@ -68,12 +68,8 @@ public:
         std::size_t students = 0;
         std::array<std::size_t, kRatingBars> confidence {};
         std::array<std::size_t, kRatingBars> selfCritique {};
-        struct Note {
-            std::string student;
-            std::string date;
-            std::string words;
-        };
-        std::vector<Note> notes;
+        // The notes on the block; their words go to the pages as they are counted, never held.
+        std::size_t notes = 0;
     };
     const BlockStats& stats(const BankBlock& block) const;
 

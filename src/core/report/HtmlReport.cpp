@@ -473,7 +473,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
     const auto recordsOn = [&](const std::vector<std::size_t>& ids) {
         std::size_t records = 0;
         for (std::size_t b : ids)
-            records += m_report.stats(blocks[b]).responses + m_report.stats(blocks[b]).notes.size();
+            records += m_report.stats(blocks[b]).responses + m_report.stats(blocks[b]).notes;
         return records;
     };
 
@@ -531,8 +531,8 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                 out << "<p>Nobody responded to this block.</p></section>\n";
                 continue;
             }
-            out << "<p>" << stats.responses << " responses from " << stats.students << " students, "
-                << stats.notes.size() << " notes.</p>\n<ol class=\"records\">\n";
+            out << "<p>" << stats.responses << " responses from " << stats.students << " students, " << stats.notes
+                << " notes.</p>\n<ol class=\"records\">\n";
             for (auto p = first; p != last; ++p) {
                 bytes.resize(static_cast<std::size_t>(p->size));
                 reader.seekg(p->offset);
@@ -671,12 +671,12 @@ void HtmlReport::writeIndex()
                 continue;
             const auto& stats = r.stats(block);
             responses += stats.responses;
-            notes += stats.notes.size();
+            notes += stats.notes;
             students = std::max(students, stats.students);
             if (block.question == kNoQuestion)
                 continue;
             all.insert(block.question);
-            if (stats.responses + stats.notes.size() > 0)
+            if (stats.responses + stats.notes > 0)
                 reached.insert(block.question);
         }
         if (responses + notes == 0) {
@@ -805,7 +805,7 @@ bool HtmlReport::finish(std::string& error)
         for (const BankBlock& block : m_bank.blocks()) {
             if (block.assignment == number) {
                 const auto& stats = m_report.stats(block);
-                any = any || stats.responses > 0 || !stats.notes.empty();
+                any = any || stats.responses > 0 || stats.notes > 0;
             }
         }
         if (any)

@@ -389,10 +389,7 @@ TEST(ClassReport, ARecordInTheMasterAndASendFileCountsOnce)
     EXPECT_EQ(asked.responses, 1u);
     EXPECT_EQ(asked.students, 1u);
     EXPECT_EQ(asked.confidence, (std::array<std::size_t, kRatingBars> { 0, 0, 1, 0, 0 }));
-    ASSERT_EQ(asked.notes.size(), 1u);
-    EXPECT_EQ(asked.notes[0].student, "Student One");
-    EXPECT_EQ(asked.notes[0].date, "2026-01-07");
-    EXPECT_EQ(asked.notes[0].words, "units!");
+    EXPECT_EQ(asked.notes, 1u);
     EXPECT_EQ(report.stats(*answer[0]).selfCritique, (std::array<std::size_t, kRatingBars> { 0, 0, 0, 1, 0 }));
     EXPECT_EQ(report.findingCount(), 0u);
 }
