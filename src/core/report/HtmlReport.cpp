@@ -385,15 +385,17 @@ void HtmlReport::writeStudentPage(std::size_t index, const std::vector<Held>& he
     std::ofstream out = open(name);
     if (!out)
         return;
-    std::vector<const Held*> records;
-    records.reserve(held.size());
+    // In time order: each record's date and time as one text to compare (a record with no date
+    // first), made once.
+    std::vector<std::pair<std::string, const Held*>> keyed;
+    keyed.reserve(held.size());
     for (const Held& h : held)
-        records.push_back(&h);
-    std::stable_sort(records.begin(), records.end(), [](const Held* a, const Held* b) {
-        const std::string da = isoDate(a->record.date);
-        const std::string db = isoDate(b->record.date);
-        return da != db ? da < db : a->record.time < b->record.time;
-    });
+        keyed.emplace_back(isoDate(h.record.date) + '\x01' + h.record.time, &h);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const Held*> records;
+    records.reserve(keyed.size());
+    for (const auto& [when, h] : keyed)
+        records.push_back(h);
     pageHead(out, student.name, link(kIndexPage, "Class report") + " &rsaquo; Students");
     std::size_t responses = 0;
     std::size_t notes = 0;
@@ -477,35 +479,41 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
         return records;
     };
 
-    // Every spooled record of the assignment by block, each block's in the order they were read.
-    struct Place {
-        std::uint32_t block;
-        std::streamoff offset;
-        std::streamoff size;
+    // The assignment's spooled records dealt out to a file per block, each block's in the order
+    // they were read, in one pass over the spool; each block's file is then read once, in order.
+    struct Part {
+        fs::path path;
+        std::fstream file;
     };
-    std::vector<Place> places;
+    std::map<std::uint32_t, Part> parts;
     Spooled entry;
     if (spool) {
         spool->file.flush();
         spool->file.seekg(0);
-        for (;;) {
-            const std::streamoff offset = spool->file.tellg();
-            if (!getSpooled(spool->file, entry))
-                break;
-            places.push_back({ entry.block, offset, spool->file.tellg() - offset });
+        while (getSpooled(spool->file, entry)) {
+            Part& part = parts[entry.block];
+            if (!part.file.is_open()) {
+                part.path = spool->path;
+                part.path += "-" + std::to_string(entry.block);
+                part.file.open(part.path, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
+                if (!part.file)
+                    fail(pathText(part.path.filename()), std::strerror(errno));
+            }
+            putSpooled(part.file, entry);
         }
         spool->file.clear();
-        std::stable_sort(
-            places.begin(), places.end(), [](const Place& a, const Place& b) { return a.block < b.block; });
     }
-
-    // Each record then read by itself, with one read and no buffer refilled around it.
-    std::ifstream reader;
-    reader.rdbuf()->pubsetbuf(nullptr, 0);
-    if (spool)
-        reader.open(spool->path, std::ios::binary);
-    std::string bytes;
-    std::istringstream parse;
+    struct RemoveParts {
+        std::map<std::uint32_t, Part>& parts;
+        ~RemoveParts()
+        {
+            for (auto& [block, part] : parts) {
+                part.file.close();
+                std::error_code ignored;
+                fs::remove(part.path, ignored);
+            }
+        }
+    } removeParts { parts };
 
     std::vector<Asked> asked;
     for (const auto& [question, ids] : questions) {
@@ -522,24 +530,17 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
             const auto& stats = m_report.stats(block);
             out << "<section><h2>" << blockKind(block) << " block</h2>\n<blockquote class=\"block\">"
                 << htmlEscape(firstWords(block.text)) << "</blockquote>\n";
-            const auto first = std::lower_bound(places.begin(), places.end(), static_cast<std::uint32_t>(b),
-                [](const Place& p, std::uint32_t value) { return p.block < value; });
-            auto last = first;
-            while (last != places.end() && last->block == b)
-                ++last;
-            if (first == last) {
+            const auto part = parts.find(static_cast<std::uint32_t>(b));
+            if (part == parts.end()) {
                 out << "<p>Nobody responded to this block.</p></section>\n";
                 continue;
             }
             out << "<p>" << stats.responses << " responses from " << stats.students << " students, " << stats.notes
                 << " notes.</p>\n<ol class=\"records\">\n";
-            for (auto p = first; p != last; ++p) {
-                bytes.resize(static_cast<std::size_t>(p->size));
-                reader.seekg(p->offset);
-                reader.read(bytes.data(), p->size);
-                parse.str(bytes);
-                parse.clear();
-                getSpooled(parse, entry);
+            std::fstream& records = part->second.file;
+            records.flush();
+            records.seekg(0);
+            while (getSpooled(records, entry)) {
                 const FiledRecord& r = entry.record;
                 const std::string& student = m_report.students().at(entry.student).name;
                 const std::string when = isoDate(r.date) + " " + r.time;
