@@ -479,19 +479,19 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
         return records;
     };
 
-    // The assignment's spooled records dealt out to a file per block, each block's in the order
-    // they were read, in one pass over the spool; each block's file is then read once, in order.
+    // The assignment's spooled records dealt out to a file per question page in one pass over the
+    // spool, each block's in the order they were read; a page's file is then read once per block.
     struct Part {
         fs::path path;
         std::fstream file;
     };
-    std::map<std::uint32_t, Part> parts;
+    std::map<std::size_t, Part> parts; // by the question (kNoQuestion: the opening lines)
     Spooled entry;
     if (spool) {
         spool->file.flush();
         spool->file.seekg(0);
         while (getSpooled(spool->file, entry)) {
-            Part& part = parts[entry.block];
+            Part& part = parts[blocks.at(entry.block).question];
             if (!part.file.is_open()) {
                 part.path = spool->path;
                 part.path += "-" + std::to_string(entry.block);
@@ -504,7 +504,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
         spool->file.clear();
     }
     struct RemoveParts {
-        std::map<std::uint32_t, Part>& parts;
+        std::map<std::size_t, Part>& parts;
         ~RemoveParts()
         {
             for (auto& [block, part] : parts) {
@@ -530,17 +530,20 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
             const auto& stats = m_report.stats(block);
             out << "<section><h2>" << blockKind(block) << " block</h2>\n<blockquote class=\"block\">"
                 << htmlEscape(firstWords(block.text)) << "</blockquote>\n";
-            const auto part = parts.find(static_cast<std::uint32_t>(b));
-            if (part == parts.end()) {
-                out << "<p>Nobody responded to this block.</p></section>\n";
-                continue;
+            const auto part = parts.find(question);
+            bool any = false;
+            if (part != parts.end()) {
+                part->second.file.flush();
+                part->second.file.clear();
+                part->second.file.seekg(0);
             }
-            out << "<p>" << stats.responses << " responses from " << stats.students << " students, " << stats.notes
-                << " notes.</p>\n<ol class=\"records\">\n";
-            std::fstream& records = part->second.file;
-            records.flush();
-            records.seekg(0);
-            while (getSpooled(records, entry)) {
+            while (part != parts.end() && getSpooled(part->second.file, entry)) {
+                if (entry.block != b)
+                    continue;
+                if (!any)
+                    out << "<p>" << stats.responses << " responses from " << stats.students << " students, "
+                        << stats.notes << " notes.</p>\n<ol class=\"records\">\n";
+                any = true;
                 const FiledRecord& r = entry.record;
                 const std::string& student = m_report.students().at(entry.student).name;
                 const std::string when = isoDate(r.date) + " " + r.time;
@@ -554,7 +557,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                 if (!sentences.empty())
                     asked.push_back({ ids.front(), entry.student, entry.id, when, std::move(sentences) });
             }
-            out << "</ol></section>\n";
+            out << (any ? "</ol></section>\n" : "<p>Nobody responded to this block.</p></section>\n");
         }
         pageEnd(out);
         close(out, name);
