@@ -514,13 +514,14 @@ int run(const std::vector<std::string>& argv)
             + ", one of the files to read; nothing was written");
     inputs.order();
 
+    const BankIndex bank;
     std::unique_ptr<Beside> csvFile;
     std::unique_ptr<CsvWriter> csv;
     if (!csvPath.empty()) {
         csvFile = std::make_unique<Beside>(csvPath);
         if (!csvFile->opened())
             return usageError("the CSV file " + csvPath + " cannot be written");
-        csv = std::make_unique<CsvWriter>(csvFile->out());
+        csv = std::make_unique<CsvWriter>(csvFile->out(), bank);
     }
 
     // The pages go into a new folder beside the report's, which replaces the report once they are
@@ -544,7 +545,6 @@ int run(const std::vector<std::string>& argv)
         }
     } pagesLeft { pagesFolder };
 
-    const BankIndex bank;
     ClassReport report(bank);
     HtmlReport pages(report, bank, pagesFolder, "Class report: " + std::string(tolvanex::texts::courseTitle));
     StudentSummary summary;

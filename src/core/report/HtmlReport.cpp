@@ -529,7 +529,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
             const BankBlock& block = blocks[b];
             const auto& stats = m_report.stats(block);
             out << "<section><h2>" << blockKind(block) << " block</h2>\n<blockquote class=\"block\">"
-                << htmlEscape(firstWords(block.text)) << "</blockquote>\n";
+                << htmlEscape(firstWords(blockWords(block))) << "</blockquote>\n";
             const auto part = parts.find(question);
             bool any = false;
             if (part != parts.end()) {
@@ -598,7 +598,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                     << "lines.</td></tr>\n";
             continue;
         }
-        const std::string opening = firstWords(blocks[question].text, 100);
+        const std::string opening = firstWords(blockWords(blocks[question]), 100);
         const std::string& label = m_questionOf[question];
         if (records == 0) {
             out << "<tr><th scope=\"row\">" << htmlEscape(label) << "<br><span class=\"opening\">"
@@ -701,10 +701,13 @@ void HtmlReport::writeIndex()
         out << "<p>" << r.unmatched() << " responses quote a block that is not in the course; they are on their "
             << "students' pages.</p>\n";
 
-    out << "<h2 id=\"students\">Students</h2>\n<table><thead><tr><th scope=\"col\">Student</th>"
-        << "<th scope=\"col\">Assignments</th><th scope=\"col\">Questions covered</th><th scope=\"col\">Days "
+    out << "<h2 id=\"students\">Students</h2>\n<p>Questions responded to counts each question once, however often "
+           "it was answered, as the summary CSV does; responses filed counts every response, to a question, its "
+           "answer or another block, each filing once.</p>\n<table><thead><tr><th scope=\"col\">Student</th>"
+        << "<th scope=\"col\">Assignments</th><th scope=\"col\">Questions responded to</th><th scope=\"col\">Days "
            "worked</th>"
-        << "<th scope=\"col\">Responses</th><th scope=\"col\">Notes</th><th scope=\"col\">Mean confidence</th></tr>"
+        << "<th scope=\"col\">Responses filed</th><th scope=\"col\">Notes</th><th scope=\"col\">Mean "
+           "confidence</th></tr>"
         << "</thead><tbody>\n";
     std::vector<std::size_t> sorted(r.students().size());
     for (std::size_t i = 0; i < sorted.size(); ++i)

@@ -101,7 +101,7 @@ void StudentSummary::write(std::ostream& out, const ClassReport& report) const
     out << "\xEF\xBB\xBF";
     std::vector<std::string> header { "student" };
     for (const std::string& number : given) {
-        header.push_back(number + " questions");
+        header.push_back(number + " questions responded to");
         header.push_back(number + " mean confidence");
     }
     row(header);
