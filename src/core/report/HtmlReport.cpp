@@ -8,6 +8,7 @@
 #include "core/report/Roster.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -174,12 +175,30 @@ struct Asked {
 
 } // namespace
 
+namespace {
+
+constexpr std::array<bool, 256> kMeaningful = [] {
+    std::array<bool, 256> meaningful {};
+    for (const char c : { '&', '<', '>', '"', '\'', '\r' })
+        meaningful[static_cast<unsigned char>(c)] = true;
+    return meaningful;
+}();
+
+} // namespace
+
 std::string htmlEscape(std::string_view text)
 {
     std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
+    out.reserve(text.size() + text.size() / 8);
+    // The runs between the characters HTML gives a meaning to are copied whole.
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = at;
+        while (end < text.size() && !kMeaningful[static_cast<unsigned char>(text[end])])
+            ++end;
+        out.append(text, at, end - at);
+        if (end == text.size())
+            break;
+        switch (text[end]) {
         case '&':
             out += "&amp;";
             break;
@@ -195,11 +214,10 @@ std::string htmlEscape(std::string_view text)
         case '\'':
             out += "&#39;";
             break;
-        case '\r':
+        default: // '\r': a line ends at its LF
             break;
-        default:
-            out += c;
         }
+        at = end + 1;
     }
     return out;
 }
