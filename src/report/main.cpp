@@ -169,6 +169,7 @@ public:
                             [](const Entry& a, const Entry& b) { return a.id.same(b.id); }),
             m_entries.end());
         m_entries.shrink_to_fit();
+        m_text.shrink_to_fit();
         std::sort(m_entries.begin(), m_entries.end(), [this](const Entry& a, const Entry& b) {
             if (key(a) != key(b))
                 return key(a) < key(b);

@@ -97,6 +97,11 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
     }
     std::string key = studentKey(file.name.namePart);
     if (m_students.empty() || m_students.back().key != key) {
+        if (!m_students.empty()) {
+            if (m_sink)
+                m_sink->studentDone(m_students.size() - 1);
+            m_students.back().foldDays();
+        }
         m_students.push_back({});
         m_students.back().name = displayName(file.name.namePart);
         m_students.back().key = std::move(key);
@@ -130,6 +135,27 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
             count(student, record);
         }
     }
+}
+
+ClassReport::Worked ClassReport::Student::worked() const
+{
+    if (days.empty())
+        return m_worked;
+    Worked worked;
+    worked.days = days.size();
+    worked.first = days.begin()->first;
+    worked.last = days.rbegin()->first;
+    for (const auto& [date, day] : days) {
+        worked.confidenceSum += day.confidenceSum;
+        worked.confidenceCount += day.confidenceCount;
+    }
+    return worked;
+}
+
+void ClassReport::Student::foldDays()
+{
+    m_worked = worked();
+    days.clear();
 }
 
 void ClassReport::count(Student& student, const FiledRecord& record)

@@ -387,6 +387,12 @@ void HtmlReport::counted(std::size_t student, const FiledRecord& record)
     putSpooled(spool->file, entry);
 }
 
+void HtmlReport::studentDone(std::size_t student)
+{
+    if (student == m_student && !m_held.empty())
+        writeStudent();
+}
+
 void HtmlReport::writeStudent()
 {
     writeStudentPage(m_student, m_held);
@@ -743,20 +749,13 @@ void HtmlReport::writeIndex()
         std::string assignments;
         for (const auto& [number, n] : s.assignments)
             assignments += (assignments.empty() ? "" : ", ") + number;
-        double sum = 0;
-        std::size_t count = 0;
-        for (const auto& [date, day] : s.days) {
-            sum += day.confidenceSum;
-            count += day.confidenceCount;
-        }
-        const std::string firstDay = s.days.empty() ? "" : s.days.begin()->first;
-        const std::string lastDay = s.days.empty() ? "" : s.days.rbegin()->first;
+        const ClassReport::Worked worked = s.worked();
         out << "<tr><th scope=\"row\">" << link(studentPage(index), s.name) << "</th><td>" << htmlEscape(assignments)
-            << "</td><td class=\"n\">" << questions << "</td><td class=\"n\">" << s.days.size();
-        if (!s.days.empty())
-            out << " (" << htmlEscape(firstDay) << " to " << htmlEscape(lastDay) << ")";
+            << "</td><td class=\"n\">" << questions << "</td><td class=\"n\">" << worked.days;
+        if (worked.days > 0)
+            out << " (" << htmlEscape(worked.first) << " to " << htmlEscape(worked.last) << ")";
         out << "</td><td class=\"n\">" << s.records << "</td><td class=\"n\">" << s.notes << "</td><td class=\"n\">"
-            << mean(sum, count) << "</td></tr>\n";
+            << mean(worked.confidenceSum, worked.confidenceCount) << "</td></tr>\n";
     }
     out << "</tbody></table>\n";
 

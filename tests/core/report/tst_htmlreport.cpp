@@ -172,7 +172,10 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
                       "1 responses quote a block that is not in the course",
                       // Each count says what it counts, as the summary CSV's columns do.
                       "<th scope=\"col\">Questions responded to</th>", "<th scope=\"col\">Responses filed</th>",
-                      "<a href=\"s0001.html\">Ann Lee</a>", "<a href=\"s0002.html\">Bo O&#39;Neil</a>" }),
+                      // Ann's days summed up once her files were read, Bo's while his are last.
+                      "<a href=\"s0001.html\">Ann Lee</a>", "<td class=\"n\">2 (2026-01-07 to 2026-01-08)</td>",
+                      "<a href=\"s0002.html\">Bo O&#39;Neil</a>", "<td class=\"n\">1 (2026-01-07 to 2026-01-07)</td>",
+                      "<td class=\"n\">3.00</td>" }),
         std::string::npos)
         << home;
     for (const std::string& name : names)
