@@ -9,16 +9,20 @@
 #include "core/text/Texts.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #ifdef _WIN32
@@ -137,51 +141,62 @@ int kindOrder(FileKind kind)
 }
 
 // The files to read, held compactly (a term's class sends some 150,000): a file is its folder's
-// number and its name, the names one after another in one text, each after its student's key.
+// number, its student's number and its name, the names one after another in one text.
 class Inputs {
 public:
-    // A file reached in a folder (UTF-8). False when it is a file reached before.
+    // A file reached in a folder (UTF-8).
     void add(const std::string& folder, std::string_view name, const FileId& id)
     {
         if (m_folders.empty() || m_folders.back() != folder)
             m_folders.push_back(folder);
         const FileName parsed = parseFileName(name);
-        const std::string key = studentKey(parsed.namePart);
+        const auto student = m_studentOf.try_emplace(studentKey(parsed.namePart), m_studentOf.size()).first;
         Entry entry;
-        entry.id = id;
+        entry.volume = id.volume;
+        entry.index = id.index;
+        entry.size = id.size;
+        entry.known = id.known;
         entry.folder = static_cast<std::uint32_t>(m_folders.size() - 1);
-        entry.at = m_text.size();
-        entry.keyLength = static_cast<std::uint32_t>(key.size());
-        entry.nameLength = static_cast<std::uint32_t>(name.size());
-        entry.kind = parsed.kind;
-        m_text += key;
-        m_text += name;
+        entry.student = static_cast<std::uint32_t>(student->second);
+        entry.at = static_cast<std::uint32_t>(m_names.size());
+        entry.nameLength = static_cast<std::uint16_t>(std::min<std::size_t>(name.size(), UINT16_MAX));
+        entry.kind = static_cast<std::uint8_t>(parsed.kind);
+        m_names += name.substr(0, entry.nameLength);
         m_entries.push_back(entry);
     }
     // Each file once however it was reached (the first way kept); then a student's files one after
-    // another, master first, send files by day, notes last.
+    // another, the students in the order of their keys, master first, send files by day, notes last.
     void order()
     {
-        std::stable_sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) {
-            return a.id.known != b.id.known ? a.id.known : a.id.known && a.id < b.id;
-        });
-        m_entries.erase(std::unique(m_entries.begin(), m_entries.end(),
-                            [](const Entry& a, const Entry& b) { return a.id.same(b.id); }),
+        const auto byId
+            = [](const Entry& a, const Entry& b) { return std::tie(a.volume, a.index) < std::tie(b.volume, b.index); };
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+            [&](const Entry& a, const Entry& b) { return a.known != b.known ? a.known : a.known && byId(a, b); });
+        m_entries.erase(
+            std::unique(m_entries.begin(), m_entries.end(),
+                [&](const Entry& a, const Entry& b) { return a.known && b.known && !byId(a, b) && !byId(b, a); }),
             m_entries.end());
         m_entries.shrink_to_fit();
-        m_text.shrink_to_fit();
-        std::sort(m_entries.begin(), m_entries.end(), [this](const Entry& a, const Entry& b) {
-            if (key(a) != key(b))
-                return key(a) < key(b);
-            if (kindOrder(a.kind) != kindOrder(b.kind))
-                return kindOrder(a.kind) < kindOrder(b.kind);
+        m_names.shrink_to_fit();
+        std::vector<std::uint32_t> rank(m_studentOf.size());
+        std::uint32_t next = 0;
+        std::map<std::string_view, std::size_t> sorted;
+        for (const auto& [key, number] : m_studentOf)
+            sorted.emplace(key, number);
+        for (const auto& [key, number] : sorted)
+            rank[number] = next++;
+        std::sort(m_entries.begin(), m_entries.end(), [&](const Entry& a, const Entry& b) {
+            if (a.student != b.student)
+                return rank[a.student] < rank[b.student];
+            if (a.kind != b.kind)
+                return kindOrder(FileKind { a.kind }) < kindOrder(FileKind { b.kind });
             if (a.folder != b.folder)
                 return m_folders[a.folder] < m_folders[b.folder];
             return name(a) < name(b);
         });
     }
     std::size_t size() const { return m_entries.size(); }
-    std::uintmax_t bytes(std::size_t i) const { return m_entries[i].id.size; }
+    std::uintmax_t bytes(std::size_t i) const { return m_entries[i].size; }
     std::string_view name(std::size_t i) const { return name(m_entries[i]); }
     // The path as the report names it.
     std::string path(std::size_t i) const
@@ -191,21 +206,22 @@ public:
 
 private:
     struct Entry {
-        FileId id;
-        std::size_t at = 0; // the key's place in m_text, the name after it
+        std::uint64_t volume = 0; // the file's identity (FileId), packed
+        std::uint64_t index = 0;
+        std::uint64_t size = 0;
+        std::uint32_t at = 0; // the name's place in m_names
         std::uint32_t folder = 0;
-        std::uint32_t keyLength = 0;
-        std::uint32_t nameLength = 0;
-        FileKind kind = FileKind::Other;
+        std::uint32_t student = 0;
+        std::uint16_t nameLength = 0;
+        std::uint8_t kind = 0; // a FileKind
+        bool known = false;
     };
-    std::string_view key(const Entry& e) const { return std::string_view(m_text).substr(e.at, e.keyLength); }
-    std::string_view name(const Entry& e) const
-    {
-        return std::string_view(m_text).substr(e.at + e.keyLength, e.nameLength);
-    }
+    static_assert(sizeof(Entry) == 40);
+    std::string_view name(const Entry& e) const { return std::string_view(m_names).substr(e.at, e.nameLength); }
 
     std::vector<std::string> m_folders;
-    std::string m_text;
+    std::unordered_map<std::string, std::size_t> m_studentOf; // by studentKey()
+    std::string m_names;
     std::vector<Entry> m_entries;
 };
 
