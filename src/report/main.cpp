@@ -10,17 +10,21 @@
 
 #include <algorithm>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
@@ -318,6 +322,81 @@ private:
     std::size_t m_size = 0;
 };
 
+// The files read and parsed in order on a thread of its own, handed over one by one; the thread
+// waits while what it read ahead holds more than a few megabytes, so that memory holds little
+// more than the largest file.
+class ReadAhead {
+public:
+    struct Item {
+        std::string path;
+        tolvanex::report::ReadFile read;
+        std::size_t bytes = 0; // as read, for the limit
+    };
+
+    ReadAhead(const Inputs& inputs, const BankIndex& bank)
+        : m_thread([this, &inputs, &bank] { run(inputs, bank); })
+    {
+    }
+    ~ReadAhead()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The next file; to be called once for each.
+    Item next()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty(); });
+        Item item = std::move(m_ready.front());
+        m_ready.pop_front();
+        m_held -= item.bytes;
+        lock.unlock();
+        m_changed.notify_all();
+        return item;
+    }
+
+private:
+    static constexpr std::size_t kMostHeld = 8u << 20;
+
+    void run(const Inputs& inputs, const BankIndex& bank)
+    {
+        FileBytes bytes;
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            Item item;
+            item.path = inputs.path(i);
+            if (!bytes.read(fs::u8path(item.path), inputs.bytes(i))) {
+                item.read.name = parseFileName(inputs.name(i));
+                item.read.skipped = "the file cannot be read";
+            } else {
+                item.read = readFile(inputs.name(i), bytes.view(), bank);
+                item.bytes = bytes.view().size();
+            }
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [this] { return m_stop || m_ready.empty() || m_held < kMostHeld; });
+            if (m_stop)
+                return;
+            m_held += item.bytes;
+            m_ready.push_back(std::move(item));
+            lock.unlock();
+            m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Item> m_ready;
+    std::size_t m_held = 0;
+    bool m_stop = false;
+    std::thread m_thread; // last: started once the rest is made
+};
+
 class Progress {
 public:
     Progress(std::uintmax_t total, std::size_t files)
@@ -578,24 +657,20 @@ int run(const std::vector<std::string>& argv)
         total += inputs.bytes(i);
     Progress progress(total, inputs.size());
     std::uintmax_t done = 0;
-    FileBytes bytes;
+    // Files are read and parsed on a thread of their own while this one counts them and writes the
+    // pages, a few megabytes ahead at the most.
+    ReadAhead ahead(inputs, bank);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const std::string path = inputs.path(i);
-        tolvanex::report::ReadFile read;
-        if (!bytes.read(fs::u8path(path), inputs.bytes(i))) {
-            read.name = parseFileName(inputs.name(i));
-            read.skipped = "the file cannot be read";
-        } else {
-            read = readFile(inputs.name(i), bytes.view(), bank);
-        }
+        ReadAhead::Item item = ahead.next();
+        const tolvanex::report::ReadFile& read = item.read;
         if (csv) {
             // The student's name as typed: the file name has "_" for each blank.
             std::string student = read.name.namePart;
             std::replace(student.begin(), student.end(), '_', ' ');
             for (const FiledRecord& record : read.records)
-                csv->write(student, path, record);
+                csv->write(student, item.path, record);
         }
-        report.add(path, read);
+        report.add(item.path, read);
         done += inputs.bytes(i);
         progress.step(done, i + 1, inputs.size());
     }
