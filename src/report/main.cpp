@@ -323,8 +323,8 @@ private:
 };
 
 // The files read and parsed in order on a thread of its own, handed over one by one; the thread
-// waits while what it read ahead holds more than a few megabytes, so that memory holds little
-// more than the largest file.
+// waits while what it read ahead holds more than a megabyte, so that memory holds little more
+// than the largest file.
 class ReadAhead {
 public:
     struct Item {
@@ -363,7 +363,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kMostHeld = 8u << 20;
+    static constexpr std::size_t kMostHeld = 1u << 20;
 
     void run(const Inputs& inputs, const BankIndex& bank)
     {

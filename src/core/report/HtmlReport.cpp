@@ -135,17 +135,17 @@ struct Spooled {
     FiledRecord record;
 };
 
-void putSpooled(std::ostream& out, const Spooled& entry)
+// A record as the spool keeps it: the numbers of the entry, the record's own parts.
+void putSpooled(std::ostream& out, const Spooled& entry, const FiledRecord& record)
 {
     putNumber(out, entry.id);
     putNumber(out, entry.block);
     putNumber(out, entry.student);
-    putNumber(
-        out, static_cast<std::uint32_t>(entry.record.kind) | static_cast<std::uint32_t>(entry.record.rating) << 8);
-    putText(out, entry.record.date);
-    putText(out, entry.record.time);
-    putText(out, entry.record.reply);
-    putText(out, entry.record.words);
+    putNumber(out, static_cast<std::uint32_t>(record.kind) | static_cast<std::uint32_t>(record.rating) << 8);
+    putText(out, record.date);
+    putText(out, record.time);
+    putText(out, record.reply);
+    putText(out, record.words);
 }
 
 bool getSpooled(std::istream& in, Spooled& entry)
@@ -378,13 +378,7 @@ void HtmlReport::counted(std::size_t student, const FiledRecord& record)
     entry.id = static_cast<std::uint32_t>(id);
     entry.block = static_cast<std::uint32_t>(record.block - m_bank.blocks().data());
     entry.student = static_cast<std::uint32_t>(student);
-    entry.record.kind = record.kind;
-    entry.record.rating = record.rating;
-    entry.record.date = record.date;
-    entry.record.time = record.time;
-    entry.record.reply = record.reply;
-    entry.record.words = record.words;
-    putSpooled(spool->file, entry);
+    putSpooled(spool->file, entry, record);
 }
 
 void HtmlReport::studentDone(std::size_t student)
@@ -523,7 +517,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                 if (!part.file)
                     fail(pathText(part.path.filename()), std::strerror(errno));
             }
-            putSpooled(part.file, entry);
+            putSpooled(part.file, entry, entry.record);
         }
         spool->file.clear();
     }
