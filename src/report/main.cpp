@@ -353,17 +353,24 @@ public:
     Item next()
     {
         std::unique_lock lock(m_mutex);
+        m_counterWaits = true;
         m_changed.wait(lock, [this] { return !m_ready.empty(); });
+        m_counterWaits = false;
         Item item = std::move(m_ready.front());
         m_ready.pop_front();
         m_held -= item.bytes;
+        // The reader woken when half of what it read ahead is taken, not at each file: each
+        // wake-up costs as much as a small file's counting.
+        const bool wake = m_readerWaits && (m_ready.empty() || m_held < kMostHeld / 2);
         lock.unlock();
-        m_changed.notify_all();
+        if (wake)
+            m_changed.notify_all();
         return item;
     }
 
 private:
     static constexpr std::size_t kMostHeld = 1u << 20;
+    static constexpr std::size_t kBatch = 32; // files handed over at a time to a waiting counter
 
     void run(const Inputs& inputs, const BankIndex& bank)
     {
@@ -379,13 +386,18 @@ private:
                 item.bytes = bytes.view().size();
             }
             std::unique_lock lock(m_mutex);
+            m_readerWaits = true;
             m_changed.wait(lock, [this] { return m_stop || m_ready.empty() || m_held < kMostHeld; });
+            m_readerWaits = false;
             if (m_stop)
                 return;
             m_held += item.bytes;
             m_ready.push_back(std::move(item));
+            const bool wake
+                = m_counterWaits && (m_ready.size() >= kBatch || m_held >= kMostHeld || i + 1 == inputs.size());
             lock.unlock();
-            m_changed.notify_all();
+            if (wake)
+                m_changed.notify_all();
         }
     }
 
@@ -393,6 +405,8 @@ private:
     std::condition_variable m_changed;
     std::deque<Item> m_ready;
     std::size_t m_held = 0;
+    bool m_counterWaits = false; // for the next file
+    bool m_readerWaits = false; // for room
     bool m_stop = false;
     std::thread m_thread; // last: started once the rest is made
 };

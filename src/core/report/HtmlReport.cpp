@@ -173,10 +173,7 @@ struct Asked {
     std::vector<std::string> sentences;
 };
 
-} // namespace
-
-namespace {
-
+// The characters HTML gives a meaning to (and the CR of a CR LF).
 constexpr std::array<bool, 256> kMeaningful = [] {
     std::array<bool, 256> meaningful {};
     for (const char c : { '&', '<', '>', '"', '\'', '\r' })
