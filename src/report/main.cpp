@@ -734,6 +734,19 @@ int run(const std::vector<std::string>& argv)
     return report.findingCount() > 0 || report.filesSkipped() > 0 ? kFindings : kClean;
 }
 
+// run(), with what the system refused (no memory, no thread) said instead of an abort.
+int runSaying(const std::vector<std::string>& argv)
+{
+    try {
+        return run(argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tolvanex-report: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "tolvanex-report: the report failed\n");
+    }
+    return kUsage;
+}
+
 } // namespace
 
 #ifdef _WIN32
@@ -744,11 +757,11 @@ int wmain(int argc, wchar_t** argv)
     std::vector<std::string> arguments;
     for (int i = 0; i < argc; ++i)
         arguments.push_back(utf8(fs::path(argv[i])));
-    return run(arguments);
+    return runSaying(arguments);
 }
 #else
 int main(int argc, char** argv)
 {
-    return run(std::vector<std::string>(argv, argv + argc));
+    return runSaying(std::vector<std::string>(argv, argv + argc));
 }
 #endif

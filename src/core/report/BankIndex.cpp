@@ -21,8 +21,8 @@ std::string firstWords(std::string_view line)
 {
     line = afterLabel(line);
     std::string words;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i] == '\r' || line[i] == '\n' ? ' ' : line[i];
+    for (const char given : line) {
+        const char c = given == '\r' || given == '\n' ? ' ' : given;
         if (c == ' ' && (words.empty() || words.back() == ' '))
             continue;
         if (c == ' ' && words.size() >= 40)

@@ -102,7 +102,7 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
                 m_sink->studentDone(m_students.size() - 1);
             m_students.back().foldDays();
         }
-        m_students.push_back({});
+        m_students.emplace_back();
         m_students.back().name = displayName(file.name.namePart);
         m_students.back().key = std::move(key);
         m_students.back().responded.assign(m_blocks.size(), false);

@@ -112,8 +112,8 @@ std::uint32_t getNumber(std::istream& in)
 {
     unsigned char bytes[4] {};
     in.read(reinterpret_cast<char*>(bytes), 4);
-    return static_cast<std::uint32_t>(
-        bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24));
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8)
+        | (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
 void putText(std::ostream& out, std::string_view text)
