@@ -14,6 +14,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 namespace tolvanex::report {
 namespace {
@@ -217,6 +218,20 @@ TEST(HtmlReport, QuestionsFirstWordsNamesAndDates)
     EXPECT_EQ(firstWords("abcdefghijkl", 5), "abcde...");
     // Never inside a character of several bytes (\xCE\x94 is one).
     EXPECT_EQ(firstWords("abcd\xCE\x94xyz", 5), "abcd...");
+    // A block's words as the pages show them, and the question each block is on.
+    for (const auto& [kind, assignment, words, label] :
+        std::vector<std::tuple<BlockKind, std::string, std::string, std::string>> {
+            { BlockKind::Question, "005", "A cart starts from rest.\r\nHow far does it go?", "003" },
+            { BlockKind::Answer, "005", "It goes 12 m.", "003" },
+            { BlockKind::Question, "006", "Think about it", "001" } }) {
+        const BankBlock* shown = block(kind, assignment);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(blockWords(*shown), words);
+        const BankQuestion* on = index().questionOf(*shown);
+        ASSERT_TRUE(on);
+        EXPECT_EQ(on->label, label);
+        EXPECT_EQ(&index().blocks()[on->block], kind == BlockKind::Question ? shown : shown - 1);
+    }
 
     EXPECT_EQ(assignmentPage("005"), "a005.html");
     EXPECT_EQ(questionPage("005", "003a"), "a005-q003a.html");
