@@ -9,14 +9,24 @@
 #include "core/text/Texts.h"
 
 #include <algorithm>
+#include <climits>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #ifdef _WIN32
@@ -63,14 +73,6 @@ const char* const kUsageText
       "still written); 2 a usage error, the report could not be written, or nothing could be read (an\n"
       "earlier report is then left as it was).\n";
 
-struct Input {
-    fs::path path;
-    std::string shown; // as the report names it
-    FileName name;
-    std::string student; // studentKey() of the name part
-    std::uintmax_t size = 0;
-};
-
 std::string utf8(const fs::path& path)
 {
     const std::u8string text = path.u8string();
@@ -84,28 +86,148 @@ int usageError(const std::string& message)
 }
 
 // Which file a path names, the same however the path reaches it ("class" and "./class/", a link,
-// another case of the letters on Windows); empty when there is no such file.
-std::string identity(const fs::path& path)
+// another case of the letters on Windows), and its size, from one look at the file.
+struct FileId {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    std::uintmax_t size = 0;
+    bool known = false; // false when there is no such file
+
+    bool same(const FileId& other) const
+    {
+        return known && other.known && volume == other.volume && index == other.index;
+    }
+    bool operator<(const FileId& other) const
+    {
+        return volume != other.volume ? volume < other.volume : index < other.index;
+    }
+};
+
+FileId identity(const fs::path& path)
 {
+    FileId id;
 #ifdef _WIN32
     const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return {};
+        return id;
     BY_HANDLE_FILE_INFORMATION info {};
-    const bool known = GetFileInformationByHandle(file, &info);
+    id.known = GetFileInformationByHandle(file, &info);
     CloseHandle(file);
-    if (!known)
-        return {};
-    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":"
-        + std::to_string(info.nFileIndexLow);
+    id.volume = info.dwVolumeSerialNumber;
+    id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    id.size = (static_cast<std::uintmax_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 #else
     struct stat status { };
     if (::stat(path.c_str(), &status) != 0)
-        return {};
-    return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
+        return id;
+    id.known = true;
+    id.volume = static_cast<std::uint64_t>(status.st_dev);
+    id.index = static_cast<std::uint64_t>(status.st_ino);
+    id.size = static_cast<std::uintmax_t>(status.st_size);
 #endif
+    return id;
 }
+
+// Files of one student one after another, master first, send files by day, notes last.
+int kindOrder(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Master:
+        return 0;
+    case FileKind::Send:
+        return 1;
+    case FileKind::Notes:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+// The files to read, held compactly (a term's class sends some 150,000): a file is its folder's
+// number, its student's number and its name, the names one after another in one text.
+class Inputs {
+public:
+    // A file reached in a folder (UTF-8).
+    void add(const std::string& folder, std::string_view name, const FileId& id)
+    {
+        if (m_folders.empty() || m_folders.back() != folder)
+            m_folders.push_back(folder);
+        const FileName parsed = parseFileName(name);
+        const auto student = m_studentOf.try_emplace(studentKey(parsed.namePart), m_studentOf.size()).first;
+        Entry entry;
+        entry.volume = id.volume;
+        entry.index = id.index;
+        entry.size = id.size;
+        entry.known = id.known;
+        entry.folder = static_cast<std::uint32_t>(m_folders.size() - 1);
+        entry.student = static_cast<std::uint32_t>(student->second);
+        entry.at = static_cast<std::uint32_t>(m_names.size());
+        entry.nameLength = static_cast<std::uint16_t>(std::min<std::size_t>(name.size(), UINT16_MAX));
+        entry.kind = static_cast<std::uint8_t>(parsed.kind);
+        m_names += name.substr(0, entry.nameLength);
+        m_entries.push_back(entry);
+    }
+    // Each file once however it was reached (the first way kept); then a student's files one after
+    // another, the students in the order of their keys, master first, send files by day, notes last.
+    void order()
+    {
+        const auto byId
+            = [](const Entry& a, const Entry& b) { return std::tie(a.volume, a.index) < std::tie(b.volume, b.index); };
+        std::stable_sort(m_entries.begin(), m_entries.end(),
+            [&](const Entry& a, const Entry& b) { return a.known != b.known ? a.known : a.known && byId(a, b); });
+        m_entries.erase(
+            std::unique(m_entries.begin(), m_entries.end(),
+                [&](const Entry& a, const Entry& b) { return a.known && b.known && !byId(a, b) && !byId(b, a); }),
+            m_entries.end());
+        m_entries.shrink_to_fit();
+        m_names.shrink_to_fit();
+        std::vector<std::uint32_t> rank(m_studentOf.size());
+        std::uint32_t next = 0;
+        std::map<std::string_view, std::size_t> sorted;
+        for (const auto& [key, number] : m_studentOf)
+            sorted.emplace(key, number);
+        for (const auto& [key, number] : sorted)
+            rank[number] = next++;
+        std::sort(m_entries.begin(), m_entries.end(), [&](const Entry& a, const Entry& b) {
+            if (a.student != b.student)
+                return rank[a.student] < rank[b.student];
+            if (a.kind != b.kind)
+                return kindOrder(FileKind { a.kind }) < kindOrder(FileKind { b.kind });
+            if (a.folder != b.folder)
+                return m_folders[a.folder] < m_folders[b.folder];
+            return name(a) < name(b);
+        });
+    }
+    std::size_t size() const { return m_entries.size(); }
+    std::uintmax_t bytes(std::size_t i) const { return m_entries[i].size; }
+    std::string_view name(std::size_t i) const { return name(m_entries[i]); }
+    // The path as the report names it.
+    std::string path(std::size_t i) const
+    {
+        return utf8(fs::u8path(m_folders[m_entries[i].folder]) / fs::u8path(name(m_entries[i])));
+    }
+
+private:
+    struct Entry {
+        std::uint64_t volume = 0; // the file's identity (FileId), packed
+        std::uint64_t index = 0;
+        std::uint64_t size = 0;
+        std::uint32_t at = 0; // the name's place in m_names
+        std::uint32_t folder = 0;
+        std::uint32_t student = 0;
+        std::uint16_t nameLength = 0;
+        std::uint8_t kind = 0; // a FileKind
+        bool known = false;
+    };
+    static_assert(sizeof(Entry) == 40);
+    std::string_view name(const Entry& e) const { return std::string_view(m_names).substr(e.at, e.nameLength); }
+
+    std::vector<std::string> m_folders;
+    std::unordered_map<std::string, std::size_t> m_studentOf; // by studentKey()
+    std::string m_names;
+    std::vector<Entry> m_entries;
+};
 
 // Writes a file whole or not at all: into a file beside it, renamed over it once written, so
 // that a report killed on the way leaves the old file as it was.
@@ -148,37 +270,146 @@ private:
     bool m_done = false;
 };
 
-bool readBytes(const fs::path& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    bytes.resize(error ? 0 : static_cast<std::size_t>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    // A file that grew since: the rest too.
-    char more[65536];
-    while (in.read(more, sizeof more) || in.gcount() > 0)
-        bytes.append(more, static_cast<std::size_t>(in.gcount()));
-    return !in.bad();
-}
-
-// Files of one student one after another, master first, send files by day, notes last.
-int kindOrder(FileKind kind)
-{
-    switch (kind) {
-    case FileKind::Master:
-        return 0;
-    case FileKind::Send:
-        return 1;
-    case FileKind::Notes:
-        return 2;
-    default:
-        return 3;
+// A file's bytes, read whole into a buffer kept from file to file (none of it cleared or copied
+// on the way: a class is read at the speed of the disk). Empty when it cannot be read.
+class FileBytes {
+public:
+    bool read(const fs::path& path, std::uintmax_t expected)
+    {
+        m_size = 0;
+#ifdef _WIN32
+        std::FILE* file = _wfopen(path.c_str(), L"rb");
+#else
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+#endif
+        if (!file)
+            return false;
+        std::setvbuf(file, nullptr, _IONBF, 0);
+        // One more byte than expected, so that the end is seen; a file that grew since is read on.
+        reserve(static_cast<std::size_t>(expected) + 1);
+        for (;;) {
+            if (m_size == m_capacity)
+                reserve(m_capacity * 2);
+            const std::size_t got = std::fread(m_data.get() + m_size, 1, m_capacity - m_size, file);
+            m_size += got;
+            if (got == 0)
+                break;
+        }
+        const bool failed = std::ferror(file) != 0;
+        std::fclose(file);
+        return !failed;
     }
-}
+    std::string_view view() const
+    {
+        return { m_data.get(), m_size };
+    }
+
+private:
+    void reserve(std::size_t capacity)
+    {
+        if (capacity <= m_capacity)
+            return;
+        capacity = std::max(capacity, m_capacity + m_capacity / 2);
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_size > 0)
+            std::memcpy(grown.get(), m_data.get(), m_size);
+        m_data = std::move(grown);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
+};
+
+// The files read and parsed in order on a thread of its own, handed over one by one; the thread
+// waits while what it read ahead holds more than a megabyte, so that memory holds little more
+// than the largest file.
+class ReadAhead {
+public:
+    struct Item {
+        std::string path;
+        tolvanex::report::ReadFile read;
+        std::size_t bytes = 0; // as read, for the limit
+    };
+
+    ReadAhead(const Inputs& inputs, const BankIndex& bank)
+        : m_thread([this, &inputs, &bank] { run(inputs, bank); })
+    {
+    }
+    ~ReadAhead()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The next file; to be called once for each.
+    Item next()
+    {
+        std::unique_lock lock(m_mutex);
+        m_counterWaits = true;
+        m_changed.wait(lock, [this] { return !m_ready.empty(); });
+        m_counterWaits = false;
+        Item item = std::move(m_ready.front());
+        m_ready.pop_front();
+        m_held -= item.bytes;
+        // The reader woken when half of what it read ahead is taken, not at each file: each
+        // wake-up costs as much as a small file's counting.
+        const bool wake = m_readerWaits && (m_ready.empty() || m_held < kMostHeld / 2);
+        lock.unlock();
+        if (wake)
+            m_changed.notify_all();
+        return item;
+    }
+
+private:
+    static constexpr std::size_t kMostHeld = 1u << 20;
+    static constexpr std::size_t kBatch = 32; // files handed over at a time to a waiting counter
+
+    void run(const Inputs& inputs, const BankIndex& bank)
+    {
+        FileBytes bytes;
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            Item item;
+            item.path = inputs.path(i);
+            if (!bytes.read(fs::u8path(item.path), inputs.bytes(i))) {
+                item.read.name = parseFileName(inputs.name(i));
+                item.read.skipped = "the file cannot be read";
+            } else {
+                item.read = readFile(inputs.name(i), bytes.view(), bank);
+                item.bytes = bytes.view().size();
+            }
+            std::unique_lock lock(m_mutex);
+            m_readerWaits = true;
+            m_changed.wait(lock, [this] { return m_stop || m_ready.empty() || m_held < kMostHeld; });
+            m_readerWaits = false;
+            if (m_stop)
+                return;
+            m_held += item.bytes;
+            m_ready.push_back(std::move(item));
+            const bool wake
+                = m_counterWaits && (m_ready.size() >= kBatch || m_held >= kMostHeld || i + 1 == inputs.size());
+            lock.unlock();
+            if (wake)
+                m_changed.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Item> m_ready;
+    std::size_t m_held = 0;
+    bool m_counterWaits = false; // for the next file
+    bool m_readerWaits = false; // for room
+    bool m_stop = false;
+    std::thread m_thread; // last: started once the rest is made
+};
 
 class Progress {
 public:
@@ -334,8 +565,7 @@ int run(const std::vector<std::string>& argv)
     if (const std::string refused = refusedOutput(outputFolder, paths); !refused.empty())
         return usageError(refused);
 
-    if (!csvPath.empty() && identity(fs::u8path(csvPath)) == identity(fs::u8path(output))
-        && !identity(fs::u8path(output)).empty())
+    if (!csvPath.empty() && identity(fs::u8path(csvPath)).same(identity(fs::u8path(output))))
         return usageError("the report and the CSV are one file: " + output);
     if (!csvPath.empty() && fs::u8path(csvPath).lexically_normal() == fs::u8path(output).lexically_normal())
         return usageError("the report and the CSV are one file: " + output);
@@ -348,33 +578,23 @@ int run(const std::vector<std::string>& argv)
     // it is reached. The outputs are never read: a report written into the class's folder is
     // left out, and an output that is a file to read is refused, so that no student's file is
     // written over.
-    const std::string outputs[]
-        = { identity(fs::u8path(output)), csvPath.empty() ? std::string() : identity(fs::u8path(csvPath)),
-              summaryPath.empty() ? std::string() : identity(fs::u8path(summaryPath)) };
-    std::vector<Input> inputs;
-    std::set<std::string> seen;
+    const FileId outputs[] = { identity(fs::u8path(output)), csvPath.empty() ? FileId() : identity(fs::u8path(csvPath)),
+        summaryPath.empty() ? FileId() : identity(fs::u8path(summaryPath)) };
+    Inputs inputs;
     std::vector<std::pair<std::string, std::string>> notRead;
     std::string overwritten;
     for (const std::string& given : paths) {
         const fs::path path = fs::u8path(given);
         std::error_code error;
         auto addFile = [&](const fs::path& file, bool named) {
-            Input input;
-            input.path = file;
-            input.shown = utf8(file);
-            input.name = parseFileName(utf8(file.filename()));
-            input.student = studentKey(input.name.namePart);
-            const std::string id = identity(file);
-            if (!id.empty() && (id == outputs[0] || id == outputs[1] || id == outputs[2])) {
-                if (named || input.name.kind != FileKind::Other)
-                    overwritten = input.shown;
+            const std::string name = utf8(file.filename());
+            const FileId id = identity(file);
+            if (id.same(outputs[0]) || id.same(outputs[1]) || id.same(outputs[2])) {
+                if (named || parseFileName(name).kind != FileKind::Other)
+                    overwritten = utf8(file);
                 return;
             }
-            if (!id.empty() && !seen.insert(id).second)
-                return;
-            std::error_code sizeError;
-            input.size = fs::file_size(file, sizeError);
-            inputs.push_back(std::move(input));
+            inputs.add(utf8(file.parent_path()), name, id);
         };
         if (fs::is_directory(path, error)) {
             for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, error);
@@ -402,21 +622,16 @@ int run(const std::vector<std::string>& argv)
     if (!overwritten.empty())
         return usageError("the report or the CSV would be written over " + overwritten
             + ", one of the files to read; nothing was written");
-    std::sort(inputs.begin(), inputs.end(), [](const Input& a, const Input& b) {
-        if (a.student != b.student)
-            return a.student < b.student;
-        if (kindOrder(a.name.kind) != kindOrder(b.name.kind))
-            return kindOrder(a.name.kind) < kindOrder(b.name.kind);
-        return a.shown < b.shown;
-    });
+    inputs.order();
 
+    const BankIndex bank;
     std::unique_ptr<Beside> csvFile;
     std::unique_ptr<CsvWriter> csv;
     if (!csvPath.empty()) {
         csvFile = std::make_unique<Beside>(csvPath);
         if (!csvFile->opened())
             return usageError("the CSV file " + csvPath + " cannot be written");
-        csv = std::make_unique<CsvWriter>(csvFile->out());
+        csv = std::make_unique<CsvWriter>(csvFile->out(), bank);
     }
 
     // The pages go into a new folder beside the report's, which replaces the report once they are
@@ -440,42 +655,37 @@ int run(const std::vector<std::string>& argv)
         }
     } pagesLeft { pagesFolder };
 
-    const BankIndex bank;
     ClassReport report(bank);
     HtmlReport pages(report, bank, pagesFolder, "Class report: " + std::string(tolvanex::texts::courseTitle));
     StudentSummary summary;
     RecordSinks sinks({ &pages, &summary });
     report.setSink(&sinks);
     if (!rosterPath.empty()) {
-        std::string rosterBytes;
-        if (!readBytes(fs::u8path(rosterPath), rosterBytes))
+        FileBytes rosterBytes;
+        if (!rosterBytes.read(fs::u8path(rosterPath), 0))
             return usageError("the roster " + rosterPath + " cannot be read");
-        pages.setRoster(readRoster(rosterBytes));
+        pages.setRoster(readRoster(rosterBytes.view()));
     }
     std::uintmax_t total = 0;
-    for (const Input& input : inputs)
-        total += input.size;
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        total += inputs.bytes(i);
     Progress progress(total, inputs.size());
     std::uintmax_t done = 0;
-    std::string bytes;
+    // Files are read and parsed on a thread of their own while this one counts them and writes the
+    // pages, a few megabytes ahead at the most.
+    ReadAhead ahead(inputs, bank);
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const Input& input = inputs[i];
-        tolvanex::report::ReadFile read;
-        if (!readBytes(input.path, bytes)) {
-            read.name = input.name;
-            read.skipped = "the file cannot be read";
-        } else {
-            read = readFile(utf8(input.path.filename()), bytes, bank);
-        }
+        ReadAhead::Item item = ahead.next();
+        const tolvanex::report::ReadFile& read = item.read;
         if (csv) {
             // The student's name as typed: the file name has "_" for each blank.
             std::string student = read.name.namePart;
             std::replace(student.begin(), student.end(), '_', ' ');
             for (const FiledRecord& record : read.records)
-                csv->write(student, input.shown, record);
+                csv->write(student, item.path, record);
         }
-        report.add(input.shown, read);
-        done += input.size;
+        report.add(item.path, read);
+        done += inputs.bytes(i);
         progress.step(done, i + 1, inputs.size());
     }
     for (const auto& [path, reason] : notRead) {
@@ -524,6 +734,19 @@ int run(const std::vector<std::string>& argv)
     return report.findingCount() > 0 || report.filesSkipped() > 0 ? kFindings : kClean;
 }
 
+// run(), with what the system refused (no memory, no thread) said instead of an abort.
+int runSaying(const std::vector<std::string>& argv)
+{
+    try {
+        return run(argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tolvanex-report: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "tolvanex-report: the report failed\n");
+    }
+    return kUsage;
+}
+
 } // namespace
 
 #ifdef _WIN32
@@ -534,11 +757,11 @@ int wmain(int argc, wchar_t** argv)
     std::vector<std::string> arguments;
     for (int i = 0; i < argc; ++i)
         arguments.push_back(utf8(fs::path(argv[i])));
-    return run(arguments);
+    return runSaying(arguments);
 }
 #else
 int main(int argc, char** argv)
 {
-    return run(std::vector<std::string>(argv, argv + argc));
+    return runSaying(std::vector<std::string>(argv, argv + argc));
 }
 #endif

@@ -55,7 +55,9 @@ def windows_path(path):
 
 
 def make_class(makeclass, folder):
-    run([makeclass, folder, "--students", "3", "--days", "6", "--respond", "0.4", "--seed", "7", "--name", NAME], 0)
+    # 40 days: some 110 files and 1.1 MB, more than the report reads ahead of its counting (1 MB)
+    # and hands over at a time (32 files), so that every record is checked across those hand-overs.
+    run([makeclass, folder, "--students", "3", "--days", "40", "--respond", "0.4", "--seed", "7", "--name", NAME], 0)
     return sorted(glob.glob(os.path.join(folder, "*")))
 
 
@@ -75,7 +77,8 @@ def check_cli(report, folder, scratch):
         raise Failure("the CSV does not begin with a byte order mark")
     with open(table, newline="", encoding="utf-8-sig") as f:
         rows = list(csv.reader(f))
-    header = ["student", "file", "date", "time", "assignment", "question", "block", "record", "rating", "text"]
+    header = ["student", "file", "date", "time", "assignment", "question", "block", "record", "rating", "text",
+              "question_words"]
     if rows[0] != header:
         raise Failure("CSV header %r" % rows[0])
     rows = rows[1:]
@@ -84,7 +87,7 @@ def check_cli(report, folder, scratch):
     if {r[0] for r in rows} != {NAME, "Student 002", "Student 003"}:
         raise Failure("CSV students %r" % {r[0] for r in rows})
     for r in rows:
-        if len(r) != 10 or not re.fullmatch(r"2026-\d\d-\d\d", r[2]) or not re.fullmatch(r"\d\d:\d\d:\d\d", r[3]) \
+        if len(r) != 11 or not re.fullmatch(r"2026-\d\d-\d\d", r[2]) or not re.fullmatch(r"\d\d:\d\d:\d\d", r[3]) \
                 or r[7] not in ("response", "note") or r[6] not in ("question", "answer", "text", "none"):
             raise Failure("CSV row %r" % r)
     texts = [r[9] for r in rows]
@@ -111,7 +114,7 @@ def check_cli(report, folder, scratch):
     with open(summary, newline="", encoding="utf-8-sig") as f:
         summary_rows = list(csv.reader(f))
     if [r[0] for r in summary_rows] != ["student", "Student 002", "Student 003", NAME] or summary_rows[0][1:3] != [
-            summary_rows[0][1][:3] + " questions", summary_rows[0][1][:3] + " mean confidence"] \
+            summary_rows[0][1][:3] + " questions responded to", summary_rows[0][1][:3] + " mean confidence"] \
             or any(len(r) != len(summary_rows[0]) for r in summary_rows):
         raise Failure("the summary CSV: %r" % summary_rows[:4])
     student = sorted(glob.glob(os.path.join(folder, "masterFile_*")))[0]

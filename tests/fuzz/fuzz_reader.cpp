@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     const ReadFile read = readFile(name, bytes, bank);
     std::ostringstream csvText;
-    CsvWriter csv(csvText);
+    CsvWriter csv(csvText, bank);
     for (const FiledRecord& record : read.records)
         csv.write(read.name.namePart, std::string(name), record);
     static const std::filesystem::path pages = [] {

@@ -7,15 +7,22 @@
 namespace tolvanex::report {
 namespace {
 
-// A question line's first words after its label ("`q004.  "), cut after about 40 characters at a
-// blank, with "..." when cut; on one line.
-std::string firstWords(std::string_view line)
+// A question line's words after its marker and label ("`q004.  ").
+std::string_view afterLabel(std::string_view line)
 {
     std::size_t at = line.find_first_of(" \r\n", 2);
     at = at == std::string_view::npos ? line.size() : line.find_first_not_of(" \r\n", at);
+    return line.substr(at == std::string_view::npos ? line.size() : at);
+}
+
+// A question line's first words after its label, cut after about 40 characters at a blank, with
+// "..." when cut; on one line.
+std::string firstWords(std::string_view line)
+{
+    line = afterLabel(line);
     std::string words;
-    for (std::size_t i = at == std::string_view::npos ? line.size() : at; i < line.size(); ++i) {
-        const char c = line[i] == '\r' || line[i] == '\n' ? ' ' : line[i];
+    for (const char given : line) {
+        const char c = given == '\r' || given == '\n' ? ' ' : given;
         if (c == ' ' && (words.empty() || words.back() == ' '))
             continue;
         if (c == ' ' && words.size() >= 40)
@@ -26,6 +33,17 @@ std::string firstWords(std::string_view line)
 }
 
 } // namespace
+
+std::string_view blockWords(const BankBlock& block)
+{
+    return block.kind == BlockKind::Question && block.text.starts_with("`q") ? afterLabel(block.text) : block.text;
+}
+
+const BankQuestion* BankIndex::questionOf(const BankBlock& block) const
+{
+    const std::size_t question = m_questionOf.at(static_cast<std::size_t>(&block - m_blocks.data()));
+    return question == kNoQuestion ? nullptr : &m_questions[question];
+}
 
 BankIndex::BankIndex(const BankContent& content)
 {
@@ -90,6 +108,12 @@ BankIndex::BankIndex(const BankContent& content)
     }
     for (std::size_t i = 0; i < m_blocks.size(); ++i)
         m_byText[m_blocks[i].text].push_back(i);
+    m_questionOf.assign(m_blocks.size(), kNoQuestion);
+    for (std::size_t q = 0; q < m_questions.size(); ++q) {
+        for (std::size_t i = m_questions[q].block; i < m_blocks.size() && m_blocks[i].question == m_questions[q].block;
+             ++i)
+            m_questionOf[i] = q;
+    }
 }
 
 std::vector<const BankBlock*> BankIndex::blocksWithText(std::string_view text) const

@@ -38,6 +38,10 @@ struct BankBlock {
 
 constexpr std::size_t kNoQuestion = static_cast<std::size_t>(-1);
 
+// A block's words as the instructor reads them: a question's without its marker and label
+// ("`q004.  "), any other block's as they are.
+std::string_view blockWords(const BankBlock& block);
+
 // A question of the course with the blocks that follow it up to the next question: what the
 // report counts per question. Two questions of an assignment may carry the same label (a
 // problem in two steps): each is a question of its own, told apart by its first words.
@@ -68,6 +72,8 @@ public:
     const std::vector<BankBlock>& blocks() const { return m_blocks; }
     // Questions in bank order.
     const std::vector<BankQuestion>& questions() const { return m_questions; }
+    // The question a block belongs to; none before its assignment's first question.
+    const BankQuestion* questionOf(const BankBlock& block) const;
     // Assignments in bank order, with their header lines.
     const std::vector<std::pair<std::string, std::string_view>>& assignments() const { return m_assignments; }
 
@@ -75,6 +81,7 @@ private:
     QuestionBank m_bank;
     std::vector<BankBlock> m_blocks;
     std::vector<BankQuestion> m_questions;
+    std::vector<std::size_t> m_questionOf; // per block, an index in m_questions, or kNoQuestion
     std::vector<std::pair<std::string, std::string_view>> m_assignments;
     std::unordered_map<std::string_view, std::vector<std::size_t>> m_byText;
 };

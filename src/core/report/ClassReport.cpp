@@ -97,7 +97,12 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
     }
     std::string key = studentKey(file.name.namePart);
     if (m_students.empty() || m_students.back().key != key) {
-        m_students.push_back({});
+        if (!m_students.empty()) {
+            if (m_sink)
+                m_sink->studentDone(m_students.size() - 1);
+            m_students.back().foldDays();
+        }
+        m_students.emplace_back();
         m_students.back().name = displayName(file.name.namePart);
         m_students.back().key = std::move(key);
         m_students.back().responded.assign(m_blocks.size(), false);
@@ -112,8 +117,13 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
     std::unordered_map<std::size_t, std::size_t> here;
     std::unordered_set<std::size_t> filed;
     for (const FiledRecord& record : file.records) {
-        const std::string_view block = record.block ? record.block->text : std::string_view(record.blockText);
-        const char* kind = record.kind == RecordKind::Note ? "n" : "r";
+        // A block of the course by its place (its text hashed once per record would cost as much as
+        // reading it), another block by its text.
+        const std::size_t place = record.block ? static_cast<std::size_t>(record.block - m_bank.blocks().data()) : 0;
+        const std::string_view block = record.block
+            ? std::string_view(reinterpret_cast<const char*>(&place), sizeof place)
+            : std::string_view(record.blockText);
+        const char* kind = record.kind == RecordKind::Note ? (record.block ? "n" : "nt") : (record.block ? "r" : "rt");
         if (!filed.insert(hashOf({ kind, record.date, record.time, block, record.words, record.reply })).second)
             continue;
         const std::size_t hash = hashOf({ kind, record.date, block, record.words, record.reply });
@@ -127,6 +137,27 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
     }
 }
 
+ClassReport::Worked ClassReport::Student::worked() const
+{
+    if (days.empty())
+        return m_worked;
+    Worked worked;
+    worked.days = days.size();
+    worked.first = days.begin()->first;
+    worked.last = days.rbegin()->first;
+    for (const auto& [date, day] : days) {
+        worked.confidenceSum += day.confidenceSum;
+        worked.confidenceCount += day.confidenceCount;
+    }
+    return worked;
+}
+
+void ClassReport::Student::foldDays()
+{
+    m_worked = worked();
+    days.clear();
+}
+
 void ClassReport::count(Student& student, const FiledRecord& record)
 {
     ++m_records;
@@ -137,8 +168,7 @@ void ClassReport::count(Student& student, const FiledRecord& record)
     if (record.kind == RecordKind::Note) {
         ++student.notes;
         if (record.block)
-            m_blocks[static_cast<std::size_t>(record.block - m_bank.blocks().data())].notes.push_back(
-                { student.name, isoDate(record.date), record.words });
+            ++m_blocks[static_cast<std::size_t>(record.block - m_bank.blocks().data())].notes;
         return;
     }
     ++student.records;

@@ -27,6 +27,8 @@ class RecordSink {
 public:
     virtual ~RecordSink() = default;
     virtual void counted(std::size_t student, const FiledRecord& record) = 0;
+    // The student's files are all read: no record of theirs comes after this.
+    virtual void studentDone(std::size_t /*student*/) { }
 };
 
 // Several sinks, each told in turn.
@@ -40,6 +42,11 @@ public:
     {
         for (RecordSink* sink : m_sinks)
             sink->counted(student, record);
+    }
+    void studentDone(std::size_t student) override
+    {
+        for (RecordSink* sink : m_sinks)
+            sink->studentDone(student);
     }
 
 private:
@@ -68,12 +75,8 @@ public:
         std::size_t students = 0;
         std::array<std::size_t, kRatingBars> confidence {};
         std::array<std::size_t, kRatingBars> selfCritique {};
-        struct Note {
-            std::string student;
-            std::string date;
-            std::string words;
-        };
-        std::vector<Note> notes;
+        // The notes on the block; their words go to the pages as they are counted, never held.
+        std::size_t notes = 0;
     };
     const BlockStats& stats(const BankBlock& block) const;
 
@@ -95,15 +98,32 @@ public:
         double critiqueSum = 0;
         std::size_t critiqueCount = 0;
     };
+    // The days a student worked, summed up.
+    struct Worked {
+        std::size_t days = 0;
+        std::string first; // YYYY-MM-DD, or empty
+        std::string last;
+        double confidenceSum = 0;
+        std::size_t confidenceCount = 0;
+    };
     struct Student {
         std::string name; // as the first of the student's files spells it
         std::string key; // studentKey() of the name part
         std::vector<bool> responded; // per bank block
         std::map<std::string, std::size_t> assignments; // responses per assignment
-        std::map<std::string, Day> days; // by YYYY-MM-DD
+        // By YYYY-MM-DD, while the student's files are read and their page is written (a sink's
+        // studentDone()); then summed up in worked(), so that a class of a term holds no day of
+        // a student but the one being read.
+        std::map<std::string, Day> days;
         std::size_t records = 0;
         std::size_t notes = 0;
         std::size_t files = 0;
+
+        Worked worked() const;
+        void foldDays();
+
+    private:
+        Worked m_worked;
     };
     struct FileFindings {
         std::string path;

@@ -55,13 +55,15 @@ std::string csvField(std::string_view text)
     return quoted + '"';
 }
 
-CsvWriter::CsvWriter(std::ostream& out)
+CsvWriter::CsvWriter(std::ostream& out, const BankIndex& bank)
     : m_out(out)
+    , m_bank(bank)
 {
     m_out << "\xEF\xBB\xBF";
-    for (const char* name :
-        { "student", "file", "date", "time", "assignment", "question", "block", "record", "rating", "text" })
-        field(name, std::string_view(name) == "text");
+    // A column added goes last: readers find the others where they were.
+    for (const char* name : { "student", "file", "date", "time", "assignment", "question", "block", "record", "rating",
+             "text", "question_words" })
+        field(name, std::string_view(name) == "question_words");
 }
 
 void CsvWriter::field(std::string_view text, bool last)
@@ -80,7 +82,9 @@ void CsvWriter::write(const std::string& student, const std::string& file, const
     field(blockKindName(record));
     field(record.kind == RecordKind::Note ? "note" : "response");
     field(record.reply);
-    field(record.words, true);
+    field(record.words);
+    const BankQuestion* question = record.block ? m_bank.questionOf(*record.block) : nullptr;
+    field(question ? question->firstWords : std::string(), true);
 }
 
 } // namespace tolvanex::report

@@ -20,12 +20,16 @@ std::string csvField(std::string_view text);
 // commas, quotes or line breaks stays in one cell.
 class CsvWriter {
 public:
-    explicit CsvWriter(std::ostream& out);
+    // The question column holds the label as the course writes it; two questions of an
+    // assignment may share one (004's two "004"), so the last column adds the question's first
+    // words, as the pages label them.
+    CsvWriter(std::ostream& out, const BankIndex& bank);
     void write(const std::string& student, const std::string& file, const FiledRecord& record);
 
 private:
     void field(std::string_view text, bool last = false);
     std::ostream& m_out;
+    const BankIndex& m_bank;
 };
 
 } // namespace tolvanex::report

@@ -8,6 +8,7 @@
 #include "core/report/Roster.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -111,8 +112,8 @@ std::uint32_t getNumber(std::istream& in)
 {
     unsigned char bytes[4] {};
     in.read(reinterpret_cast<char*>(bytes), 4);
-    return static_cast<std::uint32_t>(
-        bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24));
+    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8)
+        | (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
 void putText(std::ostream& out, std::string_view text)
@@ -134,17 +135,17 @@ struct Spooled {
     FiledRecord record;
 };
 
-void putSpooled(std::ostream& out, const Spooled& entry)
+// A record as the spool keeps it: the numbers of the entry, the record's own parts.
+void putSpooled(std::ostream& out, const Spooled& entry, const FiledRecord& record)
 {
     putNumber(out, entry.id);
     putNumber(out, entry.block);
     putNumber(out, entry.student);
-    putNumber(
-        out, static_cast<std::uint32_t>(entry.record.kind) | static_cast<std::uint32_t>(entry.record.rating) << 8);
-    putText(out, entry.record.date);
-    putText(out, entry.record.time);
-    putText(out, entry.record.reply);
-    putText(out, entry.record.words);
+    putNumber(out, static_cast<std::uint32_t>(record.kind) | static_cast<std::uint32_t>(record.rating) << 8);
+    putText(out, record.date);
+    putText(out, record.time);
+    putText(out, record.reply);
+    putText(out, record.words);
 }
 
 bool getSpooled(std::istream& in, Spooled& entry)
@@ -172,14 +173,29 @@ struct Asked {
     std::vector<std::string> sentences;
 };
 
+// The characters HTML gives a meaning to (and the CR of a CR LF).
+constexpr std::array<bool, 256> kMeaningful = [] {
+    std::array<bool, 256> meaningful {};
+    for (const char c : { '&', '<', '>', '"', '\'', '\r' })
+        meaningful[static_cast<unsigned char>(c)] = true;
+    return meaningful;
+}();
+
 } // namespace
 
 std::string htmlEscape(std::string_view text)
 {
     std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
+    out.reserve(text.size() + text.size() / 8);
+    // The runs between the characters HTML gives a meaning to are copied whole.
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = at;
+        while (end < text.size() && !kMeaningful[static_cast<unsigned char>(text[end])])
+            ++end;
+        out.append(text, at, end - at);
+        if (end == text.size())
+            break;
+        switch (text[end]) {
         case '&':
             out += "&amp;";
             break;
@@ -195,11 +211,10 @@ std::string htmlEscape(std::string_view text)
         case '\'':
             out += "&#39;";
             break;
-        case '\r':
+        default: // '\r': a line ends at its LF
             break;
-        default:
-            out += c;
         }
+        at = end + 1;
     }
     return out;
 }
@@ -360,13 +375,13 @@ void HtmlReport::counted(std::size_t student, const FiledRecord& record)
     entry.id = static_cast<std::uint32_t>(id);
     entry.block = static_cast<std::uint32_t>(record.block - m_bank.blocks().data());
     entry.student = static_cast<std::uint32_t>(student);
-    entry.record.kind = record.kind;
-    entry.record.rating = record.rating;
-    entry.record.date = record.date;
-    entry.record.time = record.time;
-    entry.record.reply = record.reply;
-    entry.record.words = record.words;
-    putSpooled(spool->file, entry);
+    putSpooled(spool->file, entry, record);
+}
+
+void HtmlReport::studentDone(std::size_t student)
+{
+    if (student == m_student && !m_held.empty())
+        writeStudent();
 }
 
 void HtmlReport::writeStudent()
@@ -385,15 +400,17 @@ void HtmlReport::writeStudentPage(std::size_t index, const std::vector<Held>& he
     std::ofstream out = open(name);
     if (!out)
         return;
-    std::vector<const Held*> records;
-    records.reserve(held.size());
+    // In time order: each record's date and time as one text to compare (a record with no date
+    // first), made once.
+    std::vector<std::pair<std::string, const Held*>> keyed;
+    keyed.reserve(held.size());
     for (const Held& h : held)
-        records.push_back(&h);
-    std::stable_sort(records.begin(), records.end(), [](const Held* a, const Held* b) {
-        const std::string da = isoDate(a->record.date);
-        const std::string db = isoDate(b->record.date);
-        return da != db ? da < db : a->record.time < b->record.time;
-    });
+        keyed.emplace_back(isoDate(h.record.date) + '\x01' + h.record.time, &h);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const Held*> records;
+    records.reserve(keyed.size());
+    for (const auto& [when, h] : keyed)
+        records.push_back(h);
     pageHead(out, student.name, link(kIndexPage, "Class report") + " &rsaquo; Students");
     std::size_t responses = 0;
     std::size_t notes = 0;
@@ -473,39 +490,45 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
     const auto recordsOn = [&](const std::vector<std::size_t>& ids) {
         std::size_t records = 0;
         for (std::size_t b : ids)
-            records += m_report.stats(blocks[b]).responses + m_report.stats(blocks[b]).notes.size();
+            records += m_report.stats(blocks[b]).responses + m_report.stats(blocks[b]).notes;
         return records;
     };
 
-    // Every spooled record of the assignment by block, each block's in the order they were read.
-    struct Place {
-        std::uint32_t block;
-        std::streamoff offset;
-        std::streamoff size;
+    // The assignment's spooled records dealt out to a file per question page in one pass over the
+    // spool, each block's in the order they were read; a page's file is then read once per block.
+    struct Part {
+        fs::path path;
+        std::fstream file;
     };
-    std::vector<Place> places;
+    std::map<std::size_t, Part> parts; // by the question (kNoQuestion: the opening lines)
     Spooled entry;
     if (spool) {
         spool->file.flush();
         spool->file.seekg(0);
-        for (;;) {
-            const std::streamoff offset = spool->file.tellg();
-            if (!getSpooled(spool->file, entry))
-                break;
-            places.push_back({ entry.block, offset, spool->file.tellg() - offset });
+        while (getSpooled(spool->file, entry)) {
+            Part& part = parts[blocks.at(entry.block).question];
+            if (!part.file.is_open()) {
+                part.path = spool->path;
+                part.path += "-" + std::to_string(entry.block);
+                part.file.open(part.path, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
+                if (!part.file)
+                    fail(pathText(part.path.filename()), std::strerror(errno));
+            }
+            putSpooled(part.file, entry, entry.record);
         }
         spool->file.clear();
-        std::stable_sort(
-            places.begin(), places.end(), [](const Place& a, const Place& b) { return a.block < b.block; });
     }
-
-    // Each record then read by itself, with one read and no buffer refilled around it.
-    std::ifstream reader;
-    reader.rdbuf()->pubsetbuf(nullptr, 0);
-    if (spool)
-        reader.open(spool->path, std::ios::binary);
-    std::string bytes;
-    std::istringstream parse;
+    struct RemoveParts {
+        std::map<std::size_t, Part>& parts;
+        ~RemoveParts()
+        {
+            for (auto& [block, part] : parts) {
+                part.file.close();
+                std::error_code ignored;
+                fs::remove(part.path, ignored);
+            }
+        }
+    } removeParts { parts };
 
     std::vector<Asked> asked;
     for (const auto& [question, ids] : questions) {
@@ -521,25 +544,21 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
             const BankBlock& block = blocks[b];
             const auto& stats = m_report.stats(block);
             out << "<section><h2>" << blockKind(block) << " block</h2>\n<blockquote class=\"block\">"
-                << htmlEscape(firstWords(block.text)) << "</blockquote>\n";
-            const auto first = std::lower_bound(places.begin(), places.end(), static_cast<std::uint32_t>(b),
-                [](const Place& p, std::uint32_t value) { return p.block < value; });
-            auto last = first;
-            while (last != places.end() && last->block == b)
-                ++last;
-            if (first == last) {
-                out << "<p>Nobody responded to this block.</p></section>\n";
-                continue;
+                << htmlEscape(firstWords(blockWords(block))) << "</blockquote>\n";
+            const auto part = parts.find(question);
+            bool any = false;
+            if (part != parts.end()) {
+                part->second.file.flush();
+                part->second.file.clear();
+                part->second.file.seekg(0);
             }
-            out << "<p>" << stats.responses << " responses from " << stats.students << " students, "
-                << stats.notes.size() << " notes.</p>\n<ol class=\"records\">\n";
-            for (auto p = first; p != last; ++p) {
-                bytes.resize(static_cast<std::size_t>(p->size));
-                reader.seekg(p->offset);
-                reader.read(bytes.data(), p->size);
-                parse.str(bytes);
-                parse.clear();
-                getSpooled(parse, entry);
+            while (part != parts.end() && getSpooled(part->second.file, entry)) {
+                if (entry.block != b)
+                    continue;
+                if (!any)
+                    out << "<p>" << stats.responses << " responses from " << stats.students << " students, "
+                        << stats.notes << " notes.</p>\n<ol class=\"records\">\n";
+                any = true;
                 const FiledRecord& r = entry.record;
                 const std::string& student = m_report.students().at(entry.student).name;
                 const std::string when = isoDate(r.date) + " " + r.time;
@@ -553,7 +572,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                 if (!sentences.empty())
                     asked.push_back({ ids.front(), entry.student, entry.id, when, std::move(sentences) });
             }
-            out << "</ol></section>\n";
+            out << (any ? "</ol></section>\n" : "<p>Nobody responded to this block.</p></section>\n");
         }
         pageEnd(out);
         close(out, name);
@@ -594,7 +613,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                     << "lines.</td></tr>\n";
             continue;
         }
-        const std::string opening = firstWords(blocks[question].text, 100);
+        const std::string opening = firstWords(blockWords(blocks[question]), 100);
         const std::string& label = m_questionOf[question];
         if (records == 0) {
             out << "<tr><th scope=\"row\">" << htmlEscape(label) << "<br><span class=\"opening\">"
@@ -671,12 +690,12 @@ void HtmlReport::writeIndex()
                 continue;
             const auto& stats = r.stats(block);
             responses += stats.responses;
-            notes += stats.notes.size();
+            notes += stats.notes;
             students = std::max(students, stats.students);
             if (block.question == kNoQuestion)
                 continue;
             all.insert(block.question);
-            if (stats.responses + stats.notes.size() > 0)
+            if (stats.responses + stats.notes > 0)
                 reached.insert(block.question);
         }
         if (responses + notes == 0) {
@@ -697,10 +716,13 @@ void HtmlReport::writeIndex()
         out << "<p>" << r.unmatched() << " responses quote a block that is not in the course; they are on their "
             << "students' pages.</p>\n";
 
-    out << "<h2 id=\"students\">Students</h2>\n<table><thead><tr><th scope=\"col\">Student</th>"
-        << "<th scope=\"col\">Assignments</th><th scope=\"col\">Questions covered</th><th scope=\"col\">Days "
+    out << "<h2 id=\"students\">Students</h2>\n<p>Questions responded to counts each question once, however often "
+           "it was answered, as the summary CSV does; responses filed counts every response, to a question, its "
+           "answer or another block, each filing once.</p>\n<table><thead><tr><th scope=\"col\">Student</th>"
+        << "<th scope=\"col\">Assignments</th><th scope=\"col\">Questions responded to</th><th scope=\"col\">Days "
            "worked</th>"
-        << "<th scope=\"col\">Responses</th><th scope=\"col\">Notes</th><th scope=\"col\">Mean confidence</th></tr>"
+        << "<th scope=\"col\">Responses filed</th><th scope=\"col\">Notes</th><th scope=\"col\">Mean "
+           "confidence</th></tr>"
         << "</thead><tbody>\n";
     std::vector<std::size_t> sorted(r.students().size());
     for (std::size_t i = 0; i < sorted.size(); ++i)
@@ -718,20 +740,13 @@ void HtmlReport::writeIndex()
         std::string assignments;
         for (const auto& [number, n] : s.assignments)
             assignments += (assignments.empty() ? "" : ", ") + number;
-        double sum = 0;
-        std::size_t count = 0;
-        for (const auto& [date, day] : s.days) {
-            sum += day.confidenceSum;
-            count += day.confidenceCount;
-        }
-        const std::string firstDay = s.days.empty() ? "" : s.days.begin()->first;
-        const std::string lastDay = s.days.empty() ? "" : s.days.rbegin()->first;
+        const ClassReport::Worked worked = s.worked();
         out << "<tr><th scope=\"row\">" << link(studentPage(index), s.name) << "</th><td>" << htmlEscape(assignments)
-            << "</td><td class=\"n\">" << questions << "</td><td class=\"n\">" << s.days.size();
-        if (!s.days.empty())
-            out << " (" << htmlEscape(firstDay) << " to " << htmlEscape(lastDay) << ")";
+            << "</td><td class=\"n\">" << questions << "</td><td class=\"n\">" << worked.days;
+        if (worked.days > 0)
+            out << " (" << htmlEscape(worked.first) << " to " << htmlEscape(worked.last) << ")";
         out << "</td><td class=\"n\">" << s.records << "</td><td class=\"n\">" << s.notes << "</td><td class=\"n\">"
-            << mean(sum, count) << "</td></tr>\n";
+            << mean(worked.confidenceSum, worked.confidenceCount) << "</td></tr>\n";
     }
     out << "</tbody></table>\n";
 
@@ -805,7 +820,7 @@ bool HtmlReport::finish(std::string& error)
         for (const BankBlock& block : m_bank.blocks()) {
             if (block.assignment == number) {
                 const auto& stats = m_report.stats(block);
-                any = any || stats.responses > 0 || !stats.notes.empty();
+                any = any || stats.responses > 0 || stats.notes > 0;
             }
         }
         if (any)

@@ -48,6 +48,8 @@ public:
     HtmlReport& operator=(const HtmlReport&) = delete;
 
     void counted(std::size_t student, const FiledRecord& record) override;
+    // Writes the student's page while their days are at hand.
+    void studentDone(std::size_t student) override;
     // The roster's names, checked against the class on the index page.
     void setRoster(std::vector<std::string> names)
     {

@@ -87,6 +87,16 @@ void StudentSummary::counted(std::size_t student, const FiledRecord& record)
     }
 }
 
+void StudentSummary::studentDone(std::size_t student)
+{
+    if (student >= m_students.size())
+        return;
+    for (auto& [number, assignment] : m_students[student]) {
+        assignment.questionCount += assignment.questions.size();
+        assignment.questions = {};
+    }
+}
+
 void StudentSummary::write(std::ostream& out, const ClassReport& report) const
 {
     std::set<std::string> given;
@@ -101,7 +111,7 @@ void StudentSummary::write(std::ostream& out, const ClassReport& report) const
     out << "\xEF\xBB\xBF";
     std::vector<std::string> header { "student" };
     for (const std::string& number : given) {
-        header.push_back(number + " questions");
+        header.push_back(number + " questions responded to");
         header.push_back(number + " mean confidence");
     }
     row(header);
@@ -119,7 +129,7 @@ void StudentSummary::write(std::ostream& out, const ClassReport& report) const
                 if (found != m_students[index].end())
                     counts = &found->second;
             }
-            cells.push_back(std::to_string(counts ? counts->questions.size() : 0));
+            cells.push_back(std::to_string(counts ? counts->questionCount + counts->questions.size() : 0));
             std::string mean;
             if (counts && counts->confidenceCount > 0) {
                 char text[32];

@@ -37,6 +37,8 @@ RosterCheck checkRoster(const std::vector<std::string>& roster, const ClassRepor
 class StudentSummary : public RecordSink {
 public:
     void counted(std::size_t student, const FiledRecord& record) override;
+    // The student's questions per assignment counted, the set of them let go.
+    void studentDone(std::size_t student) override;
     // A row per student by name: per assignment any student responded to, its questions responded
     // to and the mean confidence (0 to 3, two decimals; empty when none was given). UTF-8 with a
     // byte order mark, CR LF rows, every cell as csvField() writes it.
@@ -44,7 +46,8 @@ public:
 
 private:
     struct Assignment {
-        std::set<std::size_t> questions;
+        std::set<std::size_t> questions; // while the student's files are read
+        std::size_t questionCount = 0; // then
         double confidenceSum = 0;
         std::size_t confidenceCount = 0;
     };

@@ -13,8 +13,9 @@ namespace {
 
 const BankIndex& index()
 {
-    static const testing::SmallBank lines(
-        { "005.  Uniformly Accelerated Motion", "", "`q003.  A cart starts.", "", "`aIt goes 12 m." });
+    // Two questions with one label, as a problem in two steps has.
+    static const testing::SmallBank lines({ "005.  Uniformly Accelerated Motion", "", "`q003.  A cart starts.", "",
+        "`aIt goes 12 m.", "", "`q003.  Then it stops.", "", "`aIn 2 s." });
     static const BankIndex built(lines);
     return built;
 }
@@ -56,7 +57,7 @@ TEST(CsvWriter, EachFieldAsASpreadsheetReadsItBack)
 TEST(CsvWriter, RowsOfEveryRecord)
 {
     std::ostringstream out;
-    CsvWriter csv(out);
+    CsvWriter csv(out, index());
     FiledRecord record;
     record.time = "14:05:09";
     record.date = "01-07-2026";
@@ -71,12 +72,17 @@ TEST(CsvWriter, RowsOfEveryRecord)
     // A student named so through the file's name.
     record.words = "=1+1";
     csv.write("=1+2", "=1+2/notes_=1+2.txt", record);
+    // The second question of the label: its rows told apart by the question's first words.
+    record.block = index().find("In 2 s.", "005");
+    record.words = "ok";
+    csv.write("Ann Lee", "notes_Ann_Lee.txt", record);
     EXPECT_EQ(out.str(),
-        "\xEF\xBB\xBFstudent,file,date,time,assignment,question,block,record,rating,text\r\n"
+        "\xEF\xBB\xBFstudent,file,date,time,assignment,question,block,record,rating,text,question_words\r\n"
         "Ann Lee,send_0107Ann_Lee.txt,2026-01-07,14:05:09,,,none,response,2,\"v = 3 m/s, \"\"about\"\"\r\nthen "
-        "\xCE\x94v\"\r\n"
-        "Ann Lee,notes_Ann_Lee.txt,2026-01-07,14:05:09,005,003,answer,note,,\"-3 m/s, 4 m/s\"\r\n"
-        "'=1+2,'=1+2/notes_=1+2.txt,2026-01-07,14:05:09,005,003,answer,note,,'=1+1\r\n");
+        "\xCE\x94v\",\r\n"
+        "Ann Lee,notes_Ann_Lee.txt,2026-01-07,14:05:09,005,003,answer,note,,\"-3 m/s, 4 m/s\",A cart starts.\r\n"
+        "'=1+2,'=1+2/notes_=1+2.txt,2026-01-07,14:05:09,005,003,answer,note,,'=1+1,A cart starts.\r\n"
+        "Ann Lee,notes_Ann_Lee.txt,2026-01-07,14:05:09,005,003,answer,note,,ok,Then it stops.\r\n");
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 namespace tolvanex::report {
 namespace {
@@ -123,7 +124,7 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
     const std::string onQuestion = scratch.read("a005-q003.html");
     // Each block with its first words; its records in the order read, each with who, when, rating.
     EXPECT_NE(inOrder(onQuestion,
-                  { "<h2>Question block</h2>", "`q003.  A cart starts from rest.</blockquote>",
+                  { "<h2>Question block</h2>", "<blockquote class=\"block\">A cart starts from rest.</blockquote>",
                       "<li id=\"r1\"><p class=\"who\"><a href=\"s0001.html\">Ann Lee</a>, 2026-01-08 10:00:00, "
                       "response, confidence: 2</p><p class=\"words\">Why 12 m? I used a = 2.</p>",
                       "<li id=\"r4\"><p class=\"who\"><a href=\"s0002.html\">Bo O&#39;Neil</a>, 2026-01-07 "
@@ -134,6 +135,8 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
         std::string::npos)
         << onQuestion;
     EXPECT_EQ(onQuestion.find("<b>units"), std::string::npos);
+    // A question's words without the course's marker and label.
+    EXPECT_EQ(onQuestion.find("`q"), std::string::npos);
 
     const std::string annPage = scratch.read("s0001.html");
     EXPECT_NE(inOrder(annPage,
@@ -148,17 +151,17 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
     const std::string assignment = scratch.read("a005.html");
     // A question reached by nobody is one row; the question sentence alone is listed, linked to
     // the response it is in.
-    EXPECT_NE(
-        inOrder(assignment,
-            { "0: 0, 1: 0, 2: 1, 3: 1, other: 0",
-                "<tr><th scope=\"row\">question 004<br><span class=\"opening\">`q004.  Nobody gets here.</span></th>"
-                "<td colspan=\"4\">Nobody has reached this question.</td></tr>",
-                "<h2 id=\"asked\">",
-                "<a href=\"s0001.html\">Ann Lee</a>, <a href=\"a005-q003.html#r1\">2026-01-08 10:00:00</a>: "
-                "<q>Why 12 m?</q></li>" }),
+    EXPECT_NE(inOrder(assignment,
+                  { "0: 0, 1: 0, 2: 1, 3: 1, other: 0",
+                      "<tr><th scope=\"row\">question 004<br><span class=\"opening\">Nobody gets here.</span></th>"
+                      "<td colspan=\"4\">Nobody has reached this question.</td></tr>",
+                      "<h2 id=\"asked\">",
+                      "<a href=\"s0001.html\">Ann Lee</a>, <a href=\"a005-q003.html#r1\">2026-01-08 10:00:00</a>: "
+                      "<q>Why 12 m?</q></li>" }),
         std::string::npos)
         << assignment;
     EXPECT_EQ(assignment.find("I used a = 2."), std::string::npos);
+    EXPECT_EQ(assignment.find("`q"), std::string::npos);
 
     const std::string home = scratch.read("index.html");
     EXPECT_NE(inOrder(home,
@@ -167,8 +170,13 @@ TEST(HtmlReport, EachPageHoldsItsRecordsInOrderAsText)
                       "<td class=\"n\">2</td><td class=\"n\">2</td><td class=\"n\">1</td>"
                       "<td class=\"n\"><a href=\"a005.html#asked\">1</a>",
                       "006.  Next</th><td colspan=\"5\">Nobody has sent work on this assignment.",
-                      "1 responses quote a block that is not in the course", "<a href=\"s0001.html\">Ann Lee</a>",
-                      "<a href=\"s0002.html\">Bo O&#39;Neil</a>" }),
+                      "1 responses quote a block that is not in the course",
+                      // Each count says what it counts, as the summary CSV's columns do.
+                      "<th scope=\"col\">Questions responded to</th>", "<th scope=\"col\">Responses filed</th>",
+                      // Ann's days summed up once her files were read, Bo's while his are last.
+                      "<a href=\"s0001.html\">Ann Lee</a>", "<td class=\"n\">2 (2026-01-07 to 2026-01-08)</td>",
+                      "<a href=\"s0002.html\">Bo O&#39;Neil</a>", "<td class=\"n\">1 (2026-01-07 to 2026-01-07)</td>",
+                      "<td class=\"n\">3.00</td>" }),
         std::string::npos)
         << home;
     for (const std::string& name : names)
@@ -210,6 +218,20 @@ TEST(HtmlReport, QuestionsFirstWordsNamesAndDates)
     EXPECT_EQ(firstWords("abcdefghijkl", 5), "abcde...");
     // Never inside a character of several bytes (\xCE\x94 is one).
     EXPECT_EQ(firstWords("abcd\xCE\x94xyz", 5), "abcd...");
+    // A block's words as the pages show them, and the question each block is on.
+    for (const auto& [kind, assignment, words, label] :
+        std::vector<std::tuple<BlockKind, std::string, std::string, std::string>> {
+            { BlockKind::Question, "005", "A cart starts from rest.\r\nHow far does it go?", "003" },
+            { BlockKind::Answer, "005", "It goes 12 m.", "003" },
+            { BlockKind::Question, "006", "Think about it", "001" } }) {
+        const BankBlock* shown = block(kind, assignment);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(blockWords(*shown), words);
+        const BankQuestion* on = index().questionOf(*shown);
+        ASSERT_TRUE(on);
+        EXPECT_EQ(on->label, label);
+        EXPECT_EQ(&index().blocks()[on->block], kind == BlockKind::Question ? shown : shown - 1);
+    }
 
     EXPECT_EQ(assignmentPage("005"), "a005.html");
     EXPECT_EQ(questionPage("005", "003a"), "a005-q003a.html");

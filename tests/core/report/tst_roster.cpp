@@ -98,7 +98,8 @@ TEST(Roster, SummaryCsvRowPerStudent)
     // Ann's confidence: 1 and 3 (her "sure" is no number, her self-critique no confidence); the
     // name that reads as a formula opens as text.
     EXPECT_EQ(out.str(),
-        "\xEF\xBB\xBFstudent,005 questions,005 mean confidence,006 questions,006 mean confidence\r\n"
+        "\xEF\xBB\xBFstudent,005 questions responded to,005 mean confidence,006 questions responded to,006 mean "
+        "confidence\r\n"
         "'=1+2,0,,0,\r\n"
         "Ann Lee,2,2.00,0,\r\n"
         "Bo,0,,1,2.00\r\n");
