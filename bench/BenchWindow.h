@@ -17,6 +17,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QPlainTextEdit>
 #include <QWidget>
 
@@ -90,7 +91,15 @@ struct BenchWindow {
         return tolvanex::fileNames(std::string(texts::defaultFolder), "Bench_Student", clock.now());
     }
     // Text put into the answer box as the student would.
-    void typeAnswer(const char* text) { child<QPlainTextEdit>("txt_answer")->setPlainText(QString::fromUtf8(text)); }
+    // The student turns to the box first (the window takes its draft then, if it has not been
+    // painted yet).
+    void typeAnswer(const char* text)
+    {
+        auto* box = child<QPlainTextEdit>("txt_answer");
+        QFocusEvent turn(QEvent::FocusIn);
+        QCoreApplication::sendEvent(box, &turn);
+        box->setPlainText(QString::fromUtf8(text));
+    }
 
     StampedPrompter prompter;
     testing::RecordingMessages messages;
