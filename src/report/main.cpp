@@ -144,8 +144,12 @@ int kindOrder(FileKind kind)
     }
 }
 
-// The files to read, held compactly (a term's class sends some 150,000): a file is its folder's
-// number, its student's number and its name, the names one after another in one text.
+// The files to read, held compactly (a term's class sends some 150,000 files): a file is its
+// folder's number, its student's number, its identity and size, and its name. A name the program
+// itself would give the file ("send_0107Ann_Lee.txt" for Ann_Lee's send file of 7 January) is not
+// kept but made again when asked for; any other is kept in one text with the rest. The entries sit
+// in blocks that never move (a vector's doubling would hold the list twice at its peak), and the
+// order to read them in is a list of their numbers.
 class Inputs {
 public:
     // A file reached in a folder (UTF-8).
@@ -154,79 +158,132 @@ public:
         if (m_folders.empty() || m_folders.back() != folder)
             m_folders.push_back(folder);
         const FileName parsed = parseFileName(name);
-        const auto student = m_studentOf.try_emplace(studentKey(parsed.namePart), m_studentOf.size()).first;
+        const auto student = m_studentOf.try_emplace(studentKey(parsed.namePart), m_nameParts.size()).first;
+        if (student->second == m_nameParts.size())
+            m_nameParts.push_back(parsed.namePart);
         Entry entry;
-        entry.volume = id.volume;
         entry.index = id.index;
-        entry.size = id.size;
+        entry.volume = volumeNumber(id.volume);
+        entry.size = static_cast<std::uint32_t>(std::min<std::uintmax_t>(id.size, UINT32_MAX));
         entry.known = id.known;
         entry.folder = static_cast<std::uint32_t>(m_folders.size() - 1);
         entry.student = static_cast<std::uint32_t>(student->second);
-        entry.at = static_cast<std::uint32_t>(m_names.size());
-        entry.nameLength = static_cast<std::uint16_t>(std::min<std::size_t>(name.size(), UINT16_MAX));
         entry.kind = static_cast<std::uint8_t>(parsed.kind);
-        m_names += name.substr(0, entry.nameLength);
+        const auto day = static_cast<std::uint32_t>(parsed.kind == FileKind::Send ? std::stoul(parsed.mmdd) : 0);
+        if (parsed.kind != FileKind::Other && name == ownName(parsed.kind, day, entry.student)) {
+            entry.nameLength = kOwnName;
+            entry.at = day;
+        } else {
+            entry.nameLength = static_cast<std::uint16_t>(std::min<std::size_t>(name.size(), kOwnName - 1));
+            entry.at = static_cast<std::uint32_t>(m_names.size());
+            m_names += name.substr(0, entry.nameLength);
+        }
         m_entries.push_back(entry);
     }
     // Each file once however it was reached (the first way kept); then a student's files one after
     // another, the students in the order of their keys, master first, send files by day, notes last.
     void order()
     {
-        const auto byId
-            = [](const Entry& a, const Entry& b) { return std::tie(a.volume, a.index) < std::tie(b.volume, b.index); };
-        std::stable_sort(m_entries.begin(), m_entries.end(),
-            [&](const Entry& a, const Entry& b) { return a.known != b.known ? a.known : a.known && byId(a, b); });
-        m_entries.erase(
-            std::unique(m_entries.begin(), m_entries.end(),
-                [&](const Entry& a, const Entry& b) { return a.known && b.known && !byId(a, b) && !byId(b, a); }),
-            m_entries.end());
-        m_entries.shrink_to_fit();
+        m_order.resize(m_entries.size());
+        for (std::uint32_t i = 0; i < m_order.size(); ++i)
+            m_order[i] = i;
+        const auto byId = [&](std::uint32_t a, std::uint32_t b) {
+            const Entry& x = m_entries[a];
+            const Entry& y = m_entries[b];
+            if (x.known != y.known)
+                return x.known;
+            return x.known ? std::tie(x.volume, x.index, a) < std::tie(y.volume, y.index, b) : a < b;
+        };
+        std::sort(m_order.begin(), m_order.end(), byId);
+        const auto same = [&](std::uint32_t a, std::uint32_t b) {
+            const Entry& x = m_entries[a];
+            const Entry& y = m_entries[b];
+            return x.known && y.known && x.volume == y.volume && x.index == y.index;
+        };
+        m_order.erase(std::unique(m_order.begin(), m_order.end(), same), m_order.end());
+        m_order.shrink_to_fit();
         m_names.shrink_to_fit();
-        std::vector<std::uint32_t> rank(m_studentOf.size());
+        std::vector<std::uint32_t> rank(m_nameParts.size());
         std::uint32_t next = 0;
         std::map<std::string_view, std::size_t> sorted;
         for (const auto& [key, number] : m_studentOf)
             sorted.emplace(key, number);
         for (const auto& [key, number] : sorted)
             rank[number] = next++;
-        std::sort(m_entries.begin(), m_entries.end(), [&](const Entry& a, const Entry& b) {
+        std::sort(m_order.begin(), m_order.end(), [&](std::uint32_t x, std::uint32_t y) {
+            const Entry& a = m_entries[x];
+            const Entry& b = m_entries[y];
             if (a.student != b.student)
                 return rank[a.student] < rank[b.student];
             if (a.kind != b.kind)
                 return kindOrder(FileKind { a.kind }) < kindOrder(FileKind { b.kind });
             if (a.folder != b.folder)
                 return m_folders[a.folder] < m_folders[b.folder];
+            // Two names the program gives a student's files of one kind differ in the day alone.
+            if (a.nameLength == kOwnName && b.nameLength == kOwnName)
+                return a.at < b.at;
             return name(a) < name(b);
         });
     }
-    std::size_t size() const { return m_entries.size(); }
-    std::uintmax_t bytes(std::size_t i) const { return m_entries[i].size; }
-    std::string_view name(std::size_t i) const { return name(m_entries[i]); }
+    std::size_t size() const { return m_order.size(); }
+    // The size the file had when it was found (at most 4 GB: it is a hint, to read and to show).
+    std::uintmax_t bytes(std::size_t i) const { return m_entries[m_order[i]].size; }
+    std::string name(std::size_t i) const { return name(m_entries[m_order[i]]); }
     // The path as the report names it.
     std::string path(std::size_t i) const
     {
-        return utf8(fs::u8path(m_folders[m_entries[i].folder]) / fs::u8path(name(m_entries[i])));
+        const Entry& entry = m_entries[m_order[i]];
+        return utf8(fs::u8path(m_folders[entry.folder]) / fs::u8path(name(entry)));
     }
 
 private:
+    static constexpr std::uint16_t kOwnName = UINT16_MAX;
     struct Entry {
-        std::uint64_t volume = 0; // the file's identity (FileId), packed
-        std::uint64_t index = 0;
-        std::uint64_t size = 0;
-        std::uint32_t at = 0; // the name's place in m_names
+        std::uint64_t index = 0; // the file's identity (FileId): its index and its volume's number
+        std::uint32_t at = 0; // the name's place in m_names, or the day of an own name (MMDD)
         std::uint32_t folder = 0;
         std::uint32_t student = 0;
-        std::uint16_t nameLength = 0;
+        std::uint32_t size = 0;
+        std::uint16_t volume = 0;
+        std::uint16_t nameLength = 0; // kOwnName for a name the program gives
         std::uint8_t kind = 0; // a FileKind
         bool known = false;
     };
-    static_assert(sizeof(Entry) == 40);
-    std::string_view name(const Entry& e) const { return std::string_view(m_names).substr(e.at, e.nameLength); }
+    static_assert(sizeof(Entry) == 32);
+
+    std::string ownName(FileKind kind, std::uint32_t day, std::uint32_t student) const
+    {
+        std::string made = kind == FileKind::Master ? "masterFile_" : kind == FileKind::Notes ? "notes_" : "send_";
+        if (kind == FileKind::Send) {
+            made += static_cast<char>('0' + day / 1000);
+            made += static_cast<char>('0' + day / 100 % 10);
+            made += static_cast<char>('0' + day / 10 % 10);
+            made += static_cast<char>('0' + day % 10);
+        }
+        return made + m_nameParts[student] + ".txt";
+    }
+    std::string name(const Entry& e) const
+    {
+        if (e.nameLength == kOwnName)
+            return ownName(FileKind { e.kind }, e.at, e.student);
+        return m_names.substr(e.at, e.nameLength);
+    }
+    std::uint16_t volumeNumber(std::uint64_t volume)
+    {
+        const auto found = std::find(m_volumes.begin(), m_volumes.end(), volume);
+        if (found != m_volumes.end())
+            return static_cast<std::uint16_t>(found - m_volumes.begin());
+        m_volumes.push_back(volume);
+        return static_cast<std::uint16_t>(m_volumes.size() - 1);
+    }
 
     std::vector<std::string> m_folders;
+    std::vector<std::uint64_t> m_volumes;
     std::unordered_map<std::string, std::size_t> m_studentOf; // by studentKey()
+    std::vector<std::string> m_nameParts; // each student's name part as first found
     std::string m_names;
-    std::vector<Entry> m_entries;
+    std::deque<Entry> m_entries;
+    std::vector<std::uint32_t> m_order;
 };
 
 // Writes a file whole or not at all: into a file beside it, renamed over it once written, so

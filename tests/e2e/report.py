@@ -323,12 +323,15 @@ def check_class_folders(report, folder, scratch, whole):
                   + (args(here) if args else [here]), status)
         if counts(out) != expected:
             raise Failure("%s: %r, not %r\n%s" % (name, counts(out), expected, out))
-        # The CSV: every file read, once, and none of the files not read.
+        # The CSV: every file read, once, under its own name, and none of the files not read.
         with open(table, newline="", encoding="utf-8-sig") as f:
-            rows = len(list(csv.reader(f))) - 1
+            table_rows = list(csv.DictReader(f))
         read = glob.glob(os.path.join(folder, "*")) + [os.path.join(here, c) for c in copies.values() if status == 0]
-        if rows != sum(open(f, "rb").read().count(OPENING) // 2 for f in read):
-            raise Failure("%s: %d CSV rows, not each record of each file read once" % (name, rows))
+        if len(table_rows) != sum(open(f, "rb").read().count(OPENING) // 2 for f in read):
+            raise Failure("%s: %d CSV rows, not each record of each file read once" % (name, len(table_rows)))
+        named = {re.split(r"[\\/]", row["file"])[-1] for row in table_rows}
+        if named != {os.path.basename(f) for f in read if OPENING in open(f, "rb").read()}:
+            raise Failure("%s: the CSV names files %s" % (name, sorted(named)))
 
 
 def check_makeclass(makeclass, scratch):
