@@ -9,13 +9,16 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <set>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 namespace tolvanex::report {
 namespace {
@@ -332,6 +335,7 @@ HtmlReport::~HtmlReport()
 
 void HtmlReport::fail(const std::string& name, const std::string& reason)
 {
+    const std::lock_guard lock(m_failing);
     if (m_error.empty())
         m_error = "the report's page " + pathText(m_folder / fs::u8path(name)) + " cannot be written: " + reason;
 }
@@ -577,7 +581,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
         pageEnd(out);
         close(out, name);
     }
-    m_asked[number] = asked.size();
+    m_asked.at(number) = asked.size();
 
     const std::string name = assignmentPage(number);
     std::ofstream out = open(name);
@@ -814,6 +818,12 @@ bool HtmlReport::finish(std::string& error)
         if (i >= m_studentWritten.size() || !m_studentWritten[i])
             writeStudentPage(i, {});
     }
+    struct Work {
+        const std::string* number;
+        std::string_view header;
+        Spool* spool;
+    };
+    std::vector<Work> assignments;
     for (const auto& [number, header] : m_bank.assignments()) {
         const auto spool = m_spools.find(number);
         bool any = false;
@@ -823,9 +833,36 @@ bool HtmlReport::finish(std::string& error)
                 any = any || stats.responses > 0 || stats.notes > 0;
             }
         }
-        if (any)
-            writeAssignment(number, header, spool == m_spools.end() ? nullptr : spool->second.get());
+        if (any) {
+            m_asked[number] = 0;
+            assignments.push_back({ &number, header, spool == m_spools.end() ? nullptr : spool->second.get() });
+        }
     }
+    // Two assignments' pages at a time: the counts are all in and no longer change, and an
+    // assignment's pages and spool are its own. Writing them is mostly the system making files.
+    std::atomic<std::size_t> next = 0;
+    const auto writeSome = [&] {
+        for (std::size_t i = next++; i < assignments.size(); i = next++)
+            writeAssignment(*assignments[i].number, assignments[i].header, assignments[i].spool);
+    };
+    std::exception_ptr failed;
+    std::thread other([&] {
+        try {
+            writeSome();
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    });
+    try {
+        writeSome();
+    } catch (...) {
+        next = assignments.size();
+        other.join();
+        throw;
+    }
+    other.join();
+    if (failed)
+        std::rethrow_exception(failed);
     writeIndex();
     for (auto& [number, spool] : m_spools) {
         spool->file.close();

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +92,7 @@ private:
     std::map<std::string, std::unique_ptr<Spool>> m_spools; // by assignment
     std::map<std::string, std::size_t> m_asked; // questions posed per assignment
     std::string m_error;
+    std::mutex m_failing; // two assignments' pages are written at once
     std::vector<std::string> m_roster;
     bool m_hasRoster = false;
 };
