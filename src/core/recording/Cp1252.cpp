@@ -142,12 +142,15 @@ std::string decodeCp1252(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80)
-            out += c;
-        else
-            appendUtf8(out, codePointOf(byte));
+    // Runs of ASCII, most of any text, copied whole.
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t end = at;
+        while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) < 0x80)
+            ++end;
+        out.append(bytes.data() + at, end - at);
+        if (end < bytes.size())
+            appendUtf8(out, codePointOf(static_cast<unsigned char>(bytes[end++])));
+        at = end;
     }
     return out;
 }

@@ -179,12 +179,30 @@ struct Head {
     Pos words;
 };
 
+// A reading thread's lines and record keys, kept from file to file: a class is some 150,000 files,
+// and each would otherwise grow its own from nothing.
+struct Scratch {
+    std::vector<Line> lines;
+    std::vector<std::size_t> nuls; // the lines that are runs of NUL bytes, in order
+    std::unordered_map<std::size_t, std::size_t> seen;
+};
+
+Scratch& scratch()
+{
+    thread_local Scratch kept;
+    kept.lines.clear();
+    kept.nuls.clear();
+    kept.seen.clear();
+    return kept;
+}
+
 class Parser {
 public:
     Parser(std::string_view bytes, const BankIndex& bank, ReadFile& out)
         : m_bytes(bytes)
         , m_bank(bank)
         , m_out(out)
+        , m_scratch(scratch())
     {
         // Lines end at CR LF. A run of NUL bytes is a line of its own, wherever it starts: what a
         // power cut leaves in place of the last writes, with text the program went on to write
@@ -200,6 +218,7 @@ public:
                 std::size_t after = bytes.find_first_not_of('\0', nul);
                 after = after == std::string_view::npos ? bytes.size() : after;
                 const bool ended = bytes.substr(after, 2) == "\r\n";
+                m_scratch.nuls.push_back(m_lines.size());
                 m_lines.push_back({ nul, after, number, ended, true });
                 start = ended ? after + 2 : after;
                 number += ended ? 1 : 0;
@@ -247,9 +266,10 @@ private:
     // The first run of NUL bytes at or after line i; the end when there is none.
     std::size_t nextNul(std::size_t i) const
     {
-        while (i < count() && !m_lines[i].nul)
-            ++i;
-        return i;
+        if (i >= count())
+            return i;
+        const auto found = std::lower_bound(m_scratch.nuls.begin(), m_scratch.nuls.end(), i);
+        return found == m_scratch.nuls.end() ? count() : *found;
     }
     // The file's line number of line i (the line after the last for the end).
     std::size_t numberOf(std::size_t i) const
@@ -299,12 +319,13 @@ private:
     std::string_view m_bytes;
     const BankIndex& m_bank;
     ReadFile& m_out;
-    std::vector<Line> m_lines;
+    Scratch& m_scratch;
+    std::vector<Line>& m_lines = m_scratch.lines;
     std::string m_date;
     std::string m_assignment;
     std::string m_lastTime;
     std::size_t m_lastTimeLine = 0;
-    std::unordered_map<std::size_t, std::size_t> m_seen; // record key's hash -> line
+    std::unordered_map<std::size_t, std::size_t>& m_seen = m_scratch.seen; // record key's hash -> line
 };
 
 std::optional<Head> Parser::headAt(Pos p) const
@@ -465,7 +486,6 @@ void Parser::heading(Pos& p)
         return cutShort();
     Heading h;
     h.line = numberOf(p.line);
-    h.filler = decodeFiled(text(p));
     h.assignment = assignment;
     h.header = decodeFiled(span(p.line + 2, course));
     h.course = decodeFiled(line(course));

@@ -34,7 +34,6 @@ std::string studentKey(std::string_view namePart);
 
 struct Heading {
     std::size_t line = 0; // 1-based
-    std::string filler; // the filler line, as text
     std::string assignment; // as typed after "assignment #"
     std::string header;
     std::string course;
