@@ -5,12 +5,37 @@
 #include "core/report/HtmlReport.h"
 
 #include <algorithm>
-#include <sstream>
+#include <charconv>
+#include <type_traits>
 
 namespace tolvanex::report {
 namespace {
 
 constexpr const char* kBarLabels[kRatingBars] = { "0", "1", "2", "3", "other" };
+
+// A chart's text, made by appending; a number is written as a stream writes it by default (six
+// significant digits, "%g"), without a stream's cost: a report draws some 100,000 charts.
+struct Svg {
+    std::string text;
+
+    Svg& operator<<(std::string_view part)
+    {
+        text += part;
+        return *this;
+    }
+    template <typename Number>
+    requires std::is_arithmetic_v<Number> Svg& operator<<(Number value)
+    {
+        char digits[32];
+        std::to_chars_result written {};
+        if constexpr (std::is_floating_point_v<Number>)
+            written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 6);
+        else
+            written = std::to_chars(digits, digits + sizeof digits, value);
+        text.append(digits, written.ptr);
+        return *this;
+    }
+};
 
 } // namespace
 
@@ -25,7 +50,7 @@ std::string ratingCountsText(const std::array<std::size_t, kRatingBars>& counts)
 std::string barChart(const std::array<std::size_t, kRatingBars>& counts, const std::string& what)
 {
     const std::size_t most = std::max<std::size_t>(1, *std::max_element(counts.begin(), counts.end()));
-    std::ostringstream svg;
+    Svg svg;
     svg << "<svg class=\"chart\" role=\"img\" width=\"170\" height=\"70\" viewBox=\"0 0 170 70\" "
            "xmlns=\"http://www.w3.org/2000/svg\"><title>"
         << htmlEscape(what + ": " + ratingCountsText(counts)) << "</title>";
@@ -39,7 +64,7 @@ std::string barChart(const std::array<std::size_t, kRatingBars>& counts, const s
         svg << "<text x=\"" << x + 13 << "\" y=\"66\" text-anchor=\"middle\">" << kBarLabels[i] << "</text>";
     }
     svg << "</svg>";
-    return svg.str();
+    return svg.text;
 }
 
 long dayNumber(std::string_view isoDate)
@@ -75,7 +100,7 @@ std::string dateChart(const std::vector<DayValue>& points, const std::string& wh
     constexpr double width = 300;
     constexpr double top = 6;
     constexpr double height = 60;
-    std::ostringstream svg;
+    Svg svg;
     svg << "<svg class=\"chart\" role=\"img\" width=\"340\" height=\"96\" viewBox=\"0 0 340 96\" "
            "xmlns=\"http://www.w3.org/2000/svg\"><title>"
         << htmlEscape(what) << "</title><rect x=\"" << left << "\" y=\"" << top << "\" width=\"" << width
@@ -84,7 +109,7 @@ std::string dateChart(const std::vector<DayValue>& points, const std::string& wh
         << "<text x=\"" << left - 4 << "\" y=\"" << top + 8 << "\" text-anchor=\"end\">3</text>";
     if (points.empty()) {
         svg << "</svg>";
-        return svg.str();
+        return svg.text;
     }
     const long first = dayNumber(points.front().date);
     const long span = std::max(1L, dayNumber(points.back().date) - first);
@@ -93,7 +118,7 @@ std::string dateChart(const std::vector<DayValue>& points, const std::string& wh
             return left + width / 2;
         return left + width * static_cast<double>(dayNumber(point.date) - first) / static_cast<double>(span);
     };
-    std::ostringstream path;
+    Svg path;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const double x = xOf(points[i]);
         const double y = top + height - height * std::clamp(points[i].value, 0.0, 3.0) / 3.0;
@@ -101,7 +126,7 @@ std::string dateChart(const std::vector<DayValue>& points, const std::string& wh
         path << (i == 0 ? "M" : " L") << x << " " << y;
     }
     if (points.size() > 1)
-        svg << "<path d=\"" << path.str() << "\" class=\"line\"/>";
+        svg << "<path d=\"" << path.text << "\" class=\"line\"/>";
     // The axis's dates: the first, the last and the one nearest the middle.
     std::vector<std::size_t> ticks { 0 };
     if (points.size() > 2)
@@ -119,7 +144,7 @@ std::string dateChart(const std::vector<DayValue>& points, const std::string& wh
             << "\">" << htmlEscape(points[i].date) << "</text>";
     }
     svg << "</svg>";
-    return svg.str();
+    return svg.text;
 }
 
 } // namespace tolvanex::report

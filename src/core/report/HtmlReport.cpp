@@ -88,47 +88,32 @@ void pageEnd(std::ostream& out)
     out << "</main>\n</body></html>\n";
 }
 
+void appendLink(std::string& out, std::string_view href, std::string_view text)
+{
+    out += "<a href=\"";
+    appendEscaped(out, href);
+    out += "\">";
+    appendEscaped(out, text);
+    out += "</a>";
+}
+
 std::string link(const std::string& href, const std::string& text)
 {
-    return "<a href=\"" + htmlEscape(href) + "\">" + htmlEscape(text) + "</a>";
+    std::string out;
+    appendLink(out, href, text);
+    return out;
 }
 
 // A record's words as a paragraph of text.
-void wordsOf(std::ostream& out, const std::string& words)
+void appendWords(std::string& out, const std::string& words)
 {
-    if (words.empty())
-        out << "<p class=\"words empty\">(no words)</p>";
-    else
-        out << "<p class=\"words\">" << htmlEscape(words) << "</p>";
-}
-
-// The spool's records: numbers and texts, each text after its length.
-void putNumber(std::ostream& out, std::uint32_t value)
-{
-    char bytes[4];
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
-    out.write(bytes, 4);
-}
-
-std::uint32_t getNumber(std::istream& in)
-{
-    unsigned char bytes[4] {};
-    in.read(reinterpret_cast<char*>(bytes), 4);
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8)
-        | (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
-void putText(std::ostream& out, std::string_view text)
-{
-    putNumber(out, static_cast<std::uint32_t>(text.size()));
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
-void getText(std::istream& in, std::string& text)
-{
-    text.resize(getNumber(in));
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (words.empty()) {
+        out += "<p class=\"words empty\">(no words)</p>";
+    } else {
+        out += "<p class=\"words\">";
+        appendEscaped(out, words);
+        out += "</p>";
+    }
 }
 
 struct Spooled {
@@ -138,32 +123,67 @@ struct Spooled {
     FiledRecord record;
 };
 
-// A record as the spool keeps it: the numbers of the entry, the record's own parts.
-void putSpooled(std::ostream& out, const Spooled& entry, const FiledRecord& record)
+// A record as the spool keeps it: a head of eight numbers (the entry's, the record's kinds, the
+// lengths of its four texts), then the texts one after another; two calls to the stream each way.
+constexpr std::size_t kSpoolHead = 8;
+
+void putNumber(char* bytes, std::uint32_t value)
 {
-    putNumber(out, entry.id);
-    putNumber(out, entry.block);
-    putNumber(out, entry.student);
-    putNumber(out, static_cast<std::uint32_t>(record.kind) | static_cast<std::uint32_t>(record.rating) << 8);
-    putText(out, record.date);
-    putText(out, record.time);
-    putText(out, record.reply);
-    putText(out, record.words);
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
 }
 
-bool getSpooled(std::istream& in, Spooled& entry)
+std::uint32_t getNumber(const char* bytes)
 {
-    entry.id = getNumber(in);
-    entry.block = getNumber(in);
-    entry.student = getNumber(in);
-    const std::uint32_t kinds = getNumber(in);
-    entry.record.kind = static_cast<RecordKind>(kinds & 0xFFu);
-    entry.record.rating = static_cast<RatingKind>(kinds >> 8);
-    getText(in, entry.record.date);
-    getText(in, entry.record.time);
-    getText(in, entry.record.reply);
-    getText(in, entry.record.words);
-    return static_cast<bool>(in);
+    const auto byte = [&](int i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    return byte(0) | (byte(1) << 8) | (byte(2) << 16) | (byte(3) << 24);
+}
+
+void putSpooled(std::ostream& out, const Spooled& entry, const FiledRecord& record)
+{
+    const std::string* texts[] = { &record.date, &record.time, &record.reply, &record.words };
+    const std::uint32_t head[kSpoolHead] = { entry.id, entry.block, entry.student,
+        static_cast<std::uint32_t>(record.kind) | static_cast<std::uint32_t>(record.rating) << 8,
+        static_cast<std::uint32_t>(texts[0]->size()), static_cast<std::uint32_t>(texts[1]->size()),
+        static_cast<std::uint32_t>(texts[2]->size()), static_cast<std::uint32_t>(texts[3]->size()) };
+    // The short texts travel with the head.
+    char bytes[4 * kSpoolHead + 64];
+    std::size_t size = 4 * kSpoolHead;
+    for (std::size_t i = 0; i < kSpoolHead; ++i)
+        putNumber(bytes + 4 * i, head[i]);
+    std::size_t written = 0;
+    for (; written < 4 && size + texts[written]->size() <= sizeof bytes; ++written) {
+        std::memcpy(bytes + size, texts[written]->data(), texts[written]->size());
+        size += texts[written]->size();
+    }
+    out.write(bytes, static_cast<std::streamsize>(size));
+    for (; written < 4; ++written)
+        out.write(texts[written]->data(), static_cast<std::streamsize>(texts[written]->size()));
+}
+
+bool getSpooled(std::istream& in, Spooled& entry, std::string& texts)
+{
+    char bytes[4 * kSpoolHead];
+    if (!in.read(bytes, sizeof bytes))
+        return false;
+    std::uint32_t head[kSpoolHead];
+    for (std::size_t i = 0; i < kSpoolHead; ++i)
+        head[i] = getNumber(bytes + 4 * i);
+    entry.id = head[0];
+    entry.block = head[1];
+    entry.student = head[2];
+    entry.record.kind = static_cast<RecordKind>(head[3] & 0xFFu);
+    entry.record.rating = static_cast<RatingKind>(head[3] >> 8);
+    texts.resize(std::size_t { head[4] } + head[5] + head[6] + head[7]);
+    if (!in.read(texts.data(), static_cast<std::streamsize>(texts.size())))
+        return false;
+    std::size_t at = 0;
+    for (auto [text, length] : { std::pair { &entry.record.date, head[4] }, { &entry.record.time, head[5] },
+             { &entry.record.reply, head[6] }, { &entry.record.words, head[7] } }) {
+        text->assign(texts, at, length);
+        at += length;
+    }
+    return true;
 }
 
 // A question posed in a record, for the assignment's list.
@@ -186,10 +206,8 @@ constexpr std::array<bool, 256> kMeaningful = [] {
 
 } // namespace
 
-std::string htmlEscape(std::string_view text)
+void appendEscaped(std::string& out, std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
     // The runs between the characters HTML gives a meaning to are copied whole.
     for (std::size_t at = 0; at < text.size();) {
         std::size_t end = at;
@@ -219,6 +237,13 @@ std::string htmlEscape(std::string_view text)
         }
         at = end + 1;
     }
+}
+
+std::string htmlEscape(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    appendEscaped(out, text);
     return out;
 }
 
@@ -454,18 +479,34 @@ void HtmlReport::writeStudentPage(std::size_t index, const std::vector<Held>& he
         out << "<table class=\"records\"><thead><tr><th scope=\"col\">Date</th><th scope=\"col\">Time</th>"
                "<th scope=\"col\">Assignment, question</th><th scope=\"col\">Record</th><th scope=\"col\">Rating</th>"
                "<th scope=\"col\">Words</th></tr></thead><tbody>\n";
+    std::string row; // a record's row, made whole and written at once
     for (const Held* h : records) {
         const FiledRecord& r = h->record;
-        out << "<tr><td>" << htmlEscape(isoDate(r.date)) << "</td><td>" << htmlEscape(r.time) << "</td><td>";
-        if (r.block)
-            out << link(m_pageOf[indexOf(*r.block)] + "#r" + std::to_string(h->id),
-                r.block->assignment + ", " + m_questionOf[indexOf(*r.block)] + " (" + blockKind(*r.block) + " block)");
-        else
-            out << (r.blockText.empty() ? "before any block" : "a block not in the course");
-        out << "</td><td>" << (r.kind == RecordKind::Note ? "note" : "response") << "</td><td>"
-            << htmlEscape(ratingText(r)) << "</td><td>";
-        wordsOf(out, r.words);
-        out << "</td></tr>\n";
+        row.assign("<tr><td>");
+        appendEscaped(row, isoDate(r.date));
+        row += "</td><td>";
+        appendEscaped(row, r.time);
+        row += "</td><td>";
+        if (r.block) {
+            const std::size_t b = indexOf(*r.block);
+            row += "<a href=\"";
+            appendEscaped(row, m_pageOf[b]);
+            row += "#r" + std::to_string(h->id) + "\">";
+            appendEscaped(row, r.block->assignment);
+            row += ", ";
+            appendEscaped(row, m_questionOf[b]);
+            row += std::string(" (") + blockKind(*r.block) + " block)</a>";
+        } else {
+            row += r.blockText.empty() ? "before any block" : "a block not in the course";
+        }
+        row += "</td><td>";
+        row += r.kind == RecordKind::Note ? "note" : "response";
+        row += "</td><td>";
+        appendEscaped(row, ratingText(r));
+        row += "</td><td>";
+        appendWords(row, r.words);
+        row += "</td></tr>\n";
+        out.write(row.data(), static_cast<std::streamsize>(row.size()));
     }
     if (!records.empty())
         out << "</tbody></table>\n";
@@ -506,10 +547,12 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
     };
     std::map<std::size_t, Part> parts; // by the question (kNoQuestion: the opening lines)
     Spooled entry;
+    std::string texts; // a spooled record's texts, read at once
+    std::string item; // a record's item, made whole and written at once
     if (spool) {
         spool->file.flush();
         spool->file.seekg(0);
-        while (getSpooled(spool->file, entry)) {
+        while (getSpooled(spool->file, entry, texts)) {
             Part& part = parts[blocks.at(entry.block).question];
             if (!part.file.is_open()) {
                 part.path = spool->path;
@@ -556,7 +599,7 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                 part->second.file.clear();
                 part->second.file.seekg(0);
             }
-            while (part != parts.end() && getSpooled(part->second.file, entry)) {
+            while (part != parts.end() && getSpooled(part->second.file, entry, texts)) {
                 if (entry.block != b)
                     continue;
                 if (!any)
@@ -567,11 +610,19 @@ void HtmlReport::writeAssignment(const std::string& number, std::string_view hea
                 const std::string& student = m_report.students().at(entry.student).name;
                 const std::string when = isoDate(r.date) + " " + r.time;
                 const std::string rating = ratingText(r);
-                out << "<li id=\"r" << entry.id << "\"><p class=\"who\">" << link(studentPage(entry.student), student)
-                    << ", " << htmlEscape(when) << ", " << (r.kind == RecordKind::Note ? "note" : "response")
-                    << (rating.empty() ? "" : ", " + htmlEscape(rating)) << "</p>";
-                wordsOf(out, r.words);
-                out << "</li>\n";
+                item.assign("<li id=\"r" + std::to_string(entry.id) + "\"><p class=\"who\">");
+                appendLink(item, studentPage(entry.student), student);
+                item += ", ";
+                appendEscaped(item, when);
+                item += r.kind == RecordKind::Note ? ", note" : ", response";
+                if (!rating.empty()) {
+                    item += ", ";
+                    appendEscaped(item, rating);
+                }
+                item += "</p>";
+                appendWords(item, r.words);
+                item += "</li>\n";
+                out.write(item.data(), static_cast<std::streamsize>(item.size()));
                 std::vector<std::string> sentences = questionsIn(r.words);
                 if (!sentences.empty())
                     asked.push_back({ ids.front(), entry.student, entry.id, when, std::move(sentences) });

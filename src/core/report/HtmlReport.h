@@ -26,6 +26,8 @@ namespace tolvanex::report {
 
 // A text made safe inside HTML.
 std::string htmlEscape(std::string_view text);
+// The same, appended to a page's text.
+void appendEscaped(std::string& out, std::string_view text);
 // The sentences of a text that end in a question mark, each trimmed, line breaks as blanks.
 std::vector<std::string> questionsIn(std::string_view words);
 // The first line of a text, cut at a blank to about `most` characters, "..." marking the cut.
