@@ -7,10 +7,16 @@
 #include "core/text/Texts.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <optional>
 #include <unordered_map>
+
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 namespace tolvanex::report {
 namespace {
@@ -673,15 +679,40 @@ bool validUtf8WithMultibyte(std::string_view bytes)
     return multibyte;
 }
 
+// The control characters no text the program writes holds (NUL bytes are a power cut's).
+constexpr std::array<std::uint8_t, 256> kControl = [] {
+    std::array<std::uint8_t, 256> control {};
+    for (int byte = 1; byte < 0x20; ++byte)
+        control[static_cast<std::size_t>(byte)] = byte != '\r' && byte != '\n' && byte != '\t' && byte != '\f';
+    return control;
+}();
+
+// More than one in twenty of the first 4 KB control characters. Every file read passes here: the
+// bytes are looked at sixteen at a time where the processor can.
 bool looksBinary(std::string_view bytes)
 {
-    std::size_t controls = 0;
     const std::string_view start = bytes.substr(0, 4096);
-    for (char c : start) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 && byte != 0 && c != '\r' && c != '\n' && c != '\t' && c != '\f')
-            ++controls;
+    std::size_t controls = 0;
+    std::size_t at = 0;
+#if defined(__SSE2__) && defined(__x86_64__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i highestControl = _mm_set1_epi8(0x1F);
+    __m128i counts = zero;
+    for (; at + 16 <= start.size(); at += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start.data() + at));
+        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(v, highestControl), v);
+        const __m128i allowed = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))),
+                _mm_cmpeq_epi8(v, _mm_set1_epi8('\f'))));
+        const __m128i ones = _mm_and_si128(_mm_andnot_si128(allowed, control), _mm_set1_epi8(1));
+        counts = _mm_add_epi64(counts, _mm_sad_epu8(ones, zero));
     }
+    controls = static_cast<std::size_t>(_mm_cvtsi128_si64(counts))
+        + static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(counts, counts)));
+#endif
+    for (; at < start.size(); ++at)
+        controls += kControl[static_cast<unsigned char>(start[at])];
     return controls * 20 > start.size();
 }
 

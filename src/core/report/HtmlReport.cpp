@@ -250,6 +250,8 @@ std::string htmlEscape(std::string_view text)
 std::vector<std::string> questionsIn(std::string_view words)
 {
     std::vector<std::string> questions;
+    if (words.find('?') == std::string_view::npos) // most words ask nothing
+        return questions;
     std::string sentence;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const char c = words[i];
@@ -304,9 +306,11 @@ std::string questionPage(std::string_view assignment, std::string_view questionI
 
 std::string studentPage(std::size_t student)
 {
-    char name[32];
-    std::snprintf(name, sizeof name, "s%04zu.html", student + 1);
-    return name;
+    // "s0007.html": at least four digits.
+    std::string number = std::to_string(student + 1);
+    if (number.size() < 4)
+        number.insert(0, 4 - number.size(), '0');
+    return "s" + number + ".html";
 }
 
 struct HtmlReport::Spool {

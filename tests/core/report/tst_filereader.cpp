@@ -268,6 +268,17 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
     const std::string send = "send_0107Student_One.txt";
     const std::string& m = day().master;
     const std::string torn = "The file ends in the middle of a record: it was cut short (a torn tail).";
+    // 4 KB of text with `count` control characters the program never writes (1 to 31 but tab,
+    // line feed, form feed and carriage return, which it passes among them, as it does bytes
+    // above 127).
+    const auto controls = [](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; text.size() < 4096; ++i) {
+            text += i < count ? static_cast<char>(i % 2 == 0 ? 0x1F : 1 + i % 8) : 'x';
+            text += "word\t\f\r\n\xE9\xFF\x80more tex"; // 20 bytes with the control
+        }
+        return text.substr(0, 4096);
+    };
     const std::vector<Case> cases = {
         { "whole", master, m, {}, 3 },
         { "whole send", send, day().send, {}, 3 },
@@ -312,6 +323,10 @@ TEST(FileReader, DamagedFilesGiveTheirFindings)
             "the file holds nothing but NUL bytes (what a power cut can leave)" },
         { "empty", master, "", {}, 0, "the file is empty" },
         { "binary", master, std::string("\x89PNG\r\n\x1a\n\0\0", 10), {}, 0, "the file holds binary data, not text" },
+        { "control characters one in twenty", master, controls(204), {}, 0,
+            "the file does not begin with a heading block or a record: it is not one the program wrote" },
+        { "control characters more than one in twenty", master, controls(205), {}, 0,
+            "the file holds binary data, not text" },
         { "UTF-8 from elsewhere", master,
             "Gr\xC3\xBC\xC3\x9F"
             "e\r\n",
