@@ -155,8 +155,11 @@ public:
     // A file reached in a folder (UTF-8).
     void add(const std::string& folder, std::string_view name, const FileId& id)
     {
-        if (m_folders.empty() || m_folders.back() != folder)
+        if (m_folders.empty() || m_folders.back() != folder) {
             m_folders.push_back(folder);
+            // The folder with its separator, for the names in it ("" for a file named alone).
+            m_prefixes.push_back(utf8(fs::u8path(folder) / fs::path()));
+        }
         const FileName parsed = parseFileName(name);
         const auto student = m_studentOf.try_emplace(studentKey(parsed.namePart), m_nameParts.size()).first;
         if (student->second == m_nameParts.size())
@@ -233,7 +236,7 @@ public:
     std::string path(std::size_t i) const
     {
         const Entry& entry = m_entries[m_order[i]];
-        return utf8(fs::u8path(m_folders[entry.folder]) / fs::u8path(name(entry)));
+        return m_prefixes[entry.folder] + name(entry);
     }
 
 private:
@@ -278,6 +281,7 @@ private:
     }
 
     std::vector<std::string> m_folders;
+    std::vector<std::string> m_prefixes;
     std::vector<std::uint64_t> m_volumes;
     std::unordered_map<std::string, std::size_t> m_studentOf; // by studentKey()
     std::vector<std::string> m_nameParts; // each student's name part as first found
@@ -331,11 +335,11 @@ private:
 // on the way: a class is read at the speed of the disk). Empty when it cannot be read.
 class FileBytes {
 public:
-    bool read(const fs::path& path, std::uintmax_t expected)
+    bool read(const std::string& path, std::uintmax_t expected)
     {
         m_size = 0;
 #ifdef _WIN32
-        std::FILE* file = _wfopen(path.c_str(), L"rb");
+        std::FILE* file = _wfopen(fs::u8path(path).c_str(), L"rb");
 #else
         std::FILE* file = std::fopen(path.c_str(), "rb");
 #endif
@@ -435,7 +439,7 @@ private:
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             Item item;
             item.path = inputs.path(i);
-            if (!bytes.read(fs::u8path(item.path), inputs.bytes(i))) {
+            if (!bytes.read(item.path, inputs.bytes(i))) {
                 item.read.name = parseFileName(inputs.name(i));
                 item.read.skipped = "the file cannot be read";
             } else {
@@ -719,7 +723,7 @@ int run(const std::vector<std::string>& argv)
     report.setSink(&sinks);
     if (!rosterPath.empty()) {
         FileBytes rosterBytes;
-        if (!rosterBytes.read(fs::u8path(rosterPath), 0))
+        if (!rosterBytes.read(rosterPath, 0))
             return usageError("the roster " + rosterPath + " cannot be read");
         pages.setRoster(readRoster(rosterBytes.view()));
     }

@@ -6,7 +6,6 @@
 #include <functional>
 #include <set>
 #include <sstream>
-#include <unordered_set>
 
 namespace tolvanex::report {
 namespace {
@@ -114,8 +113,8 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
     // counts as often as one file holds it at different times. Across files the time is left
     // out (each copy reads the clock); within a file the same record at the same time is one
     // filing written twice, counted once.
-    std::unordered_map<std::size_t, std::size_t> here;
-    std::unordered_set<std::size_t> filed;
+    m_filed.clear();
+    m_here.clear();
     for (const FiledRecord& record : file.records) {
         // A block of the course by its place (its text hashed once per record would cost as much as
         // reading it), another block by its text.
@@ -124,10 +123,10 @@ void ClassReport::add(const std::string& path, const ReadFile& file)
             ? std::string_view(reinterpret_cast<const char*>(&place), sizeof place)
             : std::string_view(record.blockText);
         const char* kind = record.kind == RecordKind::Note ? (record.block ? "n" : "nt") : (record.block ? "r" : "rt");
-        if (!filed.insert(hashOf({ kind, record.date, record.time, block, record.words, record.reply })).second)
+        if (m_filed[hashOf({ kind, record.date, record.time, block, record.words, record.reply })]++ > 0)
             continue;
         const std::size_t hash = hashOf({ kind, record.date, block, record.words, record.reply });
-        std::size_t& times = here[hash];
+        std::size_t& times = m_here[hash];
         ++times;
         std::size_t& counted = m_counted[hash];
         if (times > counted) {

@@ -6,6 +6,7 @@
 // and the findings per file; every record as CSV rows on the way. The pages are HtmlReport's.
 
 #include "core/report/FileReader.h"
+#include "core/report/HashCounts.h"
 
 #include <array>
 #include <cstddef>
@@ -142,7 +143,10 @@ private:
     std::size_t m_unmatched = 0;
     std::vector<Student> m_students;
     // The current student's records counted so far: how often each was in one file at most.
-    std::unordered_map<std::size_t, std::size_t> m_counted;
+    HashCounts m_counted;
+    // The current file's records: each filing once, and how often each record is in it.
+    HashCounts m_filed;
+    HashCounts m_here;
     std::vector<FileFindings> m_findings;
     std::vector<std::pair<std::string, std::string>> m_skipped;
     std::size_t m_filesRead = 0;

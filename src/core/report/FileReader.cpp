@@ -3,6 +3,7 @@
 #include "core/report/FileReader.h"
 
 #include "core/recording/Cp1252.h"
+#include "core/report/HashCounts.h"
 #include "core/text/Text.h"
 #include "core/text/Texts.h"
 
@@ -190,7 +191,7 @@ struct Head {
 struct Scratch {
     std::vector<Line> lines;
     std::vector<std::size_t> nuls; // the lines that are runs of NUL bytes, in order
-    std::unordered_map<std::size_t, std::size_t> seen;
+    HashCounts seen; // a record key's hash: the line of the record
 };
 
 Scratch& scratch()
@@ -331,7 +332,7 @@ private:
     std::string m_assignment;
     std::string m_lastTime;
     std::size_t m_lastTimeLine = 0;
-    std::unordered_map<std::size_t, std::size_t>& m_seen = m_scratch.seen; // record key's hash -> line
+    HashCounts& m_seen = m_scratch.seen;
 };
 
 std::optional<Head> Parser::headAt(Pos p) const
@@ -632,9 +633,13 @@ bool Parser::record(Pos& p)
     }
     // Filed twice: the same record at the same time. The same words on the same block at another
     // time are the student's to file again.
+    // A block of the course by its place, not its text hashed once more.
+    const std::size_t place = r.block ? static_cast<std::size_t>(r.block - m_bank.blocks().data()) : 0;
+    const std::string_view blockKey
+        = r.block ? std::string_view(reinterpret_cast<const char*>(&place), sizeof place) : block;
     checkOrder(r, p.line,
-        hashOf({ r.kind == RecordKind::Note ? "n" : "r", r.date, r.time, block, spanFrom(head.words, firstEnd),
-            r.questionNumber }));
+        hashOf({ r.kind == RecordKind::Note ? (r.block ? "n" : "nt") : (r.block ? "r" : "rt"), r.date, r.time, blockKey,
+            spanFrom(head.words, firstEnd), r.questionNumber }));
     m_out.records.push_back(std::move(r));
     p = firstAfter;
     return true;
@@ -642,8 +647,10 @@ bool Parser::record(Pos& p)
 
 void Parser::checkOrder(const FiledRecord& r, std::size_t at, std::size_t hash)
 {
-    if (const auto [it, fresh] = m_seen.emplace(hash, r.line); !fresh)
-        note(at, "The same record as at line " + std::to_string(it->second) + " is filed again (a double filing).");
+    if (std::size_t& line = m_seen[hash]; line != 0)
+        note(at, "The same record as at line " + std::to_string(line) + " is filed again (a double filing).");
+    else
+        line = r.line;
     if (r.date != m_date && r.kind == RecordKind::Note) {
         // A note dated otherwise than the heading (the program was left open past midnight).
         m_date = r.date;
