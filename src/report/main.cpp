@@ -23,6 +23,7 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -86,11 +87,10 @@ int usageError(const std::string& message)
 }
 
 // Which file a path names, the same however the path reaches it ("class" and "./class/", a link,
-// another case of the letters on Windows), and its size, from one look at the file.
+// another case of the letters on Windows), from one look at the file.
 struct FileId {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
-    std::uintmax_t size = 0;
     bool known = false; // false when there is no such file
 
     bool same(const FileId& other) const
@@ -116,7 +116,6 @@ FileId identity(const fs::path& path)
     CloseHandle(file);
     id.volume = info.dwVolumeSerialNumber;
     id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    id.size = (static_cast<std::uintmax_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 #else
     struct stat status { };
     if (::stat(path.c_str(), &status) != 0)
@@ -124,7 +123,6 @@ FileId identity(const fs::path& path)
     id.known = true;
     id.volume = static_cast<std::uint64_t>(status.st_dev);
     id.index = static_cast<std::uint64_t>(status.st_ino);
-    id.size = static_cast<std::uintmax_t>(status.st_size);
 #endif
     return id;
 }
@@ -145,11 +143,12 @@ int kindOrder(FileKind kind)
 }
 
 // The files to read, held compactly (a term's class sends some 150,000 files): a file is its
-// folder's number, its student's number, its identity and size, and its name. A name the program
-// itself would give the file ("send_0107Ann_Lee.txt" for Ann_Lee's send file of 7 January) is not
-// kept but made again when asked for; any other is kept in one text with the rest. The entries sit
-// in blocks that never move (a vector's doubling would hold the list twice at its peak), and the
-// order to read them in is a list of their numbers.
+// folder's number, its student's number and its name, in 16 bytes; its identity is kept apart
+// until each file is found once. A name the program itself would give the file
+// ("send_0107Ann_Lee.txt" for Ann_Lee's send file of 7 January) is not kept but made again when
+// asked for; any other is kept in one text with the rest. The entries sit in blocks that never
+// move (a vector's doubling would hold the list twice at its peak), and the order to read them in
+// is a list of their numbers.
 class Inputs {
 public:
     // A file reached in a folder (UTF-8).
@@ -164,11 +163,9 @@ public:
         const auto student = m_studentOf.try_emplace(studentKey(parsed.namePart), m_nameParts.size()).first;
         if (student->second == m_nameParts.size())
             m_nameParts.push_back(parsed.namePart);
+        m_indexes.push_back(id.known ? id.index : 0);
+        m_volumes.push_back(id.known ? volumeNumber(id.volume) : kUnknown);
         Entry entry;
-        entry.index = id.index;
-        entry.volume = volumeNumber(id.volume);
-        entry.size = static_cast<std::uint32_t>(std::min<std::uintmax_t>(id.size, UINT32_MAX));
-        entry.known = id.known;
         entry.folder = static_cast<std::uint32_t>(m_folders.size() - 1);
         entry.student = static_cast<std::uint32_t>(student->second);
         entry.kind = static_cast<std::uint8_t>(parsed.kind);
@@ -191,20 +188,21 @@ public:
         for (std::uint32_t i = 0; i < m_order.size(); ++i)
             m_order[i] = i;
         const auto byId = [&](std::uint32_t a, std::uint32_t b) {
-            const Entry& x = m_entries[a];
-            const Entry& y = m_entries[b];
-            if (x.known != y.known)
-                return x.known;
-            return x.known ? std::tie(x.volume, x.index, a) < std::tie(y.volume, y.index, b) : a < b;
+            const bool knownA = m_volumes[a] != kUnknown;
+            const bool knownB = m_volumes[b] != kUnknown;
+            if (knownA != knownB)
+                return knownA;
+            return knownA ? std::tie(m_volumes[a], m_indexes[a], a) < std::tie(m_volumes[b], m_indexes[b], b) : a < b;
         };
         std::sort(m_order.begin(), m_order.end(), byId);
         const auto same = [&](std::uint32_t a, std::uint32_t b) {
-            const Entry& x = m_entries[a];
-            const Entry& y = m_entries[b];
-            return x.known && y.known && x.volume == y.volume && x.index == y.index;
+            return m_volumes[a] != kUnknown && m_volumes[a] == m_volumes[b] && m_indexes[a] == m_indexes[b];
         };
         m_order.erase(std::unique(m_order.begin(), m_order.end(), same), m_order.end());
         m_order.shrink_to_fit();
+        // The identities have done their work.
+        m_indexes = {};
+        m_volumes = {};
         m_names.shrink_to_fit();
         std::vector<std::uint32_t> rank(m_nameParts.size());
         std::uint32_t next = 0;
@@ -229,8 +227,6 @@ public:
         });
     }
     std::size_t size() const { return m_order.size(); }
-    // The size the file had when it was found (at most 4 GB: it is a hint, to read and to show).
-    std::uintmax_t bytes(std::size_t i) const { return m_entries[m_order[i]].size; }
     std::string name(std::size_t i) const { return name(m_entries[m_order[i]]); }
     // The path as the report names it.
     std::string path(std::size_t i) const
@@ -241,18 +237,15 @@ public:
 
 private:
     static constexpr std::uint16_t kOwnName = UINT16_MAX;
+    static constexpr std::uint16_t kUnknown = UINT16_MAX; // a volume's number: no such file was found
     struct Entry {
-        std::uint64_t index = 0; // the file's identity (FileId): its index and its volume's number
         std::uint32_t at = 0; // the name's place in m_names, or the day of an own name (MMDD)
         std::uint32_t folder = 0;
         std::uint32_t student = 0;
-        std::uint32_t size = 0;
-        std::uint16_t volume = 0;
         std::uint16_t nameLength = 0; // kOwnName for a name the program gives
         std::uint8_t kind = 0; // a FileKind
-        bool known = false;
     };
-    static_assert(sizeof(Entry) == 32);
+    static_assert(sizeof(Entry) == 16);
 
     std::string ownName(FileKind kind, std::uint32_t day, std::uint32_t student) const
     {
@@ -273,16 +266,22 @@ private:
     }
     std::uint16_t volumeNumber(std::uint64_t volume)
     {
-        const auto found = std::find(m_volumes.begin(), m_volumes.end(), volume);
-        if (found != m_volumes.end())
-            return static_cast<std::uint16_t>(found - m_volumes.begin());
-        m_volumes.push_back(volume);
-        return static_cast<std::uint16_t>(m_volumes.size() - 1);
+        const auto found = std::find(m_volumeIds.begin(), m_volumeIds.end(), volume);
+        if (found != m_volumeIds.end())
+            return static_cast<std::uint16_t>(found - m_volumeIds.begin());
+        if (m_volumeIds.size() + 1 >= kUnknown)
+            throw std::runtime_error("the files are on more volumes than the report can tell apart");
+        m_volumeIds.push_back(volume);
+        return static_cast<std::uint16_t>(m_volumeIds.size() - 1);
     }
 
     std::vector<std::string> m_folders;
     std::vector<std::string> m_prefixes;
-    std::vector<std::uint64_t> m_volumes;
+    std::vector<std::uint64_t> m_volumeIds;
+    // Each entry's identity (FileId), by the entry's number, until order(): its index and its
+    // volume's number.
+    std::deque<std::uint64_t> m_indexes;
+    std::deque<std::uint16_t> m_volumes;
     std::unordered_map<std::string, std::size_t> m_studentOf; // by studentKey()
     std::vector<std::string> m_nameParts; // each student's name part as first found
     std::string m_names;
@@ -335,7 +334,7 @@ private:
 // on the way: a class is read at the speed of the disk). Empty when it cannot be read.
 class FileBytes {
 public:
-    bool read(const std::string& path, std::uintmax_t expected)
+    bool read(const std::string& path)
     {
         m_size = 0;
 #ifdef _WIN32
@@ -346,8 +345,8 @@ public:
         if (!file)
             return false;
         std::setvbuf(file, nullptr, _IONBF, 0);
-        // One more byte than expected, so that the end is seen; a file that grew since is read on.
-        reserve(static_cast<std::size_t>(expected) + 1);
+        // Room for most files at once; a larger one is read on into a buffer grown for it.
+        reserve(kLeast);
         for (;;) {
             if (m_size == m_capacity)
                 reserve(m_capacity * 2);
@@ -378,6 +377,7 @@ private:
         m_capacity = capacity;
     }
 
+    static constexpr std::size_t kLeast = 64u << 10;
     std::unique_ptr<char[]> m_data;
     std::size_t m_capacity = 0;
     std::size_t m_size = 0;
@@ -439,7 +439,7 @@ private:
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             Item item;
             item.path = inputs.path(i);
-            if (!bytes.read(item.path, inputs.bytes(i))) {
+            if (!bytes.read(item.path)) {
                 item.read.name = parseFileName(inputs.name(i));
                 item.read.skipped = "the file cannot be read";
             } else {
@@ -474,16 +474,17 @@ private:
 
 class Progress {
 public:
-    Progress(std::uintmax_t total, std::size_t files)
-        : m_total(total)
-        , m_on(TOLVANEX_ISATTY(2) && (total > (8u << 20) || files > 200))
+    explicit Progress(std::size_t files)
+        : m_files(files)
+        , m_on(TOLVANEX_ISATTY(2) && files > 200)
     {
     }
-    void step(std::uintmax_t done, std::size_t file, std::size_t files)
+    void step(std::size_t file)
     {
         if (!m_on)
             return;
-        const int percent = m_total == 0 ? 100 : static_cast<int>(done * 100 / m_total);
+        const std::size_t files = m_files;
+        const int percent = files == 0 ? 100 : static_cast<int>(file * 100 / files);
         if (percent == m_shown && file != files)
             return;
         m_shown = percent;
@@ -497,7 +498,7 @@ public:
     }
 
 private:
-    std::uintmax_t m_total;
+    std::size_t m_files;
     bool m_on;
     int m_shown = -1;
 };
@@ -718,37 +719,38 @@ int run(const std::vector<std::string>& argv)
 
     ClassReport report(bank);
     HtmlReport pages(report, bank, pagesFolder, "Class report: " + std::string(tolvanex::texts::courseTitle));
+    // The gradebook's rows are gathered only when they are asked for.
     StudentSummary summary;
-    RecordSinks sinks({ &pages, &summary });
+    RecordSinks sinks(
+        summaryPath.empty() ? std::vector<RecordSink*> { &pages } : std::vector<RecordSink*> { &pages, &summary });
     report.setSink(&sinks);
     if (!rosterPath.empty()) {
         FileBytes rosterBytes;
-        if (!rosterBytes.read(rosterPath, 0))
+        if (!rosterBytes.read(rosterPath))
             return usageError("the roster " + rosterPath + " cannot be read");
         pages.setRoster(readRoster(rosterBytes.view()));
     }
-    std::uintmax_t total = 0;
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        total += inputs.bytes(i);
-    Progress progress(total, inputs.size());
-    std::uintmax_t done = 0;
+    Progress progress(inputs.size());
     // Files are read and parsed on a thread of their own while this one counts them and writes the
     // pages, a few megabytes ahead at the most.
-    ReadAhead ahead(inputs, bank);
-    for (std::size_t i = 0; i < inputs.size(); ++i) {
-        ReadAhead::Item item = ahead.next();
-        const tolvanex::report::ReadFile& read = item.read;
-        if (csv) {
-            // The student's name as typed: the file name has "_" for each blank.
-            std::string student = read.name.namePart;
-            std::replace(student.begin(), student.end(), '_', ' ');
-            for (const FiledRecord& record : read.records)
-                csv->write(student, item.path, record);
+    {
+        ReadAhead ahead(inputs, bank);
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            ReadAhead::Item item = ahead.next();
+            const tolvanex::report::ReadFile& read = item.read;
+            if (csv) {
+                // The student's name as typed: the file name has "_" for each blank.
+                std::string student = read.name.namePart;
+                std::replace(student.begin(), student.end(), '_', ' ');
+                for (const FiledRecord& record : read.records)
+                    csv->write(student, item.path, record);
+            }
+            report.add(item.path, read);
+            progress.step(i + 1);
         }
-        report.add(item.path, read);
-        done += inputs.bytes(i);
-        progress.step(done, i + 1, inputs.size());
     }
+    // The list of files (32 bytes a file) is not needed for the assignments' pages.
+    inputs = Inputs();
     for (const auto& [path, reason] : notRead) {
         tolvanex::report::ReadFile missing;
         missing.skipped = reason;

@@ -8,12 +8,14 @@
 #include "core/report/FileReader.h"
 #include "core/report/HashCounts.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <map>
 #include <ostream>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tolvanex::report {
@@ -52,6 +54,31 @@ public:
 
 private:
     std::vector<RecordSink*> m_sinks;
+};
+
+// Numbers by assignment ("005"), in the order of the numbers: a student's few dozen in one block
+// (a map's node each would be most of a class's memory after the files to read).
+class AssignmentCounts {
+public:
+    using Entry = std::pair<std::string, std::size_t>;
+    std::size_t& operator[](const std::string& number)
+    {
+        const auto at = std::lower_bound(m_entries.begin(), m_entries.end(), number,
+            [](const Entry& entry, const std::string& wanted) { return entry.first < wanted; });
+        if (at != m_entries.end() && at->first == number)
+            return at->second;
+        return m_entries.insert(at, { number, 0 })->second;
+    }
+    bool contains(const std::string& number) const
+    {
+        return std::binary_search(m_entries.begin(), m_entries.end(), Entry { number, 0 },
+            [](const Entry& a, const Entry& b) { return a.first < b.first; });
+    }
+    std::vector<Entry>::const_iterator begin() const { return m_entries.begin(); }
+    std::vector<Entry>::const_iterator end() const { return m_entries.end(); }
+
+private:
+    std::vector<Entry> m_entries;
 };
 
 class ClassReport {
@@ -111,7 +138,7 @@ public:
         std::string name; // as the first of the student's files spells it
         std::string key; // studentKey() of the name part
         std::vector<bool> responded; // per bank block
-        std::map<std::string, std::size_t> assignments; // responses per assignment
+        AssignmentCounts assignments; // responses per assignment
         // By YYYY-MM-DD, while the student's files are read and their page is written (a sink's
         // studentDone()); then summed up in worked(), so that a class of a term holds no day of
         // a student but the one being read.
