@@ -153,7 +153,7 @@ void putSpooled(std::ostream& out, const Spooled& entry, const FiledRecord& reco
         putNumber(bytes + 4 * i, head[i]);
     std::size_t written = 0;
     for (; written < 4 && size + texts[written]->size() <= sizeof bytes; ++written) {
-        std::memcpy(bytes + size, texts[written]->data(), texts[written]->size());
+        std::copy_n(texts[written]->data(), texts[written]->size(), bytes + size);
         size += texts[written]->size();
     }
     out.write(bytes, static_cast<std::streamsize>(size));
