@@ -147,8 +147,8 @@ int kindOrder(FileKind kind)
 // until each file is found once. A name the program itself would give the file
 // ("send_0107Ann_Lee.txt" for Ann_Lee's send file of 7 January) is not kept but made again when
 // asked for; any other is kept in one text with the rest. The entries sit in blocks that never
-// move (a vector's doubling would hold the list twice at its peak), and the order to read them in
-// is a list of their numbers.
+// move (a vector's doubling would hold the list twice at its peak), and are put in the order to
+// read them in where they are.
 class Inputs {
 public:
     // A file reached in a folder (UTF-8).
@@ -199,10 +199,9 @@ public:
             return m_volumes[a] != kUnknown && m_volumes[a] == m_volumes[b] && m_indexes[a] == m_indexes[b];
         };
         m_order.erase(std::unique(m_order.begin(), m_order.end(), same), m_order.end());
-        m_order.shrink_to_fit();
         // The identities have done their work.
-        m_indexes = {};
-        m_volumes = {};
+        std::deque<std::uint64_t>().swap(m_indexes);
+        std::deque<std::uint16_t>().swap(m_volumes);
         m_names.shrink_to_fit();
         std::vector<std::uint32_t> rank(m_nameParts.size());
         std::uint32_t next = 0;
@@ -225,13 +224,44 @@ public:
                 return a.at < b.at;
             return name(a) < name(b);
         });
+        // The entries put in that order where they are (a second list would hold them twice at
+        // once): the files found a second way go last, and are dropped.
+        const std::size_t kept = m_order.size();
+        std::vector<bool> done(m_entries.size(), false);
+        for (const std::uint32_t i : m_order)
+            done[i] = true;
+        for (std::uint32_t i = 0; i < m_entries.size(); ++i) {
+            if (!done[i])
+                m_order.push_back(i);
+        }
+        done.assign(m_entries.size(), false);
+        for (std::size_t start = 0; start < m_order.size(); ++start) {
+            if (done[start])
+                continue;
+            // Along the cycle from here: each place takes the entry from the next, the last the first.
+            const Entry first = m_entries[start];
+            for (std::size_t at = start;;) {
+                done[at] = true;
+                const std::size_t from = m_order[at];
+                if (from == start) {
+                    m_entries[at] = first;
+                    break;
+                }
+                m_entries[at] = m_entries[from];
+                at = from;
+            }
+        }
+        m_entries.resize(kept);
+        std::vector<std::uint32_t>().swap(m_order);
     }
-    std::size_t size() const { return m_order.size(); }
-    std::string name(std::size_t i) const { return name(m_entries[m_order[i]]); }
+    std::size_t size() const { return m_entries.size(); }
+    // How many students the files are of, at the most.
+    std::size_t students() const { return m_nameParts.size(); }
+    std::string name(std::size_t i) const { return name(m_entries[i]); }
     // The path as the report names it.
     std::string path(std::size_t i) const
     {
-        const Entry& entry = m_entries[m_order[i]];
+        const Entry& entry = m_entries[i];
         return m_prefixes[entry.folder] + name(entry);
     }
 
@@ -286,7 +316,7 @@ private:
     std::vector<std::string> m_nameParts; // each student's name part as first found
     std::string m_names;
     std::deque<Entry> m_entries;
-    std::vector<std::uint32_t> m_order;
+    std::vector<std::uint32_t> m_order; // while order() works
 };
 
 // Writes a file whole or not at all: into a file beside it, renamed over it once written, so
@@ -718,6 +748,7 @@ int run(const std::vector<std::string>& argv)
     } pagesLeft { pagesFolder };
 
     ClassReport report(bank);
+    report.reserveStudents(inputs.students() + notRead.size());
     HtmlReport pages(report, bank, pagesFolder, "Class report: " + std::string(tolvanex::texts::courseTitle));
     // The gradebook's rows are gathered only when they are asked for.
     StudentSummary summary;

@@ -155,6 +155,7 @@ void ClassReport::Student::foldDays()
 {
     m_worked = worked();
     days.clear();
+    assignments.shrink();
 }
 
 void ClassReport::count(Student& student, const FiledRecord& record)

@@ -56,28 +56,38 @@ private:
     std::vector<RecordSink*> m_sinks;
 };
 
-// Numbers by assignment ("005"), in the order of the numbers: a student's few dozen in one block
-// (a map's node each would be most of a class's memory after the files to read).
+// Numbers by assignment ("005"), in the order of the assignments' numbers: a student's few dozen
+// in one block, each kept by the bank's own text of its number (a map's node and a copy of the
+// number each would be most of a class's memory after the files to read).
 class AssignmentCounts {
 public:
-    using Entry = std::pair<std::string, std::size_t>;
+    using Entry = std::pair<const std::string*, std::size_t>;
+    // The number of an assignment; `number` is the bank's, and outlives the counts.
     std::size_t& operator[](const std::string& number)
     {
-        const auto at = std::lower_bound(m_entries.begin(), m_entries.end(), number,
-            [](const Entry& entry, const std::string& wanted) { return entry.first < wanted; });
-        if (at != m_entries.end() && at->first == number)
+        const auto at = find(m_entries, number);
+        if (at != m_entries.end() && *at->first == number)
             return at->second;
-        return m_entries.insert(at, { number, 0 })->second;
+        return m_entries.insert(at, { &number, 0 })->second;
     }
     bool contains(const std::string& number) const
     {
-        return std::binary_search(m_entries.begin(), m_entries.end(), Entry { number, 0 },
-            [](const Entry& a, const Entry& b) { return a.first < b.first; });
+        const auto at = find(m_entries, number);
+        return at != m_entries.end() && *at->first == number;
     }
+    // No room kept for more: the student's files are all read.
+    void shrink() { m_entries.shrink_to_fit(); }
     std::vector<Entry>::const_iterator begin() const { return m_entries.begin(); }
     std::vector<Entry>::const_iterator end() const { return m_entries.end(); }
 
 private:
+    template <typename Entries>
+    static auto find(Entries& entries, const std::string& number) -> decltype(entries.begin())
+    {
+        return std::lower_bound(entries.begin(), entries.end(), number,
+            [](const Entry& entry, const std::string& wanted) { return *entry.first < wanted; });
+    }
+
     std::vector<Entry> m_entries;
 };
 
@@ -89,6 +99,8 @@ public:
     // one after another (their records are counted once across the master, send and notes files).
     void add(const std::string& path, const ReadFile& file);
     void setSink(RecordSink* sink) { m_sink = sink; }
+    // Room for this many students made at once, not grown by doubling as they come.
+    void reserveStudents(std::size_t students) { m_students.reserve(students); }
     // A few lines for the terminal.
     std::string summary() const;
 

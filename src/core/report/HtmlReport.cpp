@@ -798,7 +798,7 @@ void HtmlReport::writeIndex()
         const std::size_t questions = covered.size();
         std::string assignments;
         for (const auto& [number, n] : s.assignments)
-            assignments += (assignments.empty() ? "" : ", ") + number;
+            assignments += (assignments.empty() ? "" : ", ") + *number;
         const ClassReport::Worked worked = s.worked();
         out << "<tr><th scope=\"row\">" << link(studentPage(index), s.name) << "</th><td>" << htmlEscape(assignments)
             << "</td><td class=\"n\">" << questions << "</td><td class=\"n\">" << worked.days;

@@ -43,7 +43,7 @@ RosterCheck checkRoster(const std::vector<std::string>& roster, const ClassRepor
     for (std::size_t i = 0; i < students.size(); ++i) {
         byKey.emplace(rosterKey(students[i].name), i);
         for (const auto& [number, responses] : students[i].assignments)
-            given.insert(number);
+            given.insert(*number);
     }
     RosterCheck check;
     std::set<std::string> listed;
